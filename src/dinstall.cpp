@@ -1,0 +1,142 @@
+/*
+ * Launcher for Tolvar Grand Peaks: asks whether to play and, if so,
+ * starts GAME.BAT from the folder the launcher lies in.
+ */
+
+#include <windows.h>
+#include "resource.h"
+
+static HINSTANCE hinst;
+static const char szAppName[] = "Tolvar GrandPeaks";
+static char SetupDirectory[MAX_PATH];
+static const char *const copy_list[] = { "GAME.BAT" };
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
+static int Register(HINSTANCE hInstance);
+static HWND Create(HINSTANCE hInstance, int nCmdShow);
+static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height);
+
+/* We carry no C runtime, so the process starts here rather than in its start-up code. */
+extern "C" void WINAPI Start(void)
+{
+    STARTUPINFOA si;
+    static char empty[1];
+
+    GetStartupInfoA(&si);
+    ExitProcess(WinMain(GetModuleHandleA(NULL), NULL, empty,
+                        (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWDEFAULT));
+}
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
+{
+    char *p, *cut;
+
+    hinst = hInstance;
+
+    if (FindWindowA(szAppName, NULL))
+        return 0;
+
+    GetModuleFileNameA(hinst, SetupDirectory, sizeof(SetupDirectory));
+    /* Older systems leave a path that fills the buffer without its NUL. */
+    SetupDirectory[sizeof(SetupDirectory) - 1] = '\0';
+
+    /* Step by character so that the second byte of a double-byte
+     * character is never taken for a separator. */
+    cut = SetupDirectory;
+    for (p = SetupDirectory; *p; p = CharNextA(p))
+        if (*p == '\\' || *p == '/')
+            cut = p;
+    *cut = '\0';
+
+    if (!Register(hinst))
+        return 0;
+    if (!Create(hinst, nCmdShow))
+        return 0;
+
+    DialogBoxParamA(hinst, "DLG_MASTER", NULL, masterDlgProc, 0);
+    return 0;
+}
+
+static int Register(HINSTANCE hInstance)
+{
+    WNDCLASSA wc;
+
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = WndProc;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = 0;
+    wc.hInstance = hInstance;
+    wc.hIcon = LoadIconA(NULL, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(NULL, IDC_CROSS);
+    wc.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
+    wc.lpszMenuName = NULL;
+    wc.lpszClassName = szAppName;
+
+    return RegisterClassA(&wc) != 0;
+}
+
+/* The window is never shown: later starts look for it to know that we run. */
+static HWND Create(HINSTANCE hInstance, int nCmdShow)
+{
+    return CreateWindowExA(0, szAppName, szAppName, WS_MINIMIZE,
+                           130, 130, 220, 80, NULL, NULL, hInstance, NULL);
+}
+
+static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg)
+    {
+    case WM_INITDIALOG:
+    {
+        /* All zero, so that a missing string leaves an empty name. */
+        char name[128] = "";
+
+        LoadStringA(GetModuleHandleA(NULL), IDS_PICTURE, name, sizeof(name));
+        SetBitmap(hDlg, IDC_PICTURE, name, PICTURE_WIDTH, PICTURE_HEIGHT);
+        break;
+    }
+
+    case WM_COMMAND:
+        switch (wParam)
+        {
+        case IDOK:
+            SetCurrentDirectoryA(SetupDirectory);
+            WinExec(copy_list[0], SW_SHOW);
+            EndDialog(hDlg, -1);
+            break;
+
+        case IDCANCEL:
+            EndDialog(hDlg, -1);
+            break;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height)
+{
+    HWND hCtl;
+    HBITMAP hbm;
+    HGDIOBJ old;
+
+    if (!(hCtl = GetDlgItem(hDlg, id)))
+        return;
+
+    /* The bitmap's own size: width and height only say what the dialog expects. */
+    hbm = (HBITMAP)LoadImageA(hinst, name, IMAGE_BITMAP, 0, 0,
+                              LR_CREATEDIBSECTION | LR_DEFAULTSIZE);
+    if (!hbm)
+        return;
+
+    old = (HGDIOBJ)SendMessageA(hCtl, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)hbm);
+    if (old)
+        DeleteObject(old);
+}
