@@ -73,7 +73,6 @@ start_xvfb() {
 }
 
 stop_all() {
-    wineserver -k >/dev/null 2>&1
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    return 0
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
