@@ -11,6 +11,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+#include "probe.h"
 
 static const char *scenario;
 static int failures, passes;
@@ -36,7 +37,7 @@ static bool ok_(int line, bool cond, const char *fmt, ...)
 
 static const char APP_CLASS[] = "Tolvar GrandPeaks";
 static const char CAPTION[] = "Quendle Arts - Tolvar Grand Peaks";
-enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000, GAME_TIMEOUT = 20000 };
+enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000, GAME_TIMEOUT = 20000, SETTLE = 1000 };
 
 static char bindir[MAX_PATH];           /* where the driver and dinstall.exe lie */
 
@@ -78,39 +79,42 @@ static bool read_file(const char *path, char *buf, int size)
     return true;
 }
 
-static void remove_tree(const char *dir)
+/* Wide, so that it also clears folders deeper than MAX_PATH. */
+static void remove_tree(const WCHAR *dir)
 {
-    char pattern[MAX_PATH], path[MAX_PATH];
-    WIN32_FIND_DATAA fd;
+    WCHAR path[1024];
+    WIN32_FIND_DATAW fd;
     HANDLE h;
 
-    path_join(pattern, dir, "*");
-    if ((h = FindFirstFileA(pattern, &fd)) != INVALID_HANDLE_VALUE)
+    wsprintfW(path, L"%s\\*", dir);
+    if ((h = FindFirstFileW(path, &fd)) != INVALID_HANDLE_VALUE)
     {
         do
         {
-            if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, ".."))
+            if (!lstrcmpW(fd.cFileName, L".") || !lstrcmpW(fd.cFileName, L".."))
                 continue;
-            path_join(path, dir, fd.cFileName);
+            wsprintfW(path, L"%s\\%s", dir, fd.cFileName);
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 remove_tree(path);
             else
-                DeleteFileA(path);
-        } while (FindNextFileA(h, &fd));
+                DeleteFileW(path);
+        } while (FindNextFileW(h, &fd));
         FindClose(h);
     }
-    RemoveDirectoryA(dir);
+    RemoveDirectoryW(dir);
 }
 
 /* A fresh folder under work\ named after the scenario. */
 static void work_folder(char *out, const char *name)
 {
     char work[MAX_PATH];
+    WCHAR wide[MAX_PATH];
 
     path_join(work, bindir, "work");
     CreateDirectoryA(work, NULL);
     path_join(out, work, name);
-    remove_tree(out);
+    MultiByteToWideChar(CP_ACP, 0, out, -1, wide, MAX_PATH);
+    remove_tree(wide);
     CreateDirectoryA(out, NULL);
 }
 
@@ -139,6 +143,30 @@ struct Launcher
     HANDLE job;             /* holds the launcher and all it starts */
 };
 
+static bool marker_seen_visible;        /* any launcher's marker window, at any poll */
+static DWORD watched_thread;            /* windows this thread creates are counted */
+static int windows_created;
+
+static void CALLBACK on_create(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG object, LONG child,
+                               DWORD thread, DWORD time)
+{
+    if (object == OBJID_WINDOW && thread == watched_thread)
+        windows_created++;
+}
+
+/* Runs between waits: keeps our window events flowing and watches the marker. */
+static void poll(void)
+{
+    HWND marker = NULL;
+    MSG msg;
+
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    while ((marker = FindWindowExA(NULL, marker, APP_CLASS, NULL)))
+        if (IsWindowVisible(marker))
+            marker_seen_visible = true;
+}
+
 static bool start(Launcher *l, const char *cmdline, const char *cwd)
 {
     STARTUPINFOA si;
@@ -155,11 +183,15 @@ static bool start(Launcher *l, const char *cmdline, const char *cwd)
     limit.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     SetInformationJobObject(l->job, JobObjectExtendedLimitInformation, &limit, sizeof(limit));
 
-    if (!ok(CreateProcessA(NULL, cmd, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, cwd, &si, &l->pi),
+    /* Named as the application too: Wine then takes a relative name that
+     * resolves to more than MAX_PATH characters. */
+    if (!ok(CreateProcessA(cmdline, cmd, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, cwd, &si, &l->pi),
             "CreateProcess(%s) failed, error %lu\n", cmdline, GetLastError()))
         return false;
     ok(AssignProcessToJobObject(l->job, l->pi.hProcess), "AssignProcessToJobObject failed, error %lu\n",
        GetLastError());
+    watched_thread = l->pi.dwThreadId;
+    windows_created = 0;
     ResumeThread(l->pi.hThread);
     return true;
 }
@@ -171,7 +203,10 @@ static DWORD wait_exit(Launcher *l, DWORD timeout)
 
     if (!l->pi.hProcess)
         return code;
-    WaitForSingleObject(l->pi.hProcess, timeout);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeout; poll())
+        if (MsgWaitForMultipleObjects(1, &l->pi.hProcess, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0)
+            break;
+    poll();
     GetExitCodeProcess(l->pi.hProcess, &code);
     return code;
 }
@@ -247,6 +282,7 @@ static HWND wait_dialog(Launcher *l)
     for (DWORD start = GetTickCount(); GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
     {
         HWND dlg = find_window(l->pi.dwProcessId, "#32770");
+        poll();
         if (dlg && IsWindowVisible(dlg))
             return dlg;
         if (WaitForSingleObject(l->pi.hProcess, 0) == WAIT_OBJECT_0)
@@ -266,7 +302,52 @@ static bool wait_file(const char *path, DWORD timeout)
     return false;
 }
 
+/* Starts the launcher and waits for its dialog; on failure ends it and returns NULL. */
+static HWND launch(Launcher *l, const char *exe, const char *cwd)
+{
+    HWND dlg;
+
+    if (!start(l, exe, cwd))
+        return NULL;
+    dlg = wait_dialog(l);
+    if (!ok(dlg != NULL, "%s: no dialog within %d ms\n", exe, DIALOG_TIMEOUT))
+        finish(l);
+    return dlg;
+}
+
+/* After Play: GAME.BAT ran in the expected folder, with that folder current. */
+static void check_game_ran(const char *folder, const char *expected_cwd)
+{
+    char ran[MAX_PATH], cwd[MAX_PATH];
+
+    path_join(ran, folder, "ran.txt");
+    if (!ok(wait_file(ran, GAME_TIMEOUT), "GAME.BAT did not run in %s\n", folder))
+        return;
+    read_file(ran, cwd, sizeof(cwd));
+    ok(!lstrcmpiA(cwd, expected_cwd), "GAME.BAT ran in \"%s\", expected \"%s\"\n", cwd, expected_cwd);
+}
+
+/* After Cancel and the like: the launcher started nothing. */
+static void check_nothing_ran(Launcher *l, const char *folder)
+{
+    char ran[MAX_PATH];
+
+    ok(job_processes(l) == 1, "%lu processes in the launcher's job, expected 1\n", job_processes(l));
+    path_join(ran, folder, "ran.txt");
+    ok(!file_exists(ran), "GAME.BAT ran\n");
+}
+
 /* ---- real input ---- */
+
+static HWND focus(Launcher *l)
+{
+    GUITHREADINFO info;
+
+    memset(&info, 0, sizeof(info));
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(l->pi.dwThreadId, &info);
+    return info.hwndFocus;
+}
 
 static void click(HWND hwnd)
 {
@@ -281,57 +362,165 @@ static void click(HWND hwnd)
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 }
 
-/* ---- scenarios ---- */
-
-static void check_control(HWND dlg, HWND ctl, int id, const char *cls, const char *text)
+static void key(HWND dlg, BYTE vk, BYTE modifier = 0)
 {
-    char got[128];
-
-    if (!ok(ctl != NULL, "no control where id %d was expected\n", id))
-        return;
-    ok(GetDlgCtrlID(ctl) == id, "control id %d, expected %d\n", GetDlgCtrlID(ctl), id);
-    GetClassNameA(ctl, got, sizeof(got));
-    ok(!lstrcmpiA(got, cls), "control %d class \"%s\", expected \"%s\"\n", id, got, cls);
-    GetWindowTextA(ctl, got, sizeof(got));
-    ok(!strcmp(got, text), "control %d text \"%s\", expected \"%s\"\n", id, got, text);
-    ok(IsWindowVisible(ctl), "control %d is not visible\n", id);
+    SetForegroundWindow(dlg);
+    Sleep(50);
+    if (modifier)
+        keybd_event(modifier, 0, 0, 0);
+    keybd_event(vk, 0, 0, 0);
+    keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+    if (modifier)
+        keybd_event(modifier, 0, KEYEVENTF_KEYUP, 0);
+    Sleep(50);
 }
 
-/* The dialog as it opens, the marker window, a refused second start, and Cancel. */
+/* ---- the probe inside the launcher ---- */
+
+static HHOOK probe_hook;
+
+static void probe_path(char *out)
+{
+    path_join(out, bindir, PROBE_FILE);
+}
+
+/* Hooks the launcher's thread with the probe DLL and asks it to look. */
+static bool probe(Launcher *l, HWND dlg, ProbeResult *res)
+{
+    char path[MAX_PATH];
+    HMODULE dll;
+    HOOKPROC proc;
+    FILE *f;
+    bool got = false;
+
+    probe_path(path);
+    DeleteFileA(path);
+    path_join(path, bindir, "probe.dll");
+    dll = LoadLibraryA(path);
+    proc = (HOOKPROC)GetProcAddress(dll, "ProbeHook");
+    if (!ok(proc != NULL, "no ProbeHook in %s\n", path))
+        return false;
+    probe_hook = SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, l->pi.dwThreadId);
+    if (!ok(probe_hook != NULL, "SetWindowsHookEx failed, error %lu\n", GetLastError()))
+        return false;
+    SendMessageTimeoutA(dlg, RegisterWindowMessageA(PROBE_MESSAGE), 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+
+    probe_path(path);
+    memset(res, 0, sizeof(*res));
+    if ((f = fopen(path, "rb")))
+    {
+        got = fread(res, sizeof(*res), 1, f) == 1 && res->probed;
+        fclose(f);
+    }
+    return ok(got, "the probe did not report from inside the launcher\n");
+}
+
+/* What the probe recorded last, after the dialog has gone. */
+static void probe_final(ProbeResult *res)
+{
+    char path[MAX_PATH];
+    FILE *f;
+
+    UnhookWindowsHookEx(probe_hook);
+    probe_path(path);
+    memset(res, 0, sizeof(*res));
+    if ((f = fopen(path, "rb")))
+    {
+        fread(res, sizeof(*res), 1, f);
+        fclose(f);
+    }
+}
+
+/* ---- scenarios ---- */
+
+/* The names, sizes and times of a folder's files, to tell whether anything was written. */
+static void listing(const char *dir, char *out, int size)
+{
+    char pattern[MAX_PATH];
+    WIN32_FIND_DATAA fd;
+    HANDLE h;
+    int n = 0;
+
+    out[0] = 0;
+    path_join(pattern, dir, "*");
+    if ((h = FindFirstFileA(pattern, &fd)) == INVALID_HANDLE_VALUE)
+        return;
+    do
+        n += snprintf(out + n, size - n, "%s %lu %lu;", fd.cFileName, fd.nFileSizeLow,
+                      fd.ftLastWriteTime.dwLowDateTime);
+    while (n < size && FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+static const struct
+{
+    int id;
+    const char *cls, *text;
+    DWORD style;
+    RECT units;             /* as the template places it */
+} controls[] = {
+    { IDOK, "Button", "Play", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, { 90, 50, 130, 64 } },
+    { IDCANCEL, "Button", "Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, { 160, 50, 200, 64 } },
+    { 103, "Static", "Do you wish to", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, { 90, 10, 150, 20 } },
+    { 104, "Static", "play Tolvar Grand Peaks?", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, { 90, 20, 200, 30 } },
+    { 102, "Static", "", WS_CHILD | WS_VISIBLE | SS_BITMAP, { 10, 10, 70, 70 } },
+};
+
+static void check_rect(const char *what, const RECT *got, const RECT *expected, bool position_only)
+{
+    bool same = got->left == expected->left && got->top == expected->top &&
+                (position_only || (got->right == expected->right && got->bottom == expected->bottom));
+
+    ok(same, "%s at (%ld,%ld)-(%ld,%ld), expected (%ld,%ld)-(%ld,%ld)\n", what, got->left, got->top,
+       got->right, got->bottom, expected->left, expected->top, expected->right, expected->bottom);
+}
+
+/* The dialog and the marker window as the launcher makes them, seen from
+ * outside and from inside; a refused second start; Cancel by mouse. */
 static void test_dialog(void)
 {
-    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], ran[MAX_PATH], text[128];
+    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], text[128], before[4096], after[4096];
     Launcher first, second;
+    ProbeResult res;
     HWND dlg, marker, ctl;
     RECT rc;
-    int count;
-    DWORD pid, code;
+    int count, i;
+    DWORD pid, code, style;
+    HWINEVENTHOOK events = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, on_create, 0, 0,
+                                           WINEVENT_OUTOFCONTEXT);
 
     game_folder(folder, "dialog", "dinstall.exe", true);
     work_folder(elsewhere, "dialog-cwd");
     path_join(exe, folder, "dinstall.exe");
-    if (!start(&first, exe, elsewhere))
+    listing(folder, before, sizeof(before));
+    marker_seen_visible = false;
+    if (!(dlg = launch(&first, exe, elsewhere)))
         return;
-    dlg = wait_dialog(&first);
-    if (!ok(dlg != NULL, "no dialog within %d ms\n", DIALOG_TIMEOUT))
-    {
-        finish(&first);
-        return;
-    }
+    ok(windows_created >= 2, "saw %d windows created by the launcher, expected its marker and dialog\n",
+       windows_created);
 
     GetWindowTextA(dlg, text, sizeof(text));
     ok(!strcmp(text, CAPTION), "caption \"%s\", expected \"%s\"\n", text, CAPTION);
     ctl = GetWindow(dlg, GW_CHILD);
-    check_control(dlg, ctl, IDOK, "Button", "Play");
-    ctl = GetWindow(ctl, GW_HWNDNEXT);
-    check_control(dlg, ctl, IDCANCEL, "Button", "Cancel");
-    ctl = GetWindow(ctl, GW_HWNDNEXT);
-    check_control(dlg, ctl, 103, "Static", "Do you wish to");
-    ctl = GetWindow(ctl, GW_HWNDNEXT);
-    check_control(dlg, ctl, 104, "Static", "play Tolvar Grand Peaks?");
-    ctl = GetWindow(ctl, GW_HWNDNEXT);
-    check_control(dlg, ctl, 102, "Static", "");
-    ctl = GetWindow(ctl, GW_HWNDNEXT);
+    for (i = 0; i < 5; i++, ctl = GetWindow(ctl, GW_HWNDNEXT))
+    {
+        if (!ok(ctl != NULL, "control %d missing, expected id %d\n", i + 1, controls[i].id))
+            break;
+        ok(GetDlgCtrlID(ctl) == controls[i].id, "control %d has id %d, expected %d\n", i + 1,
+           GetDlgCtrlID(ctl), controls[i].id);
+        GetClassNameA(ctl, text, sizeof(text));
+        ok(!lstrcmpiA(text, controls[i].cls), "control %d class \"%s\", expected \"%s\"\n", controls[i].id,
+           text, controls[i].cls);
+        GetWindowTextA(ctl, text, sizeof(text));
+        ok(!strcmp(text, controls[i].text), "control %d text \"%s\", expected \"%s\"\n", controls[i].id,
+           text, controls[i].text);
+        style = GetWindowLongA(ctl, GWL_STYLE);
+        ok(style == controls[i].style, "control %d style %08lx, expected %08lx\n", controls[i].id, style,
+           controls[i].style);
+        /* the dialog manager adds WS_EX_NOPARENTNOTIFY to every control */
+        style = GetWindowLongA(ctl, GWL_EXSTYLE) & ~WS_EX_NOPARENTNOTIFY;
+        ok(style == 0, "control %d has extended style %08lx\n", controls[i].id, style);
+    }
     ok(ctl == NULL, "a sixth control %p\n", ctl);
 
     ctl = GetDlgItem(dlg, 102);
@@ -344,13 +533,39 @@ static void test_dialog(void)
     GetWindowThreadProcessId(marker, &pid);
     ok(pid == first.pi.dwProcessId, "marker window belongs to process %lx, expected %lx\n", pid,
        first.pi.dwProcessId);
-    ok(!IsWindowVisible(marker), "marker window is visible\n");
+    style = GetWindowLongA(marker, GWL_STYLE);
+    ok((style & (WS_VISIBLE | WS_MINIMIZE | WS_POPUP | WS_CHILD)) == WS_MINIMIZE,
+       "marker style %08lx, expected minimised, overlapped and not visible\n", style);
+    GetWindowTextA(marker, text, sizeof(text));
+    ok(!strcmp(text, APP_CLASS), "marker title \"%s\", expected \"%s\"\n", text, APP_CLASS);
+
+    if (probe(&first, dlg, &res))
+    {
+        ok(res.marker_found, "the probe found no marker window in the launcher\n");
+        ok(res.class_style == (CS_HREDRAW | CS_VREDRAW), "class style %lu, expected 3\n", res.class_style);
+        ok(res.brush_is_gray, "class brush is not the stock gray brush\n");
+        ok(res.cursor_is_cross, "class cursor is not the crosshair\n");
+        ok(res.icon_is_application, "class icon is not the application icon\n");
+        SetRect(&rc, 130, 130, 350, 210);
+        check_rect("marker's restored window", &res.placement.rcNormalPosition, &rc, false);
+        ok(res.placement.showCmd == SW_SHOWMINIMIZED, "marker show state %u, expected %u\n",
+           res.placement.showCmd, SW_SHOWMINIMIZED);
+        check_rect("dialog's client area", &res.dialog_client, &res.dialog_units, false);
+        for (i = 0; i < 5; i++)
+            check_rect(controls[i].text[0] ? controls[i].text : "picture", &res.controls[i],
+                       &res.control_units[i], controls[i].id == 102);
+        ok(res.bitmap_ok, "the probe could not read the picture's bitmap\n");
+        ok(res.bitmap.bmWidth == 90 && res.bitmap.bmHeight == 90 && res.bitmap.bmBitsPixel == 4,
+           "bitmap %ldx%ld at %u bits, expected 90x90 at 4\n", res.bitmap.bmWidth, res.bitmap.bmHeight,
+           res.bitmap.bmBitsPixel);
+    }
 
     /* A second start while the dialog is up must end at once and add no window. */
     if (start(&second, exe, elsewhere))
     {
         code = wait_exit(&second, EXIT_TIMEOUT);
         ok(code == 0, "second start: exit code %lx, expected 0\n", code);
+        ok(windows_created == 0, "second start created %d windows, expected none\n", windows_created);
         ok(job_processes(&second) == 1, "second start: %lu processes, expected 1\n", job_processes(&second));
         finish(&second);
     }
@@ -362,17 +577,90 @@ static void test_dialog(void)
     click(GetDlgItem(dlg, IDCANCEL));
     code = wait_exit(&first, EXIT_TIMEOUT);
     ok(code == 0, "Cancel: exit code %lx, expected 0\n", code);
-    ok(job_processes(&first) == 1, "Cancel: %lu processes ran, expected 1\n", job_processes(&first));
-    path_join(ran, folder, "ran.txt");
-    ok(!file_exists(ran), "Cancel ran GAME.BAT\n");
+    check_nothing_ran(&first, folder);
     finish(&first);
+
+    probe_final(&res);
+    ok(res.destroyed, "the probe did not see the dialog end\n");
+    ok(!res.marker_shown && !res.marker_visible_at_end && !marker_seen_visible,
+       "the marker window was shown (asked %d, at the end %d, seen %d)\n", res.marker_shown,
+       res.marker_visible_at_end, marker_seen_visible);
+    listing(folder, after, sizeof(after));
+    ok(!strcmp(before, after), "the program's folder changed:\n  before %s\n  after  %s\n", before, after);
+    UnhookWinEvent(events);
+}
+
+/* Each way a person answers the dialog, with the keyboard and the mouse. */
+enum Answer { ENTER, ESC, ALT_F4, TAB_TO_CANCEL_ENTER, CLICK_PLAY, CLICK_CANCEL, NOTIFY_CODES };
+
+static const struct
+{
+    const char *name;
+    Answer answer;
+    bool plays;
+} answers[] = {
+    { "Enter with no focus", ENTER, true },
+    { "Esc", ESC, false },
+    { "Alt+F4", ALT_F4, false },
+    { "Enter on Cancel", TAB_TO_CANCEL_ENTER, false },
+    { "click on Play", CLICK_PLAY, true },
+    { "click on Cancel", CLICK_CANCEL, false },
+    { "commands with notification codes, then Esc", NOTIFY_CODES, false },
+};
+
+static void test_input(void)
+{
+    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH];
+    Launcher l;
+    HWND dlg;
+    DWORD code;
+
+    for (unsigned i = 0; i < sizeof(answers) / sizeof(answers[0]); i++)
+    {
+        game_folder(folder, "input", "dinstall.exe", true);
+        work_folder(elsewhere, "input-cwd");
+        path_join(exe, folder, "dinstall.exe");
+        if (!(dlg = launch(&l, exe, elsewhere)))
+            continue;
+
+        switch (answers[i].answer)
+        {
+        case ENTER: key(dlg, VK_RETURN); break;
+        case ESC: key(dlg, VK_ESCAPE); break;
+        case ALT_F4: key(dlg, VK_F4, VK_MENU); break;
+        case TAB_TO_CANCEL_ENTER:
+            for (int tabs = 0; tabs < 4 && focus(&l) != GetDlgItem(dlg, IDCANCEL); tabs++)
+                key(dlg, VK_TAB);
+            ok(focus(&l) == GetDlgItem(dlg, IDCANCEL), "Tab did not bring the focus to Cancel\n");
+            key(dlg, VK_RETURN);
+            break;
+        case CLICK_PLAY: click(GetDlgItem(dlg, IDOK)); break;
+        case CLICK_CANCEL: click(GetDlgItem(dlg, IDCANCEL)); break;
+        case NOTIFY_CODES:
+            PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_DOUBLECLICKED), 0);
+            PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_DOUBLECLICKED), 0);
+            code = wait_exit(&l, SETTLE);
+            ok(code == STILL_ACTIVE && IsWindowVisible(dlg), "%s: the dialog closed (exit code %lx)\n",
+               answers[i].name, code);
+            key(dlg, VK_ESCAPE);
+            break;
+        }
+
+        code = wait_exit(&l, EXIT_TIMEOUT);
+        ok(code == 0, "%s: exit code %lx, expected 0\n", answers[i].name, code);
+        if (answers[i].plays)
+            check_game_ran(folder, folder);
+        else
+            check_nothing_ran(&l, folder);
+        finish(&l);
+    }
 }
 
 /* Play from a launcher started in another current directory runs the
  * GAME.BAT of the launcher's folder, in that folder. */
 static void test_play(void)
 {
-    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], ran[MAX_PATH], cwd[MAX_PATH];
+    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], ran[MAX_PATH];
     Launcher l;
     HWND dlg;
     DWORD code;
@@ -380,34 +668,308 @@ static void test_play(void)
     game_folder(folder, "play", "dinstall.exe", true);
     work_folder(elsewhere, "play-cwd");
     path_join(exe, folder, "dinstall.exe");
-    if (!start(&l, exe, elsewhere))
+    if (!(dlg = launch(&l, exe, elsewhere)))
         return;
-    dlg = wait_dialog(&l);
-    if (ok(dlg != NULL, "no dialog within %d ms\n", DIALOG_TIMEOUT))
-    {
-        click(GetDlgItem(dlg, IDOK));
-        code = wait_exit(&l, EXIT_TIMEOUT);
-        ok(code == 0, "Play: exit code %lx, expected 0\n", code);
-        path_join(ran, folder, "ran.txt");
-        ok(wait_file(ran, GAME_TIMEOUT), "GAME.BAT did not run in %s\n", folder);
-        read_file(ran, cwd, sizeof(cwd));
-        ok(!lstrcmpiA(cwd, folder), "GAME.BAT ran in \"%s\", expected \"%s\"\n", cwd, folder);
-        path_join(ran, elsewhere, "ran.txt");
-        ok(!file_exists(ran), "GAME.BAT wrote into the start directory\n");
-        ok(job_processes(&l) >= 2, "Play: %lu processes, expected the launcher and GAME.BAT\n",
-           job_processes(&l));
-    }
+    click(GetDlgItem(dlg, IDOK));
+    code = wait_exit(&l, EXIT_TIMEOUT);
+    ok(code == 0, "Play: exit code %lx, expected 0\n", code);
+    check_game_ran(folder, folder);
+    path_join(ran, elsewhere, "ran.txt");
+    ok(!file_exists(ran), "GAME.BAT wrote into the start directory\n");
+    ok(job_processes(&l) >= 2, "Play: %lu processes, expected the launcher and GAME.BAT\n", job_processes(&l));
     finish(&l);
 }
 
-static const struct
+/* Where players put games: a drive's root, a path too long for the
+ * launcher's buffer, a folder without GAME.BAT. */
+static void test_places(void)
 {
-    const char *name;
-    void (*run)(void);
-} scenarios[] = {
-    { "dialog", test_dialog },
-    { "play", test_play },
-};
+    static const WCHAR long_names[][2] = { { 'd', 0 }, { 'e', 0 } };
+    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], src[MAX_PATH], relative[MAX_PATH];
+    char shorter[MAX_PATH];
+    WCHAR wide[1024], wexe[1024], wsrc[MAX_PATH];
+    Launcher l;
+    HWND dlg;
+    DWORD code;
+    int n;
+
+    /* T: is mapped by the test set-up to a folder of its own. */
+    work_folder(elsewhere, "places-cwd");
+    path_join(src, bindir, "dinstall.exe");
+    ok(CopyFileA(src, "T:\\dinstall.exe", FALSE), "cannot copy the launcher to T:\\, error %lu\n",
+       GetLastError());
+    write_file("T:\\GAME.BAT", "@echo off\r\ncd > ran.txt\r\n");
+    DeleteFileA("T:\\ran.txt");
+    if ((dlg = launch(&l, "T:\\dinstall.exe", elsewhere)))
+    {
+        key(dlg, VK_RETURN);
+        code = wait_exit(&l, EXIT_TIMEOUT);
+        ok(code == 0, "drive root: exit code %lx, expected 0\n", code);
+        check_game_ran("T:", "T:\\");
+        finish(&l);
+    }
+
+    /* A program path of more than MAX_PATH characters, started by a relative name. */
+    work_folder(folder, "long");
+    n = MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, 1024) - 1;
+    for (int i = 0; i < 2; i++)
+    {
+        wide[n++] = '\\';
+        for (int j = 0; j < 120; j++, n++)
+            wide[n] = long_names[i][0];
+        wide[n] = 0;
+        if (i == 0)
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, shorter, MAX_PATH, NULL, NULL);
+        ok(CreateDirectoryW(wide, NULL), "cannot make a folder of %d characters, error %lu\n", n, GetLastError());
+    }
+    lstrcpyW(wexe, wide);
+    lstrcatW(wexe, L"\\dinstall.exe");
+    MultiByteToWideChar(CP_ACP, 0, src, -1, wsrc, MAX_PATH);
+    ok(CopyFileW(wsrc, wexe, FALSE), "cannot copy the launcher to a long path, error %lu\n", GetLastError());
+    ok(lstrlenW(wexe) > MAX_PATH, "program path of %d characters, expected more than %d\n", lstrlenW(wexe),
+       MAX_PATH);
+    /* Started by a name relative to our own current directory, which
+     * CreateProcess takes where it cannot take the absolute path. */
+    memset(relative, 'e', 120);
+    strcpy(relative + 120, "\\dinstall.exe");
+    SetCurrentDirectoryA(shorter);
+    for (int play = 0; play < 2; play++)
+    {
+        if (!(dlg = launch(&l, relative, shorter)))
+            continue;
+        key(dlg, play ? VK_RETURN : VK_ESCAPE);
+        code = wait_exit(&l, EXIT_TIMEOUT);
+        ok(code == 0, "long path, %s: exit code %lx, expected 0\n", play ? "Play" : "Cancel", code);
+        finish(&l);
+    }
+    SetCurrentDirectoryA(bindir);
+
+    game_folder(folder, "no-game", "dinstall.exe", false);
+    path_join(exe, folder, "dinstall.exe");
+    if ((dlg = launch(&l, exe, elsewhere)))
+    {
+        key(dlg, VK_RETURN);
+        code = wait_exit(&l, EXIT_TIMEOUT);
+        ok(code == 0, "no GAME.BAT: exit code %lx, expected 0\n", code);
+        check_nothing_ran(&l, folder);
+        finish(&l);
+    }
+}
+
+/* Under a double-byte code page: names whose second bytes are backslashes. */
+static void test_cp932(void)
+{
+    /* 表ソ in code page 932: 95 5C 83 5C */
+    static const char name[] = "\x95\x5c\x83\x5c";
+    char folder[MAX_PATH], elsewhere[MAX_PATH], exe_name[MAX_PATH], exe[MAX_PATH];
+    Launcher l;
+    HWND dlg;
+    DWORD code;
+
+    if (!ok(GetACP() == 932, "code page %u, expected 932 (is LANG=ja_JP.UTF-8 set?)\n", GetACP()))
+        return;
+    snprintf(exe_name, sizeof(exe_name), "%s.exe", name);
+    game_folder(folder, name, exe_name, true);
+    work_folder(elsewhere, "cp932-cwd");
+    path_join(exe, folder, exe_name);
+    if (!(dlg = launch(&l, exe, elsewhere)))
+        return;
+    key(dlg, VK_RETURN);
+    code = wait_exit(&l, EXIT_TIMEOUT);
+    ok(code == 0, "exit code %lx, expected 0\n", code);
+    check_game_ran(folder, folder);
+    finish(&l);
+}
+
+/* Another program's window of the launcher's class, hidden or not, under any title. */
+static void test_guard(void)
+{
+    static const struct
+    {
+        const char *title;
+        DWORD style;
+    } foreign[] = {
+        { "Some other program", WS_OVERLAPPEDWINDOW },
+        { "", WS_OVERLAPPEDWINDOW | WS_VISIBLE },
+    };
+    char folder[MAX_PATH], exe[MAX_PATH];
+    WNDCLASSA wc;
+    Launcher l;
+    HWND hwnd;
+    DWORD code;
+    int count;
+    HWINEVENTHOOK events = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, on_create, 0, 0,
+                                           WINEVENT_OUTOFCONTEXT);
+
+    memset(&wc, 0, sizeof(wc));
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = APP_CLASS;
+    ok(RegisterClassA(&wc) != 0, "RegisterClass failed, error %lu\n", GetLastError());
+    game_folder(folder, "guard", "dinstall.exe", true);
+    path_join(exe, folder, "dinstall.exe");
+
+    for (unsigned i = 0; i < sizeof(foreign) / sizeof(foreign[0]); i++)
+    {
+        hwnd = CreateWindowExA(0, APP_CLASS, foreign[i].title, foreign[i].style, 0, 0, 100, 100, NULL, NULL,
+                               wc.hInstance, NULL);
+        if (!start(&l, exe, folder))
+            break;
+        code = wait_exit(&l, EXIT_TIMEOUT);
+        ok(code == 0, "\"%s\": exit code %lx, expected 0\n", foreign[i].title, code);
+        ok(windows_created == 0, "\"%s\": the launcher created %d windows, expected none\n", foreign[i].title,
+           windows_created);
+        check_nothing_ran(&l, folder);
+        find_window(0, APP_CLASS, &count);
+        ok(count == 1, "\"%s\": %d windows of the class, expected only ours\n", foreign[i].title, count);
+        finish(&l);
+        DestroyWindow(hwnd);
+    }
+    UnregisterClassA(APP_CLASS, wc.hInstance);
+    UnhookWinEvent(events);
+}
+
+/* A 4-bit bitmap resource of the given size, all one colour. */
+static int make_dib(BYTE *out, int width, int height, BYTE colour)
+{
+    BITMAPINFOHEADER *bih = (BITMAPINFOHEADER *)out;
+    RGBQUAD *rgb = (RGBQUAD *)(bih + 1);
+    int stride = ((width * 4 + 31) / 32) * 4;
+
+    memset(bih, 0, sizeof(*bih));
+    bih->biSize = sizeof(*bih);
+    bih->biWidth = width;
+    bih->biHeight = height;
+    bih->biPlanes = 1;
+    bih->biBitCount = 4;
+    bih->biSizeImage = stride * height;
+    for (int i = 0; i < 16; i++)
+    {
+        rgb[i].rgbRed = (i & 1) ? 0xff : 0;
+        rgb[i].rgbGreen = (i & 2) ? 0xff : 0;
+        rgb[i].rgbBlue = (i & 4) ? 0xff : 0;
+        rgb[i].rgbReserved = 0;
+    }
+    memset(rgb + 16, colour * 0x11, stride * height);
+    return sizeof(*bih) + 16 * sizeof(RGBQUAD) + stride * height;
+}
+
+/* String block 8 (strings 112 to 127) with string 118 as given, the rest empty. */
+static int make_string_block(WORD *out, const char *s118)
+{
+    WORD *p = out;
+
+    for (int i = 112; i < 128; i++)
+    {
+        const char *s = i == 118 ? s118 : "";
+        *p++ = strlen(s);
+        while (*s)
+            *p++ = *s++;
+    }
+    return (p - out) * sizeof(WORD);
+}
+
+/* Renames the dialog template in place, so the launcher cannot find it. */
+static bool rename_dialog(const char *exe)
+{
+    static const char from[] = "D\0L\0G\0_\0M\0A\0S\0T\0E\0R\0";
+    static BYTE data[65536];
+    FILE *f = fopen(exe, "r+b");
+    int n, hits = 0;
+
+    if (!f)
+        return false;
+    n = fread(data, 1, sizeof(data), f);
+    for (int i = 0; i + (int)sizeof(from) - 1 <= n; i++)
+        if (!memcmp(data + i, from, sizeof(from) - 1))
+        {
+            data[i + sizeof(from) - 3] = 'X';
+            hits++;
+        }
+    fseek(f, 0, SEEK_SET);
+    fwrite(data, 1, n, f);
+    fclose(f);
+    return hits == 1;
+}
+
+enum Edit { OTHER_BITMAP, EMPTY_STRING, NO_DIALOG };
+
+/* Copies of the launcher with changed resources, the code untouched. */
+static void test_resources(void)
+{
+    static const struct
+    {
+        const char *name;
+        Edit edit;
+    } edits[] = {
+        { "string 118 names another bitmap", OTHER_BITMAP },
+        { "string 118 is empty", EMPTY_STRING },
+        { "no dialog template", NO_DIALOG },
+    };
+    static BYTE dib[8192];
+    WORD block[64];
+    char folder[MAX_PATH], exe[MAX_PATH];
+    Launcher l;
+    HANDLE update;
+    HWND dlg;
+    RECT rc;
+    DWORD code;
+    int size;
+
+    for (unsigned i = 0; i < sizeof(edits) / sizeof(edits[0]); i++)
+    {
+        const char *what = edits[i].name;
+
+        game_folder(folder, "resources", "dinstall.exe", true);
+        path_join(exe, folder, "dinstall.exe");
+        if (edits[i].edit == NO_DIALOG)
+            ok(rename_dialog(exe), "%s: could not rename DLG_MASTER in the copy\n", what);
+        else
+        {
+            update = BeginUpdateResourceA(exe, FALSE);
+            size = make_string_block(block, edits[i].edit == OTHER_BITMAP ? "other" : "");
+            ok(UpdateResourceA(update, RT_STRING, MAKEINTRESOURCEA(8), MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL),
+                               block, size), "%s: UpdateResource failed, error %lu\n", what, GetLastError());
+            if (edits[i].edit == OTHER_BITMAP)
+            {
+                size = make_dib(dib, 48, 32, 12);
+                ok(UpdateResourceA(update, RT_BITMAP, "OTHER", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), dib,
+                                   size), "%s: UpdateResource failed, error %lu\n", what, GetLastError());
+            }
+            ok(EndUpdateResourceA(update, FALSE), "%s: EndUpdateResource failed, error %lu\n", what,
+               GetLastError());
+        }
+
+        if (edits[i].edit == NO_DIALOG)
+        {
+            if (!start(&l, exe, folder))
+                continue;
+            code = wait_exit(&l, EXIT_TIMEOUT);
+            ok(code == 0, "%s: exit code %lx, expected 0\n", what, code);
+            check_nothing_ran(&l, folder);
+            finish(&l);
+            continue;
+        }
+
+        if (!(dlg = launch(&l, exe, folder)))
+            continue;
+        HBITMAP bmp = (HBITMAP)SendDlgItemMessageA(dlg, 102, STM_GETIMAGE, IMAGE_BITMAP, 0);
+        GetClientRect(GetDlgItem(dlg, 102), &rc);
+        if (edits[i].edit == OTHER_BITMAP)
+        {
+            ok(bmp != NULL, "%s: no picture\n", what);
+            ok(rc.right == 48 && rc.bottom == 32, "%s: picture %ldx%ld, expected 48x32\n", what, rc.right,
+               rc.bottom);
+        }
+        else
+            ok(bmp == NULL, "%s: the picture control holds %p, expected none\n", what, bmp);
+        key(dlg, VK_RETURN);
+        code = wait_exit(&l, EXIT_TIMEOUT);
+        ok(code == 0, "%s: exit code %lx, expected 0\n", what, code);
+        check_game_ran(folder, folder);
+        finish(&l);
+    }
+}
 
 /* Closes a launcher started by someone else, as a person would: Esc. */
 static int close_launcher(void)
@@ -421,22 +983,33 @@ static int close_launcher(void)
         printf("close: no launcher dialog found\n");
         return 1;
     }
-    SetForegroundWindow(dlg);
-    keybd_event(VK_ESCAPE, 0, 0, 0);
-    keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    key(dlg, VK_ESCAPE);
     return 0;
 }
+
+static const struct
+{
+    const char *name;
+    void (*run)(void);
+} scenarios[] = {
+    { "dialog", test_dialog },
+    { "input", test_input },
+    { "play", test_play },
+    { "places", test_places },
+    { "cp932", test_cp932 },
+    { "guard", test_guard },
+    { "resources", test_resources },
+};
 
 int main(int argc, char **argv)
 {
     char *slash;
 
-    if (argc == 2 && !strcmp(argv[1], "close"))
-        return close_launcher();
-
     GetModuleFileNameA(NULL, bindir, sizeof(bindir));
     if ((slash = strrchr(bindir, '\\')))
         *slash = 0;
+    if (argc == 2 && !strcmp(argv[1], "close"))
+        return close_launcher();
 
     for (unsigned i = 0; argc == 2 && i < sizeof(scenarios) / sizeof(scenarios[0]); i++)
     {
@@ -452,6 +1025,6 @@ int main(int argc, char **argv)
         printf("%s: %d checks, %d failures\n", scenario, passes + failures, failures);
         return failures ? 1 : 0;
     }
-    printf("usage: driver <scenario>\n");
+    printf("usage: driver <scenario>|close\n");
     return 2;
 }

@@ -1,0 +1,107 @@
+/* Loaded into the launcher by a hook of the driver's: see probe.h. */
+
+#include <windows.h>
+#include "probe.h"
+
+static ProbeResult result;
+static UINT probe_message;
+static HWND probed_dialog;
+
+static void save(void)
+{
+    char path[MAX_PATH], *slash;
+    HMODULE self;
+    HANDLE file;
+    DWORD written;
+
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)save, &self);
+    GetModuleFileNameA(self, path, sizeof(path));
+    if ((slash = strrchr(path, '\\')))
+        strcpy(slash + 1, PROBE_FILE);
+    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    WriteFile(file, &result, sizeof(result), &written, NULL);
+    CloseHandle(file);
+}
+
+static HWND marker(void)
+{
+    HWND hwnd = FindWindowA("Tolvar GrandPeaks", NULL);
+    DWORD pid = 0;
+
+    GetWindowThreadProcessId(hwnd, &pid);
+    return pid == GetCurrentProcessId() ? hwnd : NULL;
+}
+
+static void map_units(HWND dlg, int x, int y, int cx, int cy, RECT *out)
+{
+    SetRect(out, x, y, cx, cy);
+    MapDialogRect(dlg, out);
+    out->right += out->left;
+    out->bottom += out->top;
+}
+
+static void probe(HWND dlg)
+{
+    /* x, y, width, height in dialog units, as the template has them */
+    static const RECT templ[5] = {
+        { 90, 50, 40, 14 }, { 160, 50, 40, 14 }, { 90, 10, 60, 10 }, { 90, 20, 110, 10 }, { 10, 10, 60, 60 },
+    };
+    HWND hwnd = marker(), ctl;
+    HBITMAP bmp;
+    int i;
+
+    result.probed = 1;
+    probed_dialog = dlg;
+    if ((result.marker_found = hwnd != NULL))
+    {
+        result.class_style = GetClassLongA(hwnd, GCL_STYLE);
+        result.brush_is_gray = GetClassLongA(hwnd, GCL_HBRBACKGROUND) == (LONG)(LONG_PTR)GetStockObject(GRAY_BRUSH);
+        result.cursor_is_cross = GetClassLongA(hwnd, GCL_HCURSOR) == (LONG)(LONG_PTR)LoadCursorA(NULL, IDC_CROSS);
+        result.icon_is_application = GetClassLongA(hwnd, GCL_HICON) == (LONG)(LONG_PTR)LoadIconA(NULL, IDI_APPLICATION);
+        result.placement.length = sizeof(result.placement);
+        GetWindowPlacement(hwnd, &result.placement);
+    }
+
+    /* The dialog manager maps position and size each on its own, and puts the
+     * client area, not the frame, where the template says. */
+    GetClientRect(dlg, &result.dialog_client);
+    MapWindowPoints(dlg, NULL, (POINT *)&result.dialog_client, 2);
+    map_units(dlg, 70, 70, 220, 80, &result.dialog_units);
+
+    ctl = GetWindow(dlg, GW_CHILD);
+    for (i = 0; i < 5 && ctl; i++, ctl = GetWindow(ctl, GW_HWNDNEXT))
+    {
+        GetWindowRect(ctl, &result.controls[i]);
+        MapWindowPoints(NULL, dlg, (POINT *)&result.controls[i], 2);
+        map_units(dlg, templ[i].left, templ[i].top, templ[i].right, templ[i].bottom, &result.control_units[i]);
+    }
+
+    bmp = (HBITMAP)SendDlgItemMessageA(dlg, 102, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    result.bitmap_ok = bmp && GetObjectA(bmp, sizeof(result.bitmap), &result.bitmap) == sizeof(result.bitmap);
+    save();
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wparam, LPARAM lparam)
+{
+    CWPSTRUCT *cwp = (CWPSTRUCT *)lparam;
+    HWND hwnd;
+
+    if (!probe_message)
+        probe_message = RegisterWindowMessageA(PROBE_MESSAGE);
+    if (code == HC_ACTION)
+    {
+        hwnd = marker();
+        if (cwp->hwnd == hwnd && ((cwp->message == WM_SHOWWINDOW && cwp->wParam) ||
+            (cwp->message == WM_WINDOWPOSCHANGING && (((WINDOWPOS *)cwp->lParam)->flags & SWP_SHOWWINDOW))))
+            result.marker_shown = 1;
+        if (cwp->message == probe_message)
+            probe(cwp->hwnd);
+        if (cwp->message == WM_DESTROY && cwp->hwnd == probed_dialog)
+        {
+            result.destroyed = 1;
+            result.marker_visible_at_end = hwnd && IsWindowVisible(hwnd);
+            save();
+        }
+    }
+    return CallNextHookEx(NULL, code, wparam, lparam);
+}

@@ -1,0 +1,25 @@
+/* What the probe DLL reads inside the launcher's own process, where Wine lets
+ * it see what another process cannot: class data, placement, dialog units and
+ * the picture's bitmap. The driver hooks the launcher's thread with
+ * ProbeHook and sends it the message named PROBE_MESSAGE. */
+
+#define PROBE_MESSAGE "TolvarLauncherProbe"
+#define PROBE_FILE    "probe.dat"        /* written beside probe.dll */
+
+struct ProbeResult
+{
+    int probed;                 /* set when PROBE_MESSAGE arrived */
+    int destroyed;              /* set when the dialog was destroyed */
+    int marker_found;
+    DWORD class_style;
+    int brush_is_gray, cursor_is_cross, icon_is_application;
+    WINDOWPLACEMENT placement;
+    int marker_shown;           /* the marker was ever asked to show */
+    int marker_visible_at_end;  /* visible as the dialog was destroyed */
+    RECT dialog_client;         /* screen coordinates */
+    RECT dialog_units;          /* the template's 70,70,220,80 mapped to pixels */
+    RECT controls[5];           /* each control's window, in the dialog's client coordinates */
+    RECT control_units[5];      /* where the template puts it, mapped to pixels */
+    int bitmap_ok;
+    BITMAP bitmap;              /* GetObject on the picture's bitmap */
+};
