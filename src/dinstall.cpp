@@ -107,7 +107,15 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
         switch (wParam)
         {
         case IDOK:
-            SetCurrentDirectoryA(SetupDirectory);
+            /* A bare "D:" means that drive's current directory, which need
+             * not be its root: name the root itself. */
+            if (SetupDirectory[0] && SetupDirectory[1] == ':' && !SetupDirectory[2])
+            {
+                char root[4] = { SetupDirectory[0], ':', '\\', '\0' };
+                SetCurrentDirectoryA(root);
+            }
+            else
+                SetCurrentDirectoryA(SetupDirectory);
             WinExec(copy_list[0], SW_SHOW);
             EndDialog(hDlg, -1);
             break;

@@ -671,15 +671,19 @@ static void test_places(void)
     DWORD code;
     int n;
 
-    /* T: is mapped by the test set-up to a folder of its own. */
+    /* T: is mapped by the test set-up to a folder of its own. Started from
+     * another drive, and from a folder of T: itself, which "T:" alone would name. */
     work_folder(elsewhere, "places-cwd");
     path_join(src, bindir, "dinstall.exe");
     ok(CopyFileA(src, "T:\\dinstall.exe", FALSE), "cannot copy the launcher to T:\\, error %lu\n",
        GetLastError());
     write_file("T:\\GAME.BAT", "@echo off\r\ncd > ran.txt\r\n");
-    DeleteFileA("T:\\ran.txt");
-    if ((dlg = launch(&l, "T:\\dinstall.exe", elsewhere)))
+    CreateDirectoryA("T:\\sub", NULL);
+    for (int on_t = 0; on_t < 2; on_t++)
     {
+        DeleteFileA("T:\\ran.txt");
+        if (!(dlg = launch(&l, "T:\\dinstall.exe", on_t ? "T:\\sub" : elsewhere)))
+            continue;
         key(dlg, VK_RETURN);
         code = wait_exit(&l, EXIT_TIMEOUT);
         ok(code == 0, "drive root: exit code %lx, expected 0\n", code);
