@@ -556,6 +556,9 @@ static void test_dialog(void)
         ok(res.bitmap.bmWidth == 90 && res.bitmap.bmHeight == 90 && res.bitmap.bmBitsPixel == 4,
            "bitmap %ldx%ld at %u bits, expected 90x90 at 4\n", res.bitmap.bmWidth, res.bitmap.bmHeight,
            res.bitmap.bmBitsPixel);
+        ok(res.reinit_new_bitmap && res.reinit_old_deleted,
+           "setting the picture again: new bitmap %d, old one deleted %d, expected 1 and 1\n",
+           res.reinit_new_bitmap, res.reinit_old_deleted);
     }
 
     /* A second start while the dialog is up must end at once and add no window. */

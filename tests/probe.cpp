@@ -47,7 +47,7 @@ static void probe(HWND dlg)
         { 90, 50, 40, 14 }, { 160, 50, 40, 14 }, { 90, 10, 60, 10 }, { 90, 20, 110, 10 }, { 10, 10, 60, 60 },
     };
     HWND hwnd = marker(), ctl;
-    HBITMAP bmp;
+    HBITMAP bmp, again;
     int i;
 
     result.probed = 1;
@@ -78,6 +78,12 @@ static void probe(HWND dlg)
 
     bmp = (HBITMAP)SendDlgItemMessageA(dlg, 102, STM_GETIMAGE, IMAGE_BITMAP, 0);
     result.bitmap_ok = bmp && GetObjectA(bmp, sizeof(result.bitmap), &result.bitmap) == sizeof(result.bitmap);
+
+    /* Setting the picture again must free the bitmap it replaces. */
+    SendMessageA(dlg, WM_INITDIALOG, 0, 0);
+    again = (HBITMAP)SendDlgItemMessageA(dlg, 102, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    result.reinit_new_bitmap = again && again != bmp && GetObjectType(again) == OBJ_BITMAP;
+    result.reinit_old_deleted = bmp && GetObjectType(bmp) == 0;
     save();
 }
 

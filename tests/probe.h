@@ -22,4 +22,6 @@ struct ProbeResult
     RECT control_units[5];      /* where the template puts it, mapped to pixels */
     int bitmap_ok;
     BITMAP bitmap;              /* GetObject on the picture's bitmap */
+    int reinit_new_bitmap;      /* after a second WM_INITDIALOG: another bitmap is set */
+    int reinit_old_deleted;     /* ... and the first one no longer exists */
 };
