@@ -600,7 +600,7 @@ static const struct
     Answer answer;
     bool plays;
 } answers[] = {
-    { "Enter with no focus", ENTER, true },
+    { "Enter as the dialog opens", ENTER, true },
     { "Esc", ESC, false },
     { "Alt+F4", ALT_F4, false },
     { "Enter on Cancel", TAB_TO_CANCEL_ENTER, false },
