@@ -48,6 +48,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     for (p = SetupDirectory; *p; p = CharNextA(p))
         if (*p == '\\' || *p == '/')
             cut = p;
+    /* A drive's root keeps its separator: "D:" alone would name that
+     * drive's current directory, which need not be its root. */
+    if (cut == SetupDirectory + 2 && SetupDirectory[1] == ':')
+        cut++;
     *cut = '\0';
 
     if (!Register(hinst))
@@ -107,15 +111,7 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
         switch (wParam)
         {
         case IDOK:
-            /* A bare "D:" means that drive's current directory, which need
-             * not be its root: name the root itself. */
-            if (SetupDirectory[0] && SetupDirectory[1] == ':' && !SetupDirectory[2])
-            {
-                char root[4] = { SetupDirectory[0], ':', '\\', '\0' };
-                SetCurrentDirectoryA(root);
-            }
-            else
-                SetCurrentDirectoryA(SetupDirectory);
+            SetCurrentDirectoryA(SetupDirectory);
             WinExec(copy_list[0], SW_SHOW);
             EndDialog(hDlg, -1);
             break;

@@ -375,6 +375,16 @@ static void key(HWND dlg, BYTE vk, BYTE modifier = 0)
     Sleep(50);
 }
 
+/* Answers the dialog with a key; the launcher must then end with exit code 0. */
+static void answer(Launcher *l, HWND dlg, BYTE vk, const char *what)
+{
+    DWORD code;
+
+    key(dlg, vk);
+    code = wait_exit(l, EXIT_TIMEOUT);
+    ok(code == 0, "%s: exit code %lx, expected 0\n", what, code);
+}
+
 /* ---- the probe inside the launcher ---- */
 
 static HHOOK probe_hook;
@@ -484,8 +494,6 @@ static void test_dialog(void)
     RECT rc;
     int count, i;
     DWORD pid, code, style;
-    HWINEVENTHOOK events = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, on_create, 0, 0,
-                                           WINEVENT_OUTOFCONTEXT);
 
     game_folder(folder, "dialog", "dinstall.exe", true);
     work_folder(elsewhere, "dialog-cwd");
@@ -588,7 +596,6 @@ static void test_dialog(void)
        res.marker_visible_at_end, marker_seen_visible);
     listing(folder, after, sizeof(after));
     ok(!strcmp(before, after), "the program's folder changed:\n  before %s\n  after  %s\n", before, after);
-    UnhookWinEvent(events);
 }
 
 /* Each way a person answers the dialog, with the keyboard and the mouse. */
@@ -671,7 +678,6 @@ static void test_places(void)
     WCHAR wide[1024], wexe[1024], wsrc[MAX_PATH];
     Launcher l;
     HWND dlg;
-    DWORD code;
     int n;
 
     /* T: is mapped by the test set-up to a folder of its own. Started from
@@ -687,9 +693,7 @@ static void test_places(void)
         DeleteFileA("T:\\ran.txt");
         if (!(dlg = launch(&l, "T:\\dinstall.exe", on_t ? "T:\\sub" : elsewhere)))
             continue;
-        key(dlg, VK_RETURN);
-        code = wait_exit(&l, EXIT_TIMEOUT);
-        ok(code == 0, "drive root: exit code %lx, expected 0\n", code);
+        answer(&l, dlg, VK_RETURN, on_t ? "drive root, started on T:" : "drive root");
         check_game_ran("T:", "T:\\");
         finish(&l);
     }
@@ -722,9 +726,7 @@ static void test_places(void)
     {
         if (!(dlg = launch(&l, relative, shorter)))
             continue;
-        key(dlg, play ? VK_RETURN : VK_ESCAPE);
-        code = wait_exit(&l, EXIT_TIMEOUT);
-        ok(code == 0, "long path, %s: exit code %lx, expected 0\n", play ? "Play" : "Cancel", code);
+        answer(&l, dlg, play ? VK_RETURN : VK_ESCAPE, play ? "long path, Play" : "long path, Cancel");
         finish(&l);
     }
     SetCurrentDirectoryA(bindir);
@@ -733,9 +735,7 @@ static void test_places(void)
     path_join(exe, folder, "dinstall.exe");
     if ((dlg = launch(&l, exe, elsewhere)))
     {
-        key(dlg, VK_RETURN);
-        code = wait_exit(&l, EXIT_TIMEOUT);
-        ok(code == 0, "no GAME.BAT: exit code %lx, expected 0\n", code);
+        answer(&l, dlg, VK_RETURN, "no GAME.BAT");
         check_nothing_ran(&l, folder);
         finish(&l);
     }
@@ -749,7 +749,6 @@ static void test_cp932(void)
     char folder[MAX_PATH], elsewhere[MAX_PATH], exe_name[MAX_PATH], exe[MAX_PATH];
     Launcher l;
     HWND dlg;
-    DWORD code;
 
     if (!ok(GetACP() == 932, "code page %u, expected 932 (is LANG=ja_JP.UTF-8 set?)\n", GetACP()))
         return;
@@ -759,9 +758,7 @@ static void test_cp932(void)
     path_join(exe, folder, exe_name);
     if (!(dlg = launch(&l, exe, elsewhere)))
         return;
-    key(dlg, VK_RETURN);
-    code = wait_exit(&l, EXIT_TIMEOUT);
-    ok(code == 0, "exit code %lx, expected 0\n", code);
+    answer(&l, dlg, VK_RETURN, "Play");
     check_game_ran(folder, folder);
     finish(&l);
 }
@@ -783,8 +780,6 @@ static void test_guard(void)
     HWND hwnd;
     DWORD code;
     int count;
-    HWINEVENTHOOK events = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, on_create, 0, 0,
-                                           WINEVENT_OUTOFCONTEXT);
 
     memset(&wc, 0, sizeof(wc));
     wc.lpfnWndProc = DefWindowProcA;
@@ -811,7 +806,6 @@ static void test_guard(void)
         DestroyWindow(hwnd);
     }
     UnregisterClassA(APP_CLASS, wc.hInstance);
-    UnhookWinEvent(events);
 }
 
 /* A 4-bit bitmap resource of the given size, all one colour. */
@@ -948,9 +942,7 @@ static void test_resources(void)
         }
         else
             ok(bmp == NULL, "%s: the picture control holds %p, expected none\n", what, bmp);
-        key(dlg, VK_RETURN);
-        code = wait_exit(&l, EXIT_TIMEOUT);
-        ok(code == 0, "%s: exit code %lx, expected 0\n", what, code);
+        answer(&l, dlg, VK_RETURN, what);
         check_game_ran(folder, folder);
         finish(&l);
     }
@@ -1000,6 +992,7 @@ int main(int argc, char **argv)
         if (strcmp(argv[1], scenarios[i].name))
             continue;
         scenario = argv[1];
+        SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, on_create, 0, 0, WINEVENT_OUTOFCONTEXT);
         if (find_window(0, APP_CLASS))
         {
             printf("%s: a launcher is already running; scenarios must run one at a time\n", scenario);

@@ -113,6 +113,19 @@ static void close_dialog(HWND dlg, PROCESS_INFORMATION *pi)
     end(pi);
 }
 
+/* Start to visible dialog in ms, and the peak working set in KiB with it up. */
+static void dialog_run(const char *name, double *ms, double *peak_kib)
+{
+    PROCESS_INFORMATION pi;
+    PROCESS_MEMORY_COUNTERS pmc;
+    HWND dlg = open_dialog(name, &pi, ms);
+
+    pmc.cb = sizeof(pmc);
+    GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof(pmc));
+    *peak_kib = pmc.PeakWorkingSetSize / 1024.0;
+    close_dialog(dlg, &pi);
+}
+
 static int cmp(const void *a, const void *b)
 {
     double x = *(const double *)a, y = *(const double *)b;
@@ -146,10 +159,9 @@ int main(void)
 {
     static double refused[RUNS], floor_[RUNS], empty[RUNS], dialog[RUNS], minimal[RUNS];
     static double peak[RUNS], peak_min[RUNS];
-    PROCESS_INFORMATION holder, pi;
-    PROCESS_MEMORY_COUNTERS pmc;
-    HWND dlg, first;
-    double ms;
+    PROCESS_INFORMATION holder;
+    HWND first;
+    double ms, kib;
     char *slash;
 
     QueryPerformanceFrequency(&freq);
@@ -162,10 +174,8 @@ int main(void)
     {
         time_to_exit("bench_empty.exe");
         time_to_exit("bench_floor.exe");
-        dlg = open_dialog("dinstall.exe", &pi, &ms);
-        close_dialog(dlg, &pi);
-        dlg = open_dialog("bench_dialog.exe", &pi, &ms);
-        close_dialog(dlg, &pi);
+        dialog_run("dinstall.exe", &ms, &kib);
+        dialog_run("bench_dialog.exe", &ms, &kib);
     }
 
     /* (a) a running launcher holds the marker, so every further start is refused */
@@ -181,29 +191,13 @@ int main(void)
             }
     close_dialog(first, &holder);
 
-    /* (b) and (c) */
+    /* (b) and (c), each first in every other pair */
     for (int i = 0; i < RUNS; i++)
-    {
-        if (i % 2)
-        {
-            dlg = open_dialog("bench_dialog.exe", &pi, &minimal[i]);
-            GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof(pmc));
-            peak_min[i] = pmc.PeakWorkingSetSize / 1024.0;
-            close_dialog(dlg, &pi);
-        }
-        dlg = open_dialog("dinstall.exe", &pi, &dialog[i]);
-        pmc.cb = sizeof(pmc);
-        GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof(pmc));
-        peak[i] = pmc.PeakWorkingSetSize / 1024.0;
-        close_dialog(dlg, &pi);
-        if (!(i % 2))
-        {
-            dlg = open_dialog("bench_dialog.exe", &pi, &minimal[i]);
-            GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof(pmc));
-            peak_min[i] = pmc.PeakWorkingSetSize / 1024.0;
-            close_dialog(dlg, &pi);
-        }
-    }
+        for (int j = 0; j < 2; j++)
+            if ((i + j) % 2)
+                dialog_run("bench_dialog.exe", &minimal[i], &peak_min[i]);
+            else
+                dialog_run("dinstall.exe", &dialog[i], &peak[i]);
 
     printf("Medians of %d runs under Wine.\n\n", RUNS);
     printf("| %-28s | %-13s | %-13s | %-5s | %-14s | %s\n", "measure", "launcher", "baseline", "ratio", "goal",
