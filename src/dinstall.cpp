@@ -5,9 +5,10 @@
 
 #include <windows.h>
 #include "resource.h"
+#include "brand.h"         /* the class name, fixed by the brand at build time */
 
 static HINSTANCE hinst;
-static const char szAppName[] = "Tolvar GrandPeaks";
+static const char szAppName[] = BRAND_CLASS;
 static char SetupDirectory[MAX_PATH];
 static const char *const copy_list[] = { "GAME.BAT" };
 

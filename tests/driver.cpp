@@ -1,10 +1,15 @@
 /*
- * Test driver for the launcher: runs under Wine beside dinstall.exe, starts
- * copies of it in folders of its own, finds and operates the dialog through
- * the Win32 API with real keyboard and mouse input, and checks the outcome.
+ * Test driver for the launcher: runs under Wine beside the built launchers,
+ * starts copies of one in folders of its own, finds and operates the dialog
+ * through the Win32 API with real keyboard and mouse input, and checks the
+ * outcome against what the launcher's brand says.
  *
- *   driver <scenario>      runs one scenario; exit code 0 when all its checks pass
- *   driver close           presses Esc in a running launcher's dialog (for ./run)
+ *   driver <scenario> <brand> [<other brand>]
+ *          runs one scenario; exit code 0 when all its checks pass
+ *   driver close <brand>   presses Esc in a running launcher's dialog (for ./run)
+ *
+ * A brand is the NAME.brand.txt the build writes beside the launcher: its
+ * file name, caption, question lines and class, one a line, in UTF-8.
  */
 
 #include <windows.h>
@@ -35,11 +40,17 @@ static bool ok_(int line, bool cond, const char *fmt, ...)
     return false;
 }
 
-static const char APP_CLASS[] = "Tolvar GrandPeaks";
-static const char CAPTION[] = "Quendle Arts - Tolvar Grand Peaks";
+struct Brand
+{
+    char exe[MAX_PATH];         /* in the ANSI code page, as the driver passes names */
+    WCHAR caption[256], line1[256], line2[256];
+    char cls[256];
+};
+static Brand brand, other;
+#define APP_CLASS brand.cls
 enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000, GAME_TIMEOUT = 20000, SETTLE = 1000 };
 
-static char bindir[MAX_PATH];           /* where the driver and dinstall.exe lie */
+static char bindir[MAX_PATH];           /* where the driver and the launchers lie */
 
 /* ---- files and folders ---- */
 
@@ -118,14 +129,40 @@ static void work_folder(char *out, const char *name)
     CreateDirectoryA(out, NULL);
 }
 
+/* Reads a brand's lines from beside the driver. */
+static bool load_brand(Brand *b, const char *name)
+{
+    char path[MAX_PATH], line[5][1024];
+    WCHAR wide[MAX_PATH];
+    FILE *f;
+    int n = 0;
+
+    path_join(path, bindir, name);
+    if (!(f = fopen(path, "rb")))
+        return false;
+    for (; n < 5 && fgets(line[n], sizeof(line[n]), f); n++)
+        line[n][strcspn(line[n], "\r\n")] = 0;
+    fclose(f);
+    if (n < 5)
+        return false;
+    MultiByteToWideChar(CP_UTF8, 0, line[0], -1, wide, MAX_PATH);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, b->exe, MAX_PATH, NULL, NULL);
+    MultiByteToWideChar(CP_UTF8, 0, line[1], -1, b->caption, 256);
+    MultiByteToWideChar(CP_UTF8, 0, line[2], -1, b->line1, 256);
+    MultiByteToWideChar(CP_UTF8, 0, line[3], -1, b->line2, 256);
+    lstrcpynA(b->cls, line[4], sizeof(b->cls));
+    return true;
+}
+
 /* A game folder: the launcher and, if asked, a GAME.BAT that writes its
  * current directory into ran.txt there. */
-static void game_folder(char *out, const char *name, const char *exe_name, bool with_bat)
+static void game_folder(char *out, const char *name, const char *exe_name, bool with_bat,
+                        const Brand *b = &brand)
 {
     char src[MAX_PATH], dst[MAX_PATH];
 
     work_folder(out, name);
-    path_join(src, bindir, "dinstall.exe");
+    path_join(src, bindir, b->exe);
     path_join(dst, out, exe_name);
     ok(CopyFileA(src, dst, FALSE), "copying %s to %s failed, error %lu\n", src, dst, GetLastError());
     if (with_bat)
@@ -427,7 +464,8 @@ static bool probe(Launcher *l, HWND dlg, ProbeResult *res)
     probe_hook = SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, l->pi.dwThreadId);
     if (!ok(probe_hook != NULL, "SetWindowsHookEx failed, error %lu\n", GetLastError()))
         return false;
-    SendMessageTimeoutA(dlg, RegisterWindowMessageA(PROBE_MESSAGE), 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+    SendMessageTimeoutA(dlg, RegisterWindowMessageA(PROBE_MESSAGE), (WPARAM)find_window(l->pi.dwProcessId, APP_CLASS),
+                        0, SMTO_ABORTIFHUNG, 5000, NULL);
 
     return ok(read_probe(res) && res->probed, "the probe did not report from inside the launcher\n");
 }
@@ -460,18 +498,19 @@ static void listing(const char *dir, char *out, int size)
     FindClose(h);
 }
 
+/* The question's lines are the brand's; the rest is the same for every brand. */
 static const struct
 {
     int id;
-    const char *cls, *text;
+    const char *name, *cls;
+    const WCHAR *text;
     DWORD style;
-    RECT units;             /* as the template places it */
 } controls[] = {
-    { IDOK, "Button", "Play", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, { 90, 50, 130, 64 } },
-    { IDCANCEL, "Button", "Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, { 160, 50, 200, 64 } },
-    { 103, "Static", "Do you wish to", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, { 90, 10, 150, 20 } },
-    { 104, "Static", "play Tolvar Grand Peaks?", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, { 90, 20, 200, 30 } },
-    { 102, "Static", "", WS_CHILD | WS_VISIBLE | SS_BITMAP, { 10, 10, 70, 70 } },
+    { IDOK, "Play", "Button", L"Play", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON },
+    { IDCANCEL, "Cancel", "Button", L"Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON },
+    { 103, "line 1", "Static", brand.line1, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT },
+    { 104, "line 2", "Static", brand.line2, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT },
+    { 102, "picture", "Static", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP },
 };
 
 static void check_rect(const char *what, const RECT *got, const RECT *expected, bool position_only)
@@ -488,6 +527,7 @@ static void check_rect(const char *what, const RECT *got, const RECT *expected, 
 static void test_dialog(void)
 {
     char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], text[128], before[4096], after[4096];
+    WCHAR wtext[256];
     Launcher first, second;
     ProbeResult res;
     HWND dlg, marker, ctl;
@@ -495,9 +535,9 @@ static void test_dialog(void)
     int count, i;
     DWORD pid, code, style;
 
-    game_folder(folder, "dialog", "dinstall.exe", true);
+    game_folder(folder, "dialog", brand.exe, true);
     work_folder(elsewhere, "dialog-cwd");
-    path_join(exe, folder, "dinstall.exe");
+    path_join(exe, folder, brand.exe);
     listing(folder, before, sizeof(before));
     marker_seen_visible = false;
     if (!(dlg = launch(&first, exe, elsewhere)))
@@ -505,8 +545,8 @@ static void test_dialog(void)
     ok(windows_created >= 2, "saw %d windows created by the launcher, expected its marker and dialog\n",
        windows_created);
 
-    GetWindowTextA(dlg, text, sizeof(text));
-    ok(!strcmp(text, CAPTION), "caption \"%s\", expected \"%s\"\n", text, CAPTION);
+    GetWindowTextW(dlg, wtext, 256);
+    ok(!lstrcmpW(wtext, brand.caption), "caption \"%ls\", expected \"%ls\"\n", wtext, brand.caption);
     ctl = GetWindow(dlg, GW_CHILD);
     for (i = 0; i < 5; i++, ctl = GetWindow(ctl, GW_HWNDNEXT))
     {
@@ -517,9 +557,9 @@ static void test_dialog(void)
         GetClassNameA(ctl, text, sizeof(text));
         ok(!lstrcmpiA(text, controls[i].cls), "control %d class \"%s\", expected \"%s\"\n", controls[i].id,
            text, controls[i].cls);
-        GetWindowTextA(ctl, text, sizeof(text));
-        ok(!strcmp(text, controls[i].text), "control %d text \"%s\", expected \"%s\"\n", controls[i].id,
-           text, controls[i].text);
+        GetWindowTextW(ctl, wtext, 256);
+        ok(!lstrcmpW(wtext, controls[i].text), "control %d text \"%ls\", expected \"%ls\"\n", controls[i].id,
+           wtext, controls[i].text);
         style = GetWindowLongA(ctl, GWL_STYLE);
         ok(style == controls[i].style, "control %d style %08lx, expected %08lx\n", controls[i].id, style,
            controls[i].style);
@@ -558,12 +598,21 @@ static void test_dialog(void)
            res.placement.showCmd, SW_SHOWMINIMIZED);
         check_rect("dialog's client area", &res.dialog_client, &res.dialog_units, false);
         for (i = 0; i < 5; i++)
-            check_rect(controls[i].text[0] ? controls[i].text : "picture", &res.controls[i],
+            check_rect(controls[i].name, &res.controls[i],
                        &res.control_units[i], controls[i].id == 102);
         ok(res.bitmap_ok, "the probe could not read the picture's bitmap\n");
         ok(res.bitmap.bmWidth == 90 && res.bitmap.bmHeight == 90 && res.bitmap.bmBitsPixel == 4,
            "bitmap %ldx%ld at %u bits, expected 90x90 at 4\n", res.bitmap.bmWidth, res.bitmap.bmHeight,
            res.bitmap.bmBitsPixel);
+        /* Windows' MS Sans Serif at 96 DPI: dialog base units of 6 by 13 */
+        ok(!lstrcmpW(res.font_face, L"MS Sans Serif"), "dialog font \"%ls\", expected \"MS Sans Serif\"\n",
+           res.font_face);
+        ok(res.dialog_client.right - res.dialog_client.left == 330 &&
+           res.dialog_client.bottom - res.dialog_client.top == 130, "client area %ldx%ld, expected 330x130\n",
+           res.dialog_client.right - res.dialog_client.left, res.dialog_client.bottom - res.dialog_client.top);
+        for (i = 0; i < 2; i++)
+            ok(res.line_extent[i].cx <= res.line_width[i], "line %d is %ld pixels wide, its control %d\n", i + 1,
+               res.line_extent[i].cx, res.line_width[i]);
         ok(res.reinit_new_bitmap && res.reinit_old_deleted,
            "setting the picture again: new bitmap %d, old one deleted %d, expected 1 and 1\n",
            res.reinit_new_bitmap, res.reinit_old_deleted);
@@ -625,9 +674,9 @@ static void test_input(void)
 
     for (unsigned i = 0; i < sizeof(answers) / sizeof(answers[0]); i++)
     {
-        game_folder(folder, "input", "dinstall.exe", true);
+        game_folder(folder, "input", brand.exe, true);
         work_folder(elsewhere, "input-cwd");
-        path_join(exe, folder, "dinstall.exe");
+        path_join(exe, folder, brand.exe);
         if (!(dlg = launch(&l, exe, elsewhere)))
             continue;
 
@@ -674,7 +723,7 @@ static void test_places(void)
 {
     static const WCHAR long_names[][2] = { { 'd', 0 }, { 'e', 0 } };
     char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], src[MAX_PATH], relative[MAX_PATH];
-    char shorter[MAX_PATH];
+    char shorter[MAX_PATH], root_exe[MAX_PATH];
     WCHAR wide[1024], wexe[1024], wsrc[MAX_PATH];
     Launcher l;
     HWND dlg;
@@ -683,15 +732,15 @@ static void test_places(void)
     /* T: is mapped by the test set-up to a folder of its own. Started from
      * another drive, and from a folder of T: itself, which "T:" alone would name. */
     work_folder(elsewhere, "places-cwd");
-    path_join(src, bindir, "dinstall.exe");
-    ok(CopyFileA(src, "T:\\dinstall.exe", FALSE), "cannot copy the launcher to T:\\, error %lu\n",
-       GetLastError());
+    path_join(src, bindir, brand.exe);
+    path_join(root_exe, "T:", brand.exe);
+    ok(CopyFileA(src, root_exe, FALSE), "cannot copy the launcher to T:\\, error %lu\n", GetLastError());
     write_file("T:\\GAME.BAT", "@echo off\r\ncd > ran.txt\r\n");
     CreateDirectoryA("T:\\sub", NULL);
     for (int on_t = 0; on_t < 2; on_t++)
     {
         DeleteFileA("T:\\ran.txt");
-        if (!(dlg = launch(&l, "T:\\dinstall.exe", on_t ? "T:\\sub" : elsewhere)))
+        if (!(dlg = launch(&l, root_exe, on_t ? "T:\\sub" : elsewhere)))
             continue;
         answer(&l, dlg, VK_RETURN, on_t ? "drive root, started on T:" : "drive root");
         check_game_ran("T:", "T:\\");
@@ -711,8 +760,8 @@ static void test_places(void)
             WideCharToMultiByte(CP_ACP, 0, wide, -1, shorter, MAX_PATH, NULL, NULL);
         ok(CreateDirectoryW(wide, NULL), "cannot make a folder of %d characters, error %lu\n", n, GetLastError());
     }
-    lstrcpyW(wexe, wide);
-    lstrcatW(wexe, L"\\dinstall.exe");
+    n = wsprintfW(wexe, L"%s\\", wide);
+    MultiByteToWideChar(CP_ACP, 0, brand.exe, -1, wexe + n, MAX_PATH);
     MultiByteToWideChar(CP_ACP, 0, src, -1, wsrc, MAX_PATH);
     ok(CopyFileW(wsrc, wexe, FALSE), "cannot copy the launcher to a long path, error %lu\n", GetLastError());
     ok(lstrlenW(wexe) > MAX_PATH, "program path of %d characters, expected more than %d\n", lstrlenW(wexe),
@@ -720,7 +769,7 @@ static void test_places(void)
     /* Started by a name relative to our own current directory, which
      * CreateProcess takes where it cannot take the absolute path. */
     memset(relative, 'e', 120);
-    strcpy(relative + 120, "\\dinstall.exe");
+    snprintf(relative + 120, MAX_PATH - 120, "\\%s", brand.exe);
     SetCurrentDirectoryA(shorter);
     for (int play = 0; play < 2; play++)
     {
@@ -731,8 +780,8 @@ static void test_places(void)
     }
     SetCurrentDirectoryA(bindir);
 
-    game_folder(folder, "no-game", "dinstall.exe", false);
-    path_join(exe, folder, "dinstall.exe");
+    game_folder(folder, "no-game", brand.exe, false);
+    path_join(exe, folder, brand.exe);
     if ((dlg = launch(&l, exe, elsewhere)))
     {
         answer(&l, dlg, VK_RETURN, "no GAME.BAT");
@@ -786,8 +835,8 @@ static void test_guard(void)
     wc.hInstance = GetModuleHandleA(NULL);
     wc.lpszClassName = APP_CLASS;
     ok(RegisterClassA(&wc) != 0, "RegisterClass failed, error %lu\n", GetLastError());
-    game_folder(folder, "guard", "dinstall.exe", true);
-    path_join(exe, folder, "dinstall.exe");
+    game_folder(folder, "guard", brand.exe, true);
+    path_join(exe, folder, brand.exe);
 
     for (unsigned i = 0; i < sizeof(foreign) / sizeof(foreign[0]); i++)
     {
@@ -899,8 +948,8 @@ static void test_resources(void)
     {
         const char *what = edits[i].name;
 
-        game_folder(folder, "resources", "dinstall.exe", true);
-        path_join(exe, folder, "dinstall.exe");
+        game_folder(folder, "resources", brand.exe, true);
+        path_join(exe, folder, brand.exe);
         if (edits[i].edit == NO_DIALOG)
             ok(rename_dialog(exe), "%s: could not rename DLG_MASTER in the copy\n", what);
         else
@@ -948,13 +997,58 @@ static void test_resources(void)
     }
 }
 
+/* Two brands side by side, each started first in turn: each guard refuses
+ * only a second start of its own brand. */
+static void test_brands(void)
+{
+    const Brand *pair[2] = { &brand, &other };
+    char folder[2][MAX_PATH], exe[2][MAX_PATH];
+    Launcher l[2], again;
+    HWND dlg[2];
+    DWORD code, pid;
+    int count;
+
+    for (int order = 0; order < 2; order++)
+    {
+        if (order)
+            pair[0] = &other, pair[1] = &brand;
+        for (int k = 0; k < 2; k++)
+        {
+            game_folder(folder[k], k ? "brands-second" : "brands-first", pair[k]->exe, true, pair[k]);
+            path_join(exe[k], folder[k], pair[k]->exe);
+            if (!(dlg[k] = launch(&l[k], exe[k], folder[k])))
+                return;
+        }
+        for (int k = 0; k < 2; k++)
+        {
+            HWND marker = find_window(0, pair[k]->cls, &count);
+
+            GetWindowThreadProcessId(marker, &pid);
+            ok(count == 1 && pid == l[k].pi.dwProcessId, "%s: %d windows of class \"%s\", expected one of its own\n",
+               pair[k]->exe, count, pair[k]->cls);
+            if (!start(&again, exe[k], folder[k]))
+                continue;
+            code = wait_exit(&again, EXIT_TIMEOUT);
+            ok(code == 0 && windows_created == 0, "second %s: exit code %lx and %d windows, expected 0 and none\n",
+               pair[k]->exe, code, windows_created);
+            finish(&again);
+        }
+        for (int k = 0; k < 2; k++)
+        {
+            answer(&l[k], dlg[k], VK_ESCAPE, pair[k]->exe);
+            check_nothing_ran(&l[k], folder[k]);
+            finish(&l[k]);
+        }
+    }
+}
+
 /* Closes a launcher started by someone else, as a person would: Esc. */
 static int close_launcher(void)
 {
     HWND dlg = NULL;
 
     for (DWORD start = GetTickCount(); !dlg && GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
-        dlg = FindWindowA("#32770", CAPTION);
+        dlg = FindWindowW(L"#32770", brand.caption);
     if (!dlg)
     {
         printf("close: no launcher dialog found\n");
@@ -975,6 +1069,7 @@ static const struct
     { "cp932", test_cp932 },
     { "guard", test_guard },
     { "resources", test_resources },
+    { "brands", test_brands },
 };
 
 int main(int argc, char **argv)
@@ -984,10 +1079,20 @@ int main(int argc, char **argv)
     GetModuleFileNameA(NULL, bindir, sizeof(bindir));
     if ((slash = strrchr(bindir, '\\')))
         *slash = 0;
-    if (argc == 2 && !strcmp(argv[1], "close"))
+    if (argc < 3 || argc > 4)
+    {
+        printf("usage: driver <scenario>|close <brand> [<other brand>]\n");
+        return 2;
+    }
+    if (!load_brand(&brand, argv[2]) || (argc == 4 && !load_brand(&other, argv[3])))
+    {
+        printf("cannot read the brand %s or %s beside the driver\n", argv[2], argc == 4 ? argv[3] : "-");
+        return 2;
+    }
+    if (!strcmp(argv[1], "close"))
         return close_launcher();
 
-    for (unsigned i = 0; argc == 2 && i < sizeof(scenarios) / sizeof(scenarios[0]); i++)
+    for (unsigned i = 0; i < sizeof(scenarios) / sizeof(scenarios[0]); i++)
     {
         if (strcmp(argv[1], scenarios[i].name))
             continue;
@@ -999,9 +1104,9 @@ int main(int argc, char **argv)
             return 1;
         }
         scenarios[i].run();
-        printf("%s: %d checks, %d failures\n", scenario, passes + failures, failures);
+        printf("%s (%s): %d checks, %d failures\n", scenario, brand.exe, passes + failures, failures);
         return failures ? 1 : 0;
     }
-    printf("usage: driver <scenario>|close\n");
+    printf("no scenario %s\n", argv[1]);
     return 2;
 }

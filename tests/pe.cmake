@@ -4,7 +4,9 @@ cmake_minimum_required(VERSION 3.20)
 set(MAX_SIZE 9728)
 set(ALLOWED_DLLS "KERNEL32.DLL;USER32.DLL;GDI32.DLL")
 
-execute_process(COMMAND ${OBJDUMP} -p -h ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+# objdump speaks the user's language; what is parsed here is its English.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p -h ${EXE}
+                OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${OBJDUMP} failed on ${EXE}")
 endif()

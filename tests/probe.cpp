@@ -5,7 +5,7 @@
 
 static ProbeResult result;
 static UINT probe_message;
-static HWND probed_dialog;
+static HWND probed_dialog, marker;
 
 static void save(void)
 {
@@ -23,15 +23,6 @@ static void save(void)
     CloseHandle(file);
 }
 
-static HWND marker(void)
-{
-    HWND hwnd = FindWindowA("Tolvar GrandPeaks", NULL);
-    DWORD pid = 0;
-
-    GetWindowThreadProcessId(hwnd, &pid);
-    return pid == GetCurrentProcessId() ? hwnd : NULL;
-}
-
 static void map_units(HWND dlg, int x, int y, int cx, int cy, RECT *out)
 {
     SetRect(out, x, y, cx, cy);
@@ -40,19 +31,45 @@ static void map_units(HWND dlg, int x, int y, int cx, int cy, RECT *out)
     out->bottom += out->top;
 }
 
+/* What the dialog's font came out as, and whether each question line fits
+ * its control: a static control wraps a longer line out of sight. */
+static void fonts(HWND dlg)
+{
+    HDC dc = GetDC(dlg);
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(dlg, WM_GETFONT, 0, 0));
+    WCHAR text[256];
+    RECT rc;
+
+    GetTextFaceW(dc, LF_FACESIZE, result.font_face);
+    for (int i = 0; i < 2; i++)
+    {
+        HWND ctl = GetDlgItem(dlg, 103 + i);
+        int n = GetWindowTextW(ctl, text, 256);
+
+        GetTextExtentPoint32W(dc, text, n, &result.line_extent[i]);
+        GetClientRect(ctl, &rc);
+        result.line_width[i] = rc.right;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(dlg, dc);
+}
+
 static void probe(HWND dlg)
 {
     /* x, y, width, height in dialog units, as the template has them */
     static const RECT templ[5] = {
         { 90, 50, 40, 14 }, { 160, 50, 40, 14 }, { 90, 10, 60, 10 }, { 90, 20, 110, 10 }, { 10, 10, 60, 60 },
     };
-    HWND hwnd = marker(), ctl;
+    HWND hwnd = marker, ctl;
+    DWORD pid = 0;
     HBITMAP bmp, again;
     int i;
 
     result.probed = 1;
+    fonts(dlg);
     probed_dialog = dlg;
-    if ((result.marker_found = hwnd != NULL))
+    GetWindowThreadProcessId(hwnd, &pid);
+    if ((result.marker_found = hwnd && pid == GetCurrentProcessId()))
     {
         result.class_style = GetClassLongA(hwnd, GCL_STYLE);
         result.brush_is_gray = GetClassLongA(hwnd, GCL_HBRBACKGROUND) == (LONG)(LONG_PTR)GetStockObject(GRAY_BRUSH);
@@ -96,8 +113,10 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wpa
         probe_message = RegisterWindowMessageA(PROBE_MESSAGE);
     if (code == HC_ACTION)
     {
-        hwnd = marker();
-        if (cwp->hwnd == hwnd && ((cwp->message == WM_SHOWWINDOW && cwp->wParam) ||
+        if (cwp->message == probe_message)
+            marker = (HWND)cwp->wParam;
+        hwnd = marker;
+        if (hwnd && cwp->hwnd == hwnd && ((cwp->message == WM_SHOWWINDOW && cwp->wParam) ||
             (cwp->message == WM_WINDOWPOSCHANGING && (((WINDOWPOS *)cwp->lParam)->flags & SWP_SHOWWINDOW))))
             result.marker_shown = 1;
         if (cwp->message == probe_message)

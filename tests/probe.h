@@ -1,7 +1,8 @@
 /* What the probe DLL reads inside the launcher's own process, where Wine lets
  * it see what another process cannot: class data, placement, dialog units and
  * the picture's bitmap. The driver hooks the launcher's thread with
- * ProbeHook and sends it the message named PROBE_MESSAGE. */
+ * ProbeHook and sends it the message named PROBE_MESSAGE, with the launcher's
+ * marker window as its wParam. */
 
 #define PROBE_MESSAGE "TolvarLauncherProbe"
 #define PROBE_FILE    "probe.dat"        /* written beside probe.dll */
@@ -24,4 +25,7 @@ struct ProbeResult
     BITMAP bitmap;              /* GetObject on the picture's bitmap */
     int reinit_new_bitmap;      /* after a second WM_INITDIALOG: another bitmap is set */
     int reinit_old_deleted;     /* ... and the first one no longer exists */
+    WCHAR font_face[LF_FACESIZE];   /* the face the dialog's font came out as */
+    SIZE line_extent[2];        /* each question line in the dialog's font */
+    int line_width[2];          /* ... and the width of its control */
 };

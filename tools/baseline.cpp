@@ -6,6 +6,7 @@
  */
 
 #include <windows.h>
+#include "brand.h"
 
 #if defined(BASELINE_DIALOG)
 static INT_PTR CALLBACK DlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -22,7 +23,7 @@ extern "C" int WINAPI Start(void)
     volatile FARPROC keep = (FARPROC)GetStockObject;   /* keeps GDI32 among the imports */
 
     (void)keep;
-    FindWindowA("Tolvar GrandPeaks", NULL);
+    FindWindowA(BRAND_CLASS, NULL);
     ExitProcess(0);
 #elif defined(BASELINE_DIALOG)
     DialogBoxParamA(GetModuleHandleA(NULL), "DLG_MASTER", NULL, DlgProc, 0);

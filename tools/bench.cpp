@@ -174,18 +174,18 @@ int main(void)
     {
         time_to_exit("bench_empty.exe");
         time_to_exit("bench_floor.exe");
-        dialog_run("dinstall.exe", &ms, &kib);
+        dialog_run(LAUNCHER_EXE, &ms, &kib);
         dialog_run("bench_dialog.exe", &ms, &kib);
     }
 
     /* (a) a running launcher holds the marker, so every further start is refused */
-    first = open_dialog("dinstall.exe", &holder, &ms);
+    first = open_dialog(LAUNCHER_EXE, &holder, &ms);
     /* in turn, each first as often as the others, so that none pays for the one before */
     for (int i = 0; i < RUNS; i++)
         for (int j = 0; j < 3; j++)
             switch ((i + j) % 3)
             {
-            case 0: refused[i] = time_to_exit("dinstall.exe"); break;
+            case 0: refused[i] = time_to_exit(LAUNCHER_EXE); break;
             case 1: floor_[i] = time_to_exit("bench_floor.exe"); break;
             case 2: empty[i] = time_to_exit("bench_empty.exe"); break;
             }
@@ -197,7 +197,7 @@ int main(void)
             if ((i + j) % 2)
                 dialog_run("bench_dialog.exe", &minimal[i], &peak_min[i]);
             else
-                dialog_run("dinstall.exe", &dialog[i], &peak[i]);
+                dialog_run(LAUNCHER_EXE, &dialog[i], &peak[i]);
 
     printf("Medians of %d runs under Wine.\n\n", RUNS);
     printf("| %-28s | %-13s | %-13s | %-5s | %-14s | %s\n", "measure", "launcher", "baseline", "ratio", "goal",

@@ -19,8 +19,8 @@ as_root() {
 
 # Installs whatever of the tool chain and test runtime is missing.
 setup() {
-    local pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake make wine wine32:i386
-                xvfb xauth x11-utils imagemagick locales"
+    local pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake make wine wine32:i386 fonts-wine
+                xvfb xauth x11-utils imagemagick locales fonts-vlgothic python3-pil osslsigncode openssl"
     local missing=""
     for p in $pkgs; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
@@ -38,9 +38,10 @@ setup() {
     fi
 }
 
+# Builds the brand file named, or the default brand.
 build() {
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" >/dev/null \
-        || die "cmake configure failed"
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
+        -DBRAND="${1:+$(realpath "$1")}" >/dev/null || die "cmake configure failed"
     cmake --build "$BUILD" -j2 || die "build failed"
 }
 
@@ -49,6 +50,12 @@ wine_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "== making Wine prefix $WINEPREFIX (takes a while once)"
         wineboot -i >/dev/null 2>&1 || die "wineboot failed"
+    fi
+    # Windows' own dialog fonts (MS Sans Serif, Marlett for the caption's
+    # buttons, Tahoma): Wine looks for them in the prefix only.
+    if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+        cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || die "could not copy Wine's fonts"
+        wineserver -k >/dev/null 2>&1 || true
     fi
     # Without a window manager Wine stalls on every hide unless its windows are unmanaged,
     # and its crash dialog would wait for a person.

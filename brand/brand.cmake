@@ -1,0 +1,48 @@
+# add_launcher(<target> <brand file>): the launcher built as that brand says.
+# The brand is read when CMake configures, so a bad brand file stops the
+# configure with a message naming its line; editing it or its picture
+# configures again.
+set(BRAND_PY ${CMAKE_CURRENT_LIST_DIR}/brand.py)
+# Debian's Pillow is seen by Debian's own Python, not by another one on PATH.
+find_program(BRAND_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+
+function(add_launcher target brand)
+    get_filename_component(brand "${brand}" ABSOLUTE)
+    set(out ${CMAKE_BINARY_DIR}/brand-${target})
+    execute_process(COMMAND ${BRAND_PYTHON} ${BRAND_PY} ${brand} ${out}
+                    OUTPUT_VARIABLE picture ERROR_VARIABLE error RESULT_VARIABLE rc
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "${error}")
+    endif()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${brand} ${picture} ${BRAND_PY})
+    file(STRINGS ${out}/brand.txt fields ENCODING UTF-8)
+    list(GET fields 0 exe)
+    string(REGEX REPLACE "\\.[eE][xX][eE]$" "" name "${exe}")
+
+    # The few constants join the code in .text: a section of their own
+    # would take a whole 512-byte block of the file for 40 bytes.
+    add_library(${target}_code OBJECT ${PROJECT_SOURCE_DIR}/src/dinstall.cpp)
+    no_runtime_code(${target}_code)
+    target_include_directories(${target}_code BEFORE PRIVATE ${out})
+    add_custom_command(OUTPUT ${target}.obj
+        COMMAND ${CMAKE_OBJCOPY} --rename-section .rdata=.text$const
+                $<TARGET_OBJECTS:${target}_code> ${target}.obj
+        DEPENDS ${target}_code $<TARGET_OBJECTS:${target}_code>
+        VERBATIM)
+    add_executable(${target} WIN32 ${CMAKE_CURRENT_BINARY_DIR}/${target}.obj
+                   ${PROJECT_SOURCE_DIR}/res/dinstall.rc)
+    no_runtime_program(${target} kernel32 user32 gdi32)
+    target_include_directories(${target} BEFORE PRIVATE ${out})
+    set_target_properties(${target} PROPERTIES LINKER_LANGUAGE CXX OUTPUT_NAME "${name}")
+    set_property(SOURCE ${PROJECT_SOURCE_DIR}/res/dinstall.rc APPEND PROPERTY
+        OBJECT_DEPENDS ${out}/brand.h ${out}/picture.bmp)
+
+    # Every build checks what the .exe imports, its size and its header flags.
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${target}>
+                -DOBJDUMP=i686-w64-mingw32-objdump -P ${PROJECT_SOURCE_DIR}/tests/pe.cmake
+        VERBATIM)
+    # What the tests expect of this brand, beside the program.
+    configure_file(${out}/brand.txt ${CMAKE_BINARY_DIR}/bin/${target}.brand.txt COPYONLY)
+endfunction()

@@ -1,0 +1,167 @@
+#!/usr/bin/python3
+"""Checks the brand step: each kind of bad brand file is refused with a message
+naming its file, line and key; pictures of any shape come out in the
+launcher's bitmap format; and CMake's configure stops on a bad brand.
+
+    brand_files.py SOURCE_DIR WORK_DIR"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+
+from PIL import Image
+
+SOURCE, WORK = sys.argv[1], sys.argv[2]
+BRAND_PY = os.path.join(SOURCE, "brand", "brand.py")
+GOOD = {"exe": "game.exe", "caption": "A caption", "line1": "Do you wish to",
+        "line2": "play?", "picture": "pic.png", "class": "Some Class"}
+failures = checks = 0
+
+
+def ok(cond, message):
+    global failures, checks
+    checks += 1
+    if not cond:
+        failures += 1
+        print(f"brand_files.py: Test failed: {message}")
+    return cond
+
+
+def brand_file(name, lines=None, raw=None):
+    """A brand file in WORK, from GOOD with the given lines replacing or adding keys."""
+    path = os.path.join(WORK, name)
+    if raw is None:
+        values = dict(GOOD, **(lines or {}))
+        raw = "".join(f"{k} = {v}\n" for k, v in values.items() if v is not None).encode()
+    with open(path, "wb") as f:
+        f.write(raw)
+    return path
+
+
+def run(path, out="out"):
+    return subprocess.run([sys.executable, BRAND_PY, path, os.path.join(WORK, out)],
+                          capture_output=True, text=True)
+
+
+# name, the lines changed (None drops a key) or raw bytes, and what the message must hold
+BAD = [
+    ("unknown key", {"colour": "red"}, None, ":7: colour"),
+    ("missing key", {"class": None}, None, ": class: missing"),
+    ("repeated key", None, b"exe = a.exe\nexe = b.exe\n", ":2: exe"),
+    ("empty value", {"line1": ""}, None, ":3: line1"),
+    ("no equals sign", None, b"# comment\nexe game.exe\n", ":2: exe game.exe"),
+    ("not UTF-8", None, b"exe = game.exe\ncaption = caf\xe9\n", ":2:"),
+    ("class not ASCII", {"class": "Caf\u00e9"}, None, ":6: class"),
+    ("class with a control character", {"class": "A\x01B"}, None, ":6: class"),
+    ("class too long", {"class": "C" * 256}, None, ":6: class"),
+    ("exe without .exe", {"exe": "game.com"}, None, ":1: exe"),
+    ("exe with a forbidden character", {"exe": "ga:me.exe"}, None, ":1: exe"),
+    ("exe a device name", {"exe": "con.exe"}, None, ":1: exe"),
+    ("exe a device name in capitals", {"exe": "LPT1.exe"}, None, ":1: exe"),
+    ("exe with install", {"exe": "Install.exe"}, None, ":1: exe"),
+    ("exe with setup", {"exe": "gamesetup.exe"}, None, ":1: exe"),
+    ("exe with update", {"exe": "update2.exe"}, None, ":1: exe"),
+    ("exe with patch", {"exe": "patch.exe"}, None, ":1: exe"),
+    ("exe with upgrade", {"exe": "upgrade.exe"}, None, ":1: exe"),
+    ("exe with uninst", {"exe": "uninst.exe"}, None, ":1: exe"),
+    ("missing picture", {"picture": "none.png"}, None, ":5: picture"),
+    ("picture not an image", {"picture": "text.png"}, None, ":5: picture"),
+]
+
+
+def test_bad_brands():
+    for name, lines, raw, where in BAD:
+        path = brand_file("bad.brand", lines, raw)
+        res = run(path)
+        if ok(res.returncode != 0, f"{name}: accepted"):
+            ok(f"{path}{where}" in res.stderr if where.startswith(":") else where in res.stderr,
+               f"{name}: message {res.stderr.strip()!r}, expected it to name {path}{where}")
+
+
+def test_good_brand():
+    values = dict(GOOD, caption='Say "hi" \\ 山', exe="Spiel.EXE")
+    path = brand_file("good.brand", raw=b"\xef\xbb\xbf# with a BOM and CRLF\r\n" +
+                      "".join(f"{k} = {v}\r\n" for k, v in values.items()).encode())
+    res = run(path)
+    if not ok(res.returncode == 0, f"a good brand was refused: {res.stderr.strip()}"):
+        return
+    with open(os.path.join(WORK, "out", "brand.h"), encoding="utf-8") as f:
+        header = f.read()
+    ok('#define BRAND_CAPTION  "Say \\042hi\\042 \\\\ 山"' in header, f"caption in brand.h: {header}")
+    with open(os.path.join(WORK, "out", "brand.txt"), encoding="utf-8") as f:
+        ok(f.read().splitlines()[1] == 'Say "hi" \\ 山', "caption in brand.txt")
+
+
+def bitmap(out):
+    with open(os.path.join(WORK, out, "picture.bmp"), "rb") as f:
+        data = f.read()
+    return data, Image.open(os.path.join(WORK, out, "picture.bmp"))
+
+
+def test_pictures():
+    """Wide, tall and transparent pictures: fitted, centred and on light gray."""
+    gray = (192, 192, 192)
+    shapes = [("wide", (300, 100), (255, 0, 0, 255)), ("tall", (20, 60), (0, 0, 255, 255)),
+              ("see-through", (50, 50), (0, 0, 0, 0))]
+    for name, size, colour in shapes:
+        for fmt in ("PNG", "GIF", "JPEG", "BMP") if name == "wide" else ("PNG",):
+            picture = f"{name}.{fmt.lower()}"
+            im = Image.new("RGBA", size, colour)
+            (im.convert("RGB") if fmt in ("JPEG", "BMP") else im).save(os.path.join(WORK, picture), fmt)
+            res = run(brand_file("pic.brand", {"picture": picture}), "pic")
+            if not ok(res.returncode == 0, f"{picture}: refused: {res.stderr.strip()}"):
+                continue
+            data, bmp = bitmap("pic")
+            info = struct.unpack_from("<IiiHHIIiiII", data, 14)
+            ok(len(data) == 14 + 4424 and info == (40, 90, 90, 1, 4, 0, 4320, 0, 0, 0, 0),
+               f"{picture}: {len(data)} bytes, header {info}")
+            rgb = bmp.convert("RGB")
+            corner, centre = rgb.getpixel((0, 0)), rgb.getpixel((45, 45))
+            if name == "see-through":
+                ok(corner == gray and centre == gray, f"{picture}: {corner} {centre}, expected light gray")
+            elif name == "wide":
+                # 300x100 fits as 90x30, rows 30 to 59
+                ok(corner == gray and rgb.getpixel((0, 30)) == rgb.getpixel((89, 59)) == (255, 0, 0),
+                   f"{picture}: {corner} above, {rgb.getpixel((0, 30))} inside, expected gray and red")
+            else:
+                # 20x60 fits as 30x90, columns 30 to 59
+                ok(rgb.getpixel((29, 45)) == gray and rgb.getpixel((30, 0)) == (0, 0, 255),
+                   f"{picture}: {rgb.getpixel((29, 45))} beside, {rgb.getpixel((30, 0))} inside")
+
+    # A gradient needs dithering; the same picture gives the same bytes.
+    im = Image.linear_gradient("L").resize((120, 90)).convert("RGB")
+    im.save(os.path.join(WORK, "gradient.png"))
+    run(brand_file("pic.brand", {"picture": "gradient.png"}), "grad1")
+    run(brand_file("pic.brand", {"picture": "gradient.png"}), "grad2")
+    first, bmp = bitmap("grad1")
+    ok(first == bitmap("grad2")[0], "the same picture gave different bitmaps")
+    ok(len(set(bmp.getdata())) >= 3, f"a gradient came out in {len(set(bmp.getdata()))} colours")
+
+    # The default picture is already in the format, and stays as it is.
+    run(os.path.join(SOURCE, "brand", "tolvar.brand"), "default")
+    with open(os.path.join(SOURCE, "res", "football.bmp"), "rb") as f:
+        ok(bitmap("default")[0] == f.read(), "the default picture changed on the way")
+
+
+def test_configure():
+    """A bad brand stops CMake's configure with the message."""
+    path = brand_file("configure.brand", {"exe": "setup.exe"})
+    res = subprocess.run(["cmake", "-S", SOURCE, "-B", os.path.join(WORK, "configure"), f"-DBRAND={path}",
+                          "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", "i686-w64-mingw32.cmake")],
+                         capture_output=True, text=True)
+    ok(res.returncode != 0 and f"{path}:1: exe" in res.stderr,
+       f"configure with exe = setup.exe: exit {res.returncode}, {res.stderr.strip()[-300:]!r}")
+
+
+shutil.rmtree(WORK, ignore_errors=True)
+os.makedirs(WORK)
+Image.new("RGB", (10, 10)).save(os.path.join(WORK, "pic.png"))
+with open(os.path.join(WORK, "text.png"), "w") as f:
+    f.write("not an image\n")
+test_bad_brands()
+test_good_brand()
+test_pictures()
+test_configure()
+print(f"brand_files.py: {checks} checks, {failures} failures")
+sys.exit(1 if failures else 0)
