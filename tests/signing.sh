@@ -1,0 +1,37 @@
+#!/bin/bash
+# Signs a copy of the launcher with a throwaway certificate and checks that
+# the signature verifies, that the signed launcher still runs, and that
+# removing the signature gives back the unsigned build's bytes.
+#   signing.sh SOURCE_DIR BIN_DIR
+SOURCE=$1
+BIN=$2
+WORK=$BIN/../signing
+fail() { echo "signing.sh: Test failed: $*"; exit 1; }
+
+rm -rf "$WORK" && mkdir -p "$WORK" && cd "$WORK" || exit 1
+EXE=$(head -n 1 "$BIN/dinstall.brand.txt")
+openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 \
+    -subj "/CN=Throwaway test signer" -addext extendedKeyUsage=codeSigning 2>/dev/null &&
+openssl pkcs12 -export -inkey key.pem -in cert.pem -out cert.pfx -passout pass:s3cret ||
+    fail "openssl could not make a certificate"
+
+cp "$BIN/$EXE" signed.exe
+"$SOURCE/tools/sign" signed.exe cert.pfx >/dev/null 2>&1 && fail "signed with the wrong password"
+cmp -s signed.exe "$BIN/$EXE" || fail "a failed signing changed the file"
+"$SOURCE/tools/sign" signed.exe >/dev/null 2>&1
+[ $? = 2 ] && cmp -s signed.exe "$BIN/$EXE" || fail "with no certificate: not a usage message, or the file changed"
+SIGN_PASSWORD=s3cret "$SOURCE/tools/sign" signed.exe cert.pfx >/dev/null || fail "tools/sign failed"
+
+osslsigncode verify -CAfile cert.pem -in signed.exe >verify.log 2>&1 ||
+    fail "the signature does not verify: $(tail -n 3 verify.log)"
+grep -qE "digest algorithm +: SHA256" verify.log || fail "the signature's digest is not SHA-256"
+osslsigncode verify -CAfile cert.pem -in "$BIN/$EXE" >/dev/null 2>&1 && fail "the unsigned build verifies"
+osslsigncode remove-signature -in signed.exe -out unsigned.exe >/dev/null 2>&1 || fail "remove-signature failed"
+cmp unsigned.exe "$BIN/$EXE" || fail "without its signature, the file differs from the unsigned build"
+
+# The driver runs its dialog scenario on the signed copy, under a name of its own.
+cp signed.exe "$BIN/signed.exe"
+sed '1s/.*/signed.exe/' "$BIN/dinstall.brand.txt" > "$BIN/signed.brand.txt"
+wine "$BIN/driver.exe" dialog signed.brand.txt || fail "the signed launcher failed the dialog scenario"
+rm -f "$BIN/signed.exe" "$BIN/signed.brand.txt"
+echo "signing.sh: signed, verified, ran under Wine, and unsigned again to the same bytes"
