@@ -138,6 +138,10 @@ def test_pictures():
     ok(first == bitmap("grad2")[0], "the same picture gave different bitmaps")
     ok(len(set(bmp.getdata())) >= 3, f"a gradient came out in {len(set(bmp.getdata()))} colours")
 
+    # The README's example brand builds.
+    res = run(os.path.join(SOURCE, "docs", "example.brand"), "example")
+    ok(res.returncode == 0, f"docs/example.brand was refused: {res.stderr.strip()}")
+
     # The default picture is already in the format, and stays as it is.
     run(os.path.join(SOURCE, "brand", "tolvar.brand"), "default")
     with open(os.path.join(SOURCE, "res", "football.bmp"), "rb") as f:
