@@ -75,8 +75,8 @@ def check_class(value, where):
 
 
 def check_exe(value, where):
-    if not value.lower().endswith(".exe"):
-        raise BrandError(f"{where}: the file name must end in .exe")
+    if not value.lower().endswith(".exe") or not value[:-4].strip(" ."):
+        raise BrandError(f"{where}: the file name must be a name ending in .exe")
     bad = sorted({c for c in value if c in '<>:"/\\|?*' or ord(c) < 32})
     if bad:
         raise BrandError(f"{where}: Windows forbids {' '.join(repr(c) for c in bad)} in file names")

@@ -56,6 +56,7 @@ BAD = [
     ("class with a control character", {"class": "A\x01B"}, None, ":6: class"),
     ("class too long", {"class": "C" * 256}, None, ":6: class"),
     ("exe without .exe", {"exe": "game.com"}, None, ":1: exe"),
+    ("exe with no name", {"exe": ".exe"}, None, ":1: exe"),
     ("exe with a forbidden character", {"exe": "ga:me.exe"}, None, ":1: exe"),
     ("exe a device name", {"exe": "con.exe"}, None, ":1: exe"),
     ("exe a device name in capitals", {"exe": "LPT1.exe"}, None, ":1: exe"),
@@ -136,7 +137,12 @@ def test_pictures():
     run(brand_file("pic.brand", {"picture": "gradient.png"}), "grad2")
     first, bmp = bitmap("grad1")
     ok(first == bitmap("grad2")[0], "the same picture gave different bitmaps")
-    ok(len(set(bmp.getdata())) >= 3, f"a gradient came out in {len(set(bmp.getdata()))} colours")
+
+    # A gray between two of the palette's comes out as a mix of both, not the nearer alone.
+    Image.new("RGB", (90, 90), (160, 160, 160)).save(os.path.join(WORK, "gray.png"))
+    run(brand_file("pic.brand", {"picture": "gray.png"}), "gray")
+    colours = sorted(set(bitmap("gray")[1].convert("RGB").getdata()))
+    ok(colours == [(128, 128, 128), (192, 192, 192)], f"a flat gray 160 came out as {colours}")
 
     # The README's example brand builds.
     res = run(os.path.join(SOURCE, "docs", "example.brand"), "example")

@@ -24,7 +24,7 @@ SIGN_PASSWORD=s3cret "$SOURCE/tools/sign" signed.exe cert.pfx >/dev/null || fail
 
 osslsigncode verify -CAfile cert.pem -in signed.exe >verify.log 2>&1 ||
     fail "the signature does not verify: $(tail -n 3 verify.log)"
-grep -qE "digest algorithm +: SHA256" verify.log || fail "the signature's digest is not SHA-256"
+grep -qiE "digest algorithm *: *sha-?256" verify.log || fail "the signature's digest is not SHA-256"
 osslsigncode verify -CAfile cert.pem -in "$BIN/$EXE" >/dev/null 2>&1 && fail "the unsigned build verifies"
 osslsigncode remove-signature -in signed.exe -out unsigned.exe >/dev/null 2>&1 || fail "remove-signature failed"
 cmp unsigned.exe "$BIN/$EXE" || fail "without its signature, the file differs from the unsigned build"
