@@ -611,8 +611,12 @@ static void test_dialog(void)
            res.dialog_client.bottom - res.dialog_client.top == 130, "client area %ldx%ld, expected 330x130\n",
            res.dialog_client.right - res.dialog_client.left, res.dialog_client.bottom - res.dialog_client.top);
         for (i = 0; i < 2; i++)
+        {
             ok(res.line_extent[i].cx <= res.line_width[i], "line %d is %ld pixels wide, its control %d\n", i + 1,
                res.line_extent[i].cx, res.line_width[i]);
+            ok(res.line_extent[i].cx != res.line_boxes[i], "line %d is %ld pixels wide, as wide as missing glyphs\n",
+               i + 1, res.line_extent[i].cx);
+        }
         ok(res.reinit_new_bitmap && res.reinit_old_deleted,
            "setting the picture again: new bitmap %d, old one deleted %d, expected 1 and 1\n",
            res.reinit_new_bitmap, res.reinit_old_deleted);

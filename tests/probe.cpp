@@ -32,12 +32,14 @@ static void map_units(HWND dlg, int x, int y, int cx, int cy, RECT *out)
 }
 
 /* What the dialog's font came out as, and whether each question line fits
- * its control: a static control wraps a longer line out of sight. */
+ * its control (a static control wraps a longer line out of sight) and has
+ * glyphs in it or in the fonts it falls back on. */
 static void fonts(HWND dlg)
 {
     HDC dc = GetDC(dlg);
     HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(dlg, WM_GETFONT, 0, 0));
     WCHAR text[256];
+    SIZE extent;
     RECT rc;
 
     GetTextFaceW(dc, LF_FACESIZE, result.font_face);
@@ -47,6 +49,10 @@ static void fonts(HWND dlg)
         int n = GetWindowTextW(ctl, text, 256);
 
         GetTextExtentPoint32W(dc, text, n, &result.line_extent[i]);
+        for (int k = 0; k < n; k++)
+            text[k] = 0xffff;           /* a noncharacter: no font has a glyph for it */
+        GetTextExtentPoint32W(dc, text, n, &extent);
+        result.line_boxes[i] = extent.cx;
         GetClientRect(ctl, &rc);
         result.line_width[i] = rc.right;
     }

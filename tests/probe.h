@@ -28,4 +28,5 @@ struct ProbeResult
     WCHAR font_face[LF_FACESIZE];   /* the face the dialog's font came out as */
     SIZE line_extent[2];        /* each question line in the dialog's font */
     int line_width[2];          /* ... and the width of its control */
+    int line_boxes[2];          /* ... and as wide as it would be in missing-glyph boxes */
 };

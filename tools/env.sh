@@ -58,8 +58,11 @@ wine_prefix() {
         wineserver -k >/dev/null 2>&1 || true
     fi
     # Without a window manager Wine stalls on every hide unless its windows are unmanaged,
-    # and its crash dialog would wait for a person.
+    # and its crash dialog would wait for a person. Under a Japanese code page Wine
+    # draws what MS Sans Serif lacks from MS UI Gothic, as Japanese Windows does; Debian's
+    # VL Gothic stands in for it.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /d "VL Gothic" /f >/dev/null 2>&1 &&
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 ||
         die "could not configure the Wine prefix"
     wineserver -w
