@@ -165,11 +165,12 @@ def main(argv):
     with open(os.path.join(out, "picture.bmp"), "wb") as f:
         f.write(bmp)
     header = [f"/* Made by brand.py from {os.path.basename(path)}: edit that file, not this one. */"]
-    header += [f"#define BRAND_{k.upper():8} {literal(values[k])}" for k in ("exe", "caption", "line1", "line2", "class")]
+    named = ("exe", "caption", "line1", "line2", "class")
+    header += [f"#define BRAND_{k.upper():8} {literal(values[k])}" for k in named]
     with open(os.path.join(out, "brand.h"), "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(header) + "\n")
     with open(os.path.join(out, "brand.txt"), "w", encoding="utf-8", newline="\n") as f:
-        f.write("".join(values[k] + "\n" for k in ("exe", "caption", "line1", "line2", "class")))
+        f.write("".join(values[k] + "\n" for k in named))
     print(os.path.abspath(image))
 
 

@@ -47,7 +47,6 @@ struct Brand
     char cls[256];
 };
 static Brand brand, other;
-#define APP_CLASS brand.cls
 enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000, GAME_TIMEOUT = 20000, SETTLE = 1000 };
 
 static char bindir[MAX_PATH];           /* where the driver and the launchers lie */
@@ -199,7 +198,7 @@ static void poll(void)
 
     while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
         DispatchMessageA(&msg);
-    while ((marker = FindWindowExA(NULL, marker, APP_CLASS, NULL)))
+    while ((marker = FindWindowExA(NULL, marker, brand.cls, NULL)))
         if (IsWindowVisible(marker))
             marker_seen_visible = true;
 }
@@ -453,6 +452,7 @@ static bool probe(Launcher *l, HWND dlg, ProbeResult *res)
     char path[MAX_PATH];
     HMODULE dll;
     HOOKPROC proc;
+    HWND marker;
 
     probe_path(path);
     DeleteFileA(path);
@@ -464,8 +464,8 @@ static bool probe(Launcher *l, HWND dlg, ProbeResult *res)
     probe_hook = SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, l->pi.dwThreadId);
     if (!ok(probe_hook != NULL, "SetWindowsHookEx failed, error %lu\n", GetLastError()))
         return false;
-    SendMessageTimeoutA(dlg, RegisterWindowMessageA(PROBE_MESSAGE), (WPARAM)find_window(l->pi.dwProcessId, APP_CLASS),
-                        0, SMTO_ABORTIFHUNG, 5000, NULL);
+    marker = find_window(l->pi.dwProcessId, brand.cls);
+    SendMessageTimeoutA(dlg, RegisterWindowMessageA(PROBE_MESSAGE), (WPARAM)marker, 0, SMTO_ABORTIFHUNG, 5000, NULL);
 
     return ok(read_probe(res) && res->probed, "the probe did not report from inside the launcher\n");
 }
@@ -574,8 +574,8 @@ static void test_dialog(void)
     GetClientRect(ctl, &rc);
     ok(rc.right == 90 && rc.bottom == 90, "picture is %ldx%ld, expected 90x90\n", rc.right, rc.bottom);
 
-    marker = find_window(0, APP_CLASS, &count);
-    ok(count == 1, "%d windows of class \"%s\", expected 1\n", count, APP_CLASS);
+    marker = find_window(0, brand.cls, &count);
+    ok(count == 1, "%d windows of class \"%s\", expected 1\n", count, brand.cls);
     GetWindowThreadProcessId(marker, &pid);
     ok(pid == first.pi.dwProcessId, "marker window belongs to process %lx, expected %lx\n", pid,
        first.pi.dwProcessId);
@@ -583,7 +583,7 @@ static void test_dialog(void)
     ok((style & (WS_VISIBLE | WS_MINIMIZE | WS_POPUP | WS_CHILD)) == WS_MINIMIZE,
        "marker style %08lx, expected minimised, overlapped and not visible\n", style);
     GetWindowTextA(marker, text, sizeof(text));
-    ok(!strcmp(text, APP_CLASS), "marker title \"%s\", expected \"%s\"\n", text, APP_CLASS);
+    ok(!strcmp(text, brand.cls), "marker title \"%s\", expected \"%s\"\n", text, brand.cls);
 
     if (probe(&first, dlg, &res))
     {
@@ -633,7 +633,7 @@ static void test_dialog(void)
     }
     find_window(0, "#32770", &count);
     ok(count == 1, "%d dialogs after a second start, expected 1\n", count);
-    find_window(0, APP_CLASS, &count);
+    find_window(0, brand.cls, &count);
     ok(count == 1, "%d marker windows after a second start, expected 1\n", count);
 
     click(GetDlgItem(dlg, IDCANCEL));
@@ -837,14 +837,14 @@ static void test_guard(void)
     memset(&wc, 0, sizeof(wc));
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = APP_CLASS;
+    wc.lpszClassName = brand.cls;
     ok(RegisterClassA(&wc) != 0, "RegisterClass failed, error %lu\n", GetLastError());
     game_folder(folder, "guard", brand.exe, true);
     path_join(exe, folder, brand.exe);
 
     for (unsigned i = 0; i < sizeof(foreign) / sizeof(foreign[0]); i++)
     {
-        hwnd = CreateWindowExA(0, APP_CLASS, foreign[i].title, foreign[i].style, 0, 0, 100, 100, NULL, NULL,
+        hwnd = CreateWindowExA(0, brand.cls, foreign[i].title, foreign[i].style, 0, 0, 100, 100, NULL, NULL,
                                wc.hInstance, NULL);
         if (!start(&l, exe, folder))
             break;
@@ -853,12 +853,12 @@ static void test_guard(void)
         ok(windows_created == 0, "\"%s\": the launcher created %d windows, expected none\n", foreign[i].title,
            windows_created);
         check_nothing_ran(&l, folder);
-        find_window(0, APP_CLASS, &count);
+        find_window(0, brand.cls, &count);
         ok(count == 1, "\"%s\": %d windows of the class, expected only ours\n", foreign[i].title, count);
         finish(&l);
         DestroyWindow(hwnd);
     }
-    UnregisterClassA(APP_CLASS, wc.hInstance);
+    UnregisterClassA(brand.cls, wc.hInstance);
 }
 
 /* A 4-bit bitmap resource of the given size, all one colour. */
@@ -1102,7 +1102,7 @@ int main(int argc, char **argv)
             continue;
         scenario = argv[1];
         SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, on_create, 0, 0, WINEVENT_OUTOFCONTEXT);
-        if (find_window(0, APP_CLASS))
+        if (find_window(0, brand.cls))
         {
             printf("%s: a launcher is already running; scenarios must run one at a time\n", scenario);
             return 1;
