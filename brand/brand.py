@@ -4,7 +4,7 @@
     brand.py BRAND_FILE OUT_DIR
 
 Writes into OUT_DIR:
-  brand.h      the texts and names as string literals, for the code and the resource script
+  brand.h      the texts and the class as string literals, for the code and the resource script
   picture.bmp  the picture as a 90x90, 16-colour bitmap
   brand.txt    exe, caption, line1, line2 and class, one a line, for the tests
 and prints the picture's path, so that the build can watch it. A brand file
@@ -166,7 +166,7 @@ def main(argv):
         f.write(bmp)
     header = [f"/* Made by brand.py from {os.path.basename(path)}: edit that file, not this one. */"]
     named = ("exe", "caption", "line1", "line2", "class")
-    header += [f"#define BRAND_{k.upper():8} {literal(values[k])}" for k in named]
+    header += [f"#define BRAND_{k.upper():8} {literal(values[k])}" for k in named[1:]]
     with open(os.path.join(out, "brand.h"), "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(header) + "\n")
     with open(os.path.join(out, "brand.txt"), "w", encoding="utf-8", newline="\n") as f:

@@ -60,18 +60,19 @@ static void fonts(HWND dlg)
     ReleaseDC(dlg, dc);
 }
 
-static void probe(HWND dlg)
+static void probe(HWND dlg, HWND hwnd)
 {
     /* x, y, width, height in dialog units, as the template has them */
     static const RECT templ[5] = {
         { 90, 50, 40, 14 }, { 160, 50, 40, 14 }, { 90, 10, 60, 10 }, { 90, 20, 110, 10 }, { 10, 10, 60, 60 },
     };
-    HWND hwnd = marker, ctl;
+    HWND ctl;
     DWORD pid = 0;
     HBITMAP bmp, again;
     int i;
 
     result.probed = 1;
+    marker = hwnd;
     fonts(dlg);
     probed_dialog = dlg;
     GetWindowThreadProcessId(hwnd, &pid);
@@ -113,24 +114,20 @@ static void probe(HWND dlg)
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wparam, LPARAM lparam)
 {
     CWPSTRUCT *cwp = (CWPSTRUCT *)lparam;
-    HWND hwnd;
 
     if (!probe_message)
         probe_message = RegisterWindowMessageA(PROBE_MESSAGE);
     if (code == HC_ACTION)
     {
-        if (cwp->message == probe_message)
-            marker = (HWND)cwp->wParam;
-        hwnd = marker;
-        if (hwnd && cwp->hwnd == hwnd && ((cwp->message == WM_SHOWWINDOW && cwp->wParam) ||
+        if (marker && cwp->hwnd == marker && ((cwp->message == WM_SHOWWINDOW && cwp->wParam) ||
             (cwp->message == WM_WINDOWPOSCHANGING && (((WINDOWPOS *)cwp->lParam)->flags & SWP_SHOWWINDOW))))
             result.marker_shown = 1;
         if (cwp->message == probe_message)
-            probe(cwp->hwnd);
+            probe(cwp->hwnd, (HWND)cwp->wParam);
         if (cwp->message == WM_DESTROY && cwp->hwnd == probed_dialog)
         {
             result.destroyed = 1;
-            result.marker_visible_at_end = hwnd && IsWindowVisible(hwnd);
+            result.marker_visible_at_end = marker && IsWindowVisible(marker);
             save();
         }
     }
