@@ -10,15 +10,19 @@ function(add_launcher target brand)
     get_filename_component(brand "${brand}" ABSOLUTE)
     set(out ${CMAKE_BINARY_DIR}/brand-${target})
     execute_process(COMMAND ${BRAND_PYTHON} ${BRAND_PY} ${brand} ${out}
-                    OUTPUT_VARIABLE picture ERROR_VARIABLE error RESULT_VARIABLE rc
+                    OUTPUT_VARIABLE images ERROR_VARIABLE error RESULT_VARIABLE rc
                     OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(NOT rc EQUAL 0)
         message(FATAL_ERROR "${error}")
+    elseif(error)
+        message(WARNING "${error}")
     endif()
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${brand} ${picture} ${BRAND_PY})
-    file(STRINGS ${out}/brand.txt fields ENCODING UTF-8)
-    list(GET fields 0 exe)
-    string(REGEX REPLACE "\\.[eE][xX][eE]$" "" name "${exe}")
+    string(REPLACE "\n" ";" images "${images}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${brand} ${images} ${BRAND_PY})
+    file(STRINGS ${out}/brand.txt exe REGEX "^exe\t" ENCODING UTF-8)
+    file(STRINGS ${out}/brand.txt extra REGEX "^extra\t")
+    string(REGEX REPLACE "^exe\t|\\.[eE][xX][eE]$" "" name "${exe}")
+    string(REGEX REPLACE "^extra\t" "" extra "${extra}")
 
     # The few constants join the code in .text: a section of their own
     # would take a whole 512-byte block of the file for 40 bytes.
@@ -36,11 +40,12 @@ function(add_launcher target brand)
     target_include_directories(${target} BEFORE PRIVATE ${out})
     set_target_properties(${target} PROPERTIES LINKER_LANGUAGE CXX OUTPUT_NAME "${name}")
     set_property(SOURCE ${PROJECT_SOURCE_DIR}/res/dinstall.rc APPEND PROPERTY
-        OBJECT_DEPENDS ${out}/brand.h ${out}/picture.bmp)
+        OBJECT_DEPENDS ${out}/brand.h ${out}/dialogs.rc ${out}/picture.bmp ${PROJECT_SOURCE_DIR}/res/dialog.rc)
 
-    # Every build checks what the .exe imports, its size and its header flags.
+    # Every build checks what the .exe imports, its size and its header flags;
+    # an icon and further languages add to the size allowed.
     add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${target}>
+        COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${target}> -DEXTRA=${extra}
                 -DOBJDUMP=i686-w64-mingw32-objdump -P ${PROJECT_SOURCE_DIR}/tests/pe.cmake
         VERBATIM)
     # What the tests expect of this brand, beside the program.

@@ -1,5 +1,8 @@
 /* Resource ids of the launcher; the dialog template and the bitmap are named. */
 
+/* Icons */
+#define IDI_GAME        1       /* the game's icon, in brands that have one */
+
 /* Strings */
 #define IDS_PICTURE     118     /* names the bitmap shown in the dialog */
 

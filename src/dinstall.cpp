@@ -5,12 +5,12 @@
 
 #include <windows.h>
 #include "resource.h"
-#include "brand.h"         /* the class name, fixed by the brand at build time */
+#include "brand.h"         /* the class, the game and the icon, fixed by the brand at build time */
 
 static HINSTANCE hinst;
 static const char szAppName[] = BRAND_CLASS;
 static char SetupDirectory[MAX_PATH];
-static const char *const copy_list[] = { "GAME.BAT" };
+static const char *const copy_list[] = { BRAND_GAME };
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 static int Register(HINSTANCE hInstance);
@@ -105,6 +105,10 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
 
         LoadStringA(GetModuleHandleA(NULL), IDS_PICTURE, name, sizeof(name));
         SetBitmap(hDlg, IDC_PICTURE, name, PICTURE_WIDTH, PICTURE_HEIGHT);
+#ifdef BRAND_ICON
+        /* A dialog shows an icon in the taskbar and Alt+Tab only when it is given one. */
+        SendMessageA(hDlg, WM_SETICON, ICON_BIG, (LPARAM)LoadIconA(hinst, MAKEINTRESOURCEA(IDI_GAME)));
+#endif
         break;
     }
 

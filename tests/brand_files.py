@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Checks the brand step: each kind of bad brand file is refused with a message
-naming its file, line and key; pictures of any shape come out in the
-launcher's bitmap format; and CMake's configure stops on a bad brand.
+naming its file, line and key; each brand's texts get the code page and the
+locale they are previewed under; language sections become templates of their
+languages; pictures of any shape come out in the launcher's bitmap format and
+icons in Windows' icon format; and CMake's configure stops on a bad brand.
 
     brand_files.py SOURCE_DIR WORK_DIR"""
 import os
@@ -16,6 +18,7 @@ SOURCE, WORK = sys.argv[1], sys.argv[2]
 BRAND_PY = os.path.join(SOURCE, "brand", "brand.py")
 GOOD = {"exe": "game.exe", "caption": "A caption", "line1": "Do you wish to",
         "line2": "play?", "picture": "pic.png", "class": "Some Class"}
+TOP = "".join(f"{k} = {v}\n" for k, v in GOOD.items()).encode()
 failures = checks = 0
 
 
@@ -68,6 +71,19 @@ BAD = [
     ("exe with uninst", {"exe": "uninst.exe"}, None, ":1: exe"),
     ("missing picture", {"picture": "none.png"}, None, ":5: picture"),
     ("picture not an image", {"picture": "text.png"}, None, ":5: picture"),
+    ("exe longer than Windows takes", {"exe": "g" * 252 + ".exe"}, None, ":1: exe"),
+    ("game not ASCII", {"game": "Spiel\u00e9.exe"}, None, ":7: game"),
+    ("game with no program", {"game": '"" -x'}, None, ":7: game"),
+    ("game with an open quote", {"game": '"My Game.exe -x'}, None, ":7: game"),
+    ("game longer than MAX_PATH", {"game": "g.exe " + "x" * 254}, None, ":7: game"),
+    ("icon not an image", {"icon": "text.png"}, None, ":7: icon"),
+    ("section before the top part", None, b"[de]\ncaption = Hallo\n", ":1: [de]"),
+    ("sections without language", None, TOP + b"[de]\ncaption = Hallo\n", ":7: [de]"),
+    ("unknown language tag", None, TOP + b"language = en-US\n[xx]\n", ":8: [xx]"),
+    ("repeated language tag", None, TOP + b"language = en-US\n[de]\n[DE]\n", ":9: [DE]"),
+    ("section of the top part's language", None, TOP + b"language = de\n[de]\n", ":8: [de]"),
+    ("key a section may not set", None, TOP + b"language = en-US\n[de]\nexe = b.exe\n", ":9: exe"),
+    ("unknown top language", {"language": "klingon"}, None, ":7: language"),
 ]
 
 
@@ -87,11 +103,63 @@ def test_good_brand():
     res = run(path)
     if not ok(res.returncode == 0, f"a good brand was refused: {res.stderr.strip()}"):
         return
-    with open(os.path.join(WORK, "out", "brand.h"), encoding="utf-8") as f:
-        header = f.read()
-    ok('#define BRAND_CAPTION  "Say \\042hi\\042 \\\\ 山"' in header, f"caption in brand.h: {header}")
-    with open(os.path.join(WORK, "out", "brand.txt"), encoding="utf-8") as f:
-        ok(f.read().splitlines()[1] == 'Say "hi" \\ 山', "caption in brand.txt")
+    with open(os.path.join(WORK, "out", "dialogs.rc"), encoding="utf-8") as f:
+        rc = f.read()
+    ok('#define DLG_CAPTION     "Say \\042hi\\042 \\\\ 山"' in rc, f"caption in dialogs.rc: {rc}")
+    ok(dialog_lines("out")[0][4] == 'Say "hi" \\ 山', "caption in brand.txt")
+
+
+def dialog_lines(out):
+    """The dialog lines of brand.txt, split at their tabs."""
+    with open(os.path.join(WORK, out, "brand.txt"), encoding="utf-8") as f:
+        return [line.rstrip("\n").split("\t") for line in f if line.startswith("dialog\t")]
+
+
+# texts, and the code page and locale a brand without sections is previewed under
+CODEPAGES = [
+    ({"caption": "Quendle Arts"}, "1252", "en_US.UTF-8", ""),
+    ({"line1": "Czy chcesz zagrać"}, "1250", "pl_PL.UTF-8", ""),
+    ({"line2": "Хотите сыграть?"}, "1251", "ru_RU.UTF-8", ""),
+    ({"play": "Παίξτε"}, "1253", "el_GR.UTF-8", ""),
+    ({"line1": "Oyunu başlatmak ister misiniz, ağabey"}, "1254", "tr_TR.UTF-8", ""),
+    ({"line1": "北岳の冒険を"}, "932", "ja_JP.UTF-8", ""),
+    ({"line1": "你想玩吗"}, "936", "zh_CN.UTF-8", ""),
+    ({"line1": "하시겠습니까"}, "949", "ko_KR.UTF-8", ""),
+    # GBK holds Big5's characters, so Traditional Chinese comes out as 936 (zh-TW names 950).
+    ({"line1": "你想玩嗎"}, "936", "zh_CN.UTF-8", ""),
+    ({"language": "zh-TW", "line1": "你想玩嗎"}, "950", "zh_TW.UTF-8", ""),
+    # No code page holds both: the one that holds most, and what it lacks.
+    ({"line1": "Хотите שלום", "line2": "сыграть"}, "1251", "ru_RU.UTF-8", "ולםש"),
+]
+
+
+def test_codepages():
+    for texts, cp, locale, missing in CODEPAGES:
+        res = run(brand_file("cp.brand", texts), "cp")
+        if ok(res.returncode == 0, f"{texts}: refused: {res.stderr.strip()}"):
+            got = dialog_lines("cp")[0]
+            ok(got[2:4] == [locale, cp] and got[9] == missing,
+               f"{texts}: {got[2]}, code page {got[3]}, missing {got[9]!r}; expected {locale}, {cp}, {missing!r}")
+
+
+def test_sections():
+    """Each language its template, tagged with its LANGID; a section's missing texts from the top."""
+    raw = TOP + "language = en-US\n[de]\ncaption = Hallo\nplay = &Spielen\n[ja]\nline1 = 山\n".encode()
+    res = run(brand_file("langs.brand", raw=raw), "langs")
+    if not ok(res.returncode == 0 and not res.stderr, f"three languages: {res.stderr.strip()}"):
+        return
+    with open(os.path.join(WORK, "langs", "dialogs.rc"), encoding="utf-8") as f:
+        rc = f.read()
+    ids = [line.split(None, 2)[2] for line in rc.splitlines() if line.startswith("#define DLG_LANGUAGE")]
+    ok(ids == ["0x09, 0x01", "0x07, 0x00", "0x11, 0x00"], f"languages {ids}, expected en-US, de, ja")
+    got = [d[1:9] for d in dialog_lines("langs")]
+    expected = [["en-US", "en_US.UTF-8", "1252", "A caption", "Do you wish to", "play?", "Play", "Cancel"],
+                ["de", "de_DE.UTF-8", "1252", "Hallo", "Do you wish to", "play?", "&Spielen", "Cancel"],
+                ["ja", "ja_JP.UTF-8", "932", "A caption", "山", "play?", "Play", "Cancel"]]
+    ok(got == expected, f"dialogs {got}")
+    res = run(brand_file("langs.brand", raw=TOP + b"language = de\n[fr]\n"), "langs")
+    ok(res.returncode == 0 and "warning:" in res.stderr and "en-US" in res.stderr,
+       f"no en-US: exit {res.returncode}, {res.stderr.strip()!r}, expected a warning")
 
 
 def bitmap(out):
@@ -154,13 +222,34 @@ def test_pictures():
         ok(bitmap("default")[0] == f.read(), "the default picture changed on the way")
 
 
+def test_icons():
+    """16, 32 and 48 pixels, uncompressed 32-bit frames, from a picture or from an .ico."""
+    Image.new("RGBA", (64, 40), (200, 30, 30, 255)).save(os.path.join(WORK, "icon.png"))
+    Image.new("RGBA", (48, 48), (0, 0, 200, 255)).save(os.path.join(WORK, "given.ico"), sizes=[(16, 16), (48, 48)])
+    for source in ("icon.png", "given.ico"):
+        res = run(brand_file("icon.brand", {"icon": source}), "icon")
+        if not ok(res.returncode == 0, f"{source}: refused: {res.stderr.strip()}"):
+            continue
+        with open(os.path.join(WORK, "icon", "icon.ico"), "rb") as f:
+            data = f.read()
+        frames = []
+        for i in range(struct.unpack_from("<H", data, 4)[0]):
+            w, h, _, _, _, bits, size, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+            header = struct.unpack_from("<IiiHHI", data, offset)
+            frames.append((w, h, bits, header))
+        expected = [(s, s, 32, (40, s, 2 * s, 1, 32, 0)) for s in (16, 32, 48)]
+        ok(frames == expected, f"{source}: frames {frames}")
+        with open(os.path.join(WORK, "icon", "brand.txt"), encoding="utf-8") as f:
+            ok(f"icon\t{len(data)}\n" in f.read(), f"{source}: brand.txt does not give the icon's size")
+
+
 def test_configure():
-    """A bad brand stops CMake's configure with the message."""
+    """A bad brand stops CMake's configure with the message, however CMake wraps it."""
     path = brand_file("configure.brand", {"exe": "setup.exe"})
     res = subprocess.run(["cmake", "-S", SOURCE, "-B", os.path.join(WORK, "configure"), f"-DBRAND={path}",
                           "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", "i686-w64-mingw32.cmake")],
                          capture_output=True, text=True)
-    ok(res.returncode != 0 and f"{path}:1: exe" in res.stderr,
+    ok(res.returncode != 0 and "".join(f"{path}:1: exe".split()) in "".join(res.stderr.split()),
        f"configure with exe = setup.exe: exit {res.returncode}, {res.stderr.strip()[-300:]!r}")
 
 
@@ -171,6 +260,9 @@ with open(os.path.join(WORK, "text.png"), "w") as f:
     f.write("not an image\n")
 test_bad_brands()
 test_good_brand()
+test_codepages()
+test_sections()
+test_icons()
 test_pictures()
 test_configure()
 print(f"brand_files.py: {checks} checks, {failures} failures")

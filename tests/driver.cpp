@@ -4,21 +4,28 @@
  * through the Win32 API with real keyboard and mouse input, and checks the
  * outcome against what the launcher's brand says.
  *
- *   driver <scenario> <brand> [<other brand>]
+ *   driver <scenario> <brand>[:<tag>] [<other brand>]
  *          runs one scenario; exit code 0 when all its checks pass
+ *   driver preview <brand>[:<tag>]
+ *          finds a running launcher of the brand, checks that its texts fit
+ *          and prints where its dialog is on the screen (for ./run)
  *   driver close <brand>   presses Esc in a running launcher's dialog (for ./run)
  *
  * A brand is the NAME.brand.txt the build writes beside the launcher: its
- * file name, caption, question lines and class, one a line, in UTF-8.
+ * file name, class, game and icon, and the texts of each of its dialogs, in
+ * UTF-8 (see brand/brand.py). The tag names the dialog that the locale
+ * the driver runs under should show; without one, the brand's first.
  */
 
 #include <windows.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+#include <ctype.h>
+#include <wchar.h>
 #include "probe.h"
 
-static const char *scenario;
+static const char *scenario = "";
 static int failures, passes;
 
 #define ok(cond, ...) ok_(__LINE__, (cond), __VA_ARGS__)
@@ -32,7 +39,9 @@ static bool ok_(int line, bool cond, const char *fmt, ...)
         return true;
     }
     failures++;
-    printf("driver.cpp:%d: %s: Test failed: ", line, scenario);
+    /* The preview speaks to a publisher, the scenarios to a developer. */
+    if (strcmp(scenario, "preview"))
+        printf("driver.cpp:%d: %s: Test failed: ", line, scenario);
     va_start(ap, fmt);
     vprintf(fmt, ap);
     va_end(ap);
@@ -40,11 +49,27 @@ static bool ok_(int line, bool cond, const char *fmt, ...)
     return false;
 }
 
+enum { CAPTION, LINE1, LINE2, PLAY, CANCEL, TEXTS };
+static const char *const text_names[TEXTS] = { "caption", "line1", "line2", "play", "cancel" };
+
+struct Dialog
+{
+    char tag[16];
+    UINT codepage;              /* the one the preview runs it under */
+    WCHAR text[TEXTS][256];
+    WCHAR missing[64];          /* what Wine cannot show under that code page */
+};
+
 struct Brand
 {
     char exe[MAX_PATH];         /* in the ANSI code page, as the driver passes names */
-    WCHAR caption[256], line1[256], line2[256];
     char cls[256];
+    char game[MAX_PATH];        /* the command line Play runs */
+    char program[MAX_PATH];     /* ... and the program it names */
+    int icon;
+    Dialog dialogs[20];
+    int count;
+    const Dialog *shown;        /* the one this locale should show */
 };
 static Brand brand, other;
 enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000, GAME_TIMEOUT = 20000, SETTLE = 1000 };
@@ -84,8 +109,6 @@ static bool read_file(const char *path, char *buf, int size)
     n = fread(buf, 1, size - 1, f);
     fclose(f);
     buf[n] = 0;
-    while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' '))
-        buf[--n] = 0;
     return true;
 }
 
@@ -128,34 +151,94 @@ static void work_folder(char *out, const char *name)
     CreateDirectoryA(out, NULL);
 }
 
-/* Reads a brand's lines from beside the driver. */
-static bool load_brand(Brand *b, const char *name)
+/* Splits a line of brand.txt at its tabs, in place. */
+static int fields(char *line, char **out, int max)
 {
-    char path[MAX_PATH], line[5][1024];
-    WCHAR wide[MAX_PATH];
-    FILE *f;
     int n = 0;
 
-    path_join(path, bindir, name);
-    if (!(f = fopen(path, "rb")))
-        return false;
-    for (; n < 5 && fgets(line[n], sizeof(line[n]), f); n++)
-        line[n][strcspn(line[n], "\r\n")] = 0;
-    fclose(f);
-    if (n < 5)
-        return false;
-    MultiByteToWideChar(CP_UTF8, 0, line[0], -1, wide, MAX_PATH);
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, b->exe, MAX_PATH, NULL, NULL);
-    MultiByteToWideChar(CP_UTF8, 0, line[1], -1, b->caption, 256);
-    MultiByteToWideChar(CP_UTF8, 0, line[2], -1, b->line1, 256);
-    MultiByteToWideChar(CP_UTF8, 0, line[3], -1, b->line2, 256);
-    lstrcpynA(b->cls, line[4], sizeof(b->cls));
-    return true;
+    line[strcspn(line, "\r\n")] = 0;
+    out[n++] = line;
+    for (char *p = line; *p && n < max; p++)
+        if (*p == '\t')
+        {
+            *p = 0;
+            out[n++] = p + 1;
+        }
+    return n;
 }
 
-/* A game folder: the launcher and, if asked, a GAME.BAT that writes its
- * current directory into ran.txt there. */
-static void game_folder(char *out, const char *name, const char *exe_name, bool with_bat,
+/* Reads a brand from beside the driver: NAME.brand.txt, or NAME.brand.txt:TAG
+ * for the dialog of that language. */
+static bool load_brand(Brand *b, const char *arg)
+{
+    char path[MAX_PATH], name[MAX_PATH], line[4096], *f[12], *tag;
+    WCHAR wide[MAX_PATH];
+    FILE *file;
+
+    lstrcpynA(name, arg, sizeof(name));
+    if ((tag = strchr(name, ':')))
+        *tag++ = 0;
+    path_join(path, bindir, name);
+    if (!(file = fopen(path, "rb")))
+        return false;
+    memset(b, 0, sizeof(*b));
+    while (fgets(line, sizeof(line), file))
+    {
+        int n = fields(line, f, 12);
+
+        if (n == 2 && !strcmp(f[0], "exe"))
+        {
+            MultiByteToWideChar(CP_UTF8, 0, f[1], -1, wide, MAX_PATH);
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, b->exe, MAX_PATH, NULL, NULL);
+        }
+        else if (n == 2 && !strcmp(f[0], "class"))
+            lstrcpynA(b->cls, f[1], sizeof(b->cls));
+        else if (n == 2 && !strcmp(f[0], "game"))
+            lstrcpynA(b->game, f[1], sizeof(b->game));
+        else if (n == 2 && !strcmp(f[0], "icon"))
+            b->icon = atoi(f[1]) > 0;
+        else if (n == 10 && !strcmp(f[0], "dialog") && b->count < 20)
+        {
+            Dialog *d = &b->dialogs[b->count++];
+
+            lstrcpynA(d->tag, f[1], sizeof(d->tag));
+            d->codepage = atoi(f[3]);
+            for (int i = 0; i < TEXTS; i++)
+                MultiByteToWideChar(CP_UTF8, 0, f[4 + i], -1, d->text[i], 256);
+            MultiByteToWideChar(CP_UTF8, 0, f[9], -1, d->missing, 64);
+            if (!b->shown || (tag && !strcmp(tag, d->tag)))
+                b->shown = d;
+        }
+    }
+    fclose(file);
+    /* The program's name: quoted, or up to the first space. */
+    if (b->game[0] == '"')
+        lstrcpynA(b->program, b->game + 1, strcspn(b->game + 1, "\"") + 1);
+    else
+        lstrcpynA(b->program, b->game, strcspn(b->game, " ") + 1);
+    return b->exe[0] && b->cls[0] && b->game[0] && b->shown && (!tag || !strcmp(b->shown->tag, tag));
+}
+
+/* Puts the brand's game into a folder: a GAME.BAT that writes its current
+ * directory into ran.txt there, or, for a brand that starts a program,
+ * game.exe under that program's name, which also writes where it lies and
+ * its command line. */
+static void put_game(const char *folder, const Brand *b)
+{
+    char src[MAX_PATH], dst[MAX_PATH];
+
+    path_join(dst, folder, b->program);
+    if (!lstrcmpiA(b->program, "GAME.BAT"))
+        write_file(dst, "@echo off\r\ncd > ran.txt\r\n");
+    else
+    {
+        path_join(src, bindir, "game.exe");
+        ok(CopyFileA(src, dst, FALSE), "copying %s to %s failed, error %lu\n", src, dst, GetLastError());
+    }
+}
+
+/* A game folder: the launcher and, if asked, the brand's game. */
+static void game_folder(char *out, const char *name, const char *exe_name, bool with_game,
                         const Brand *b = &brand)
 {
     char src[MAX_PATH], dst[MAX_PATH];
@@ -164,11 +247,8 @@ static void game_folder(char *out, const char *name, const char *exe_name, bool 
     path_join(src, bindir, b->exe);
     path_join(dst, out, exe_name);
     ok(CopyFileA(src, dst, FALSE), "copying %s to %s failed, error %lu\n", src, dst, GetLastError());
-    if (with_bat)
-    {
-        path_join(dst, out, "GAME.BAT");
-        write_file(dst, "@echo off\r\ncd > ran.txt\r\n");
-    }
+    if (with_game)
+        put_game(out, b);
 }
 
 /* ---- the launcher as a process ---- */
@@ -351,16 +431,22 @@ static HWND launch(Launcher *l, const char *exe, const char *cwd)
     return dlg;
 }
 
-/* After Play: GAME.BAT ran in the expected folder, with that folder current. */
-static void check_game_ran(const char *folder, const char *expected_cwd)
+/* After Play: the game ran in the expected folder, with that folder current.
+ * Returns what it wrote there: its current directory, and for game.exe, its
+ * own path and command line, a line each. */
+static char *check_game_ran(const char *folder, const char *expected_cwd)
 {
-    char ran[MAX_PATH], cwd[MAX_PATH];
+    static char text[1024];
+    char ran[MAX_PATH];
 
     path_join(ran, folder, "ran.txt");
-    if (!ok(wait_file(ran, GAME_TIMEOUT), "GAME.BAT did not run in %s\n", folder))
-        return;
-    read_file(ran, cwd, sizeof(cwd));
-    ok(!lstrcmpiA(cwd, expected_cwd), "GAME.BAT ran in \"%s\", expected \"%s\"\n", cwd, expected_cwd);
+    if (!ok(wait_file(ran, GAME_TIMEOUT), "%s did not run in %s\n", brand.program, folder))
+        return NULL;
+    read_file(ran, text, sizeof(text));
+    ok(!_strnicmp(text, expected_cwd, strlen(expected_cwd)) && strchr("\r\n", text[strlen(expected_cwd)]),
+       "%s ran in \"%.*s\", expected \"%s\"\n", brand.program, (int)strcspn(text, "\r\n"), text,
+       expected_cwd);
+    return text;
 }
 
 /* After Cancel and the like: the launcher started nothing. */
@@ -446,13 +532,14 @@ static bool read_probe(ProbeResult *res)
     return got;
 }
 
-/* Hooks the launcher's thread with the probe DLL and asks it to look. */
-static bool probe(Launcher *l, HWND dlg, ProbeResult *res)
+/* Hooks the thread of a launcher's dialog with the probe DLL and asks it to look. */
+static bool probe(HWND dlg, ProbeResult *res)
 {
     char path[MAX_PATH];
     HMODULE dll;
     HOOKPROC proc;
     HWND marker;
+    DWORD pid, thread = GetWindowThreadProcessId(dlg, &pid);
 
     probe_path(path);
     DeleteFileA(path);
@@ -461,10 +548,10 @@ static bool probe(Launcher *l, HWND dlg, ProbeResult *res)
     proc = (HOOKPROC)GetProcAddress(dll, "ProbeHook");
     if (!ok(proc != NULL, "no ProbeHook in %s\n", path))
         return false;
-    probe_hook = SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, l->pi.dwThreadId);
+    probe_hook = SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, thread);
     if (!ok(probe_hook != NULL, "SetWindowsHookEx failed, error %lu\n", GetLastError()))
         return false;
-    marker = find_window(l->pi.dwProcessId, brand.cls);
+    marker = find_window(pid, brand.cls);
     SendMessageTimeoutA(dlg, RegisterWindowMessageA(PROBE_MESSAGE), (WPARAM)marker, 0, SMTO_ABORTIFHUNG, 5000, NULL);
 
     return ok(read_probe(res) && res->probed, "the probe did not report from inside the launcher\n");
@@ -498,20 +585,54 @@ static void listing(const char *dir, char *out, int size)
     FindClose(h);
 }
 
-/* The question's lines are the brand's; the rest is the same for every brand. */
+/* The texts are the brand's; the rest is the same for every brand. */
 static const struct
 {
     int id;
     const char *name, *cls;
-    const WCHAR *text;
+    int text;                   /* which of the brand's texts, or -1 for none */
     DWORD style;
 } controls[] = {
-    { IDOK, "Play", "Button", L"Play", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON },
-    { IDCANCEL, "Cancel", "Button", L"Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON },
-    { 103, "line 1", "Static", brand.line1, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT },
-    { 104, "line 2", "Static", brand.line2, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT },
-    { 102, "picture", "Static", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP },
+    { IDOK, "Play", "Button", PLAY, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON },
+    { IDCANCEL, "Cancel", "Button", CANCEL, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON },
+    { 103, "line 1", "Static", LINE1, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT },
+    { 104, "line 2", "Static", LINE2, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT },
+    { 102, "picture", "Static", -1, WS_CHILD | WS_VISIBLE | SS_BITMAP },
 };
+
+/* The dialog's texts are those of the brand's dialog for this locale. */
+static void check_texts(HWND dlg)
+{
+    WCHAR text[256];
+
+    GetWindowTextW(dlg, text, 256);
+    ok(!lstrcmpW(text, brand.shown->text[CAPTION]), "caption \"%ls\", expected \"%ls\"\n", text,
+       brand.shown->text[CAPTION]);
+    for (int i = 0; i < 4; i++)
+    {
+        GetDlgItemTextW(dlg, controls[i].id, text, 256);
+        ok(!lstrcmpW(text, brand.shown->text[controls[i].text]), "control %d text \"%ls\", expected \"%ls\"\n",
+           controls[i].id, text, brand.shown->text[controls[i].text]);
+    }
+}
+
+/* Whether each text fits where Wine draws it and has glyphs there; prints
+ * what does not, and returns whether all do. */
+static bool check_fit(const ProbeResult *res)
+{
+    static const char *const room[TEXTS] = { "title bar", "control", "control", "button", "button" };
+    bool fits = true;
+
+    for (int i = 0; i < TEXTS; i++)
+    {
+        fits &= ok(res->text_extent[i] <= res->text_room[i], "%s: %d px in a %d px %s; the rest is cut\n",
+                   text_names[i], res->text_extent[i], res->text_room[i], room[i]);
+        fits &= ok(res->text_extent[i] != res->text_boxes[i] || !brand.shown->text[i][0],
+                   "%s: %d px, as wide as missing glyphs: no font of the prefix has its characters\n",
+                   text_names[i], res->text_extent[i]);
+    }
+    return fits;
+}
 
 static void check_rect(const char *what, const RECT *got, const RECT *expected, bool position_only)
 {
@@ -545,8 +666,7 @@ static void test_dialog(void)
     ok(windows_created >= 2, "saw %d windows created by the launcher, expected its marker and dialog\n",
        windows_created);
 
-    GetWindowTextW(dlg, wtext, 256);
-    ok(!lstrcmpW(wtext, brand.caption), "caption \"%ls\", expected \"%ls\"\n", wtext, brand.caption);
+    check_texts(dlg);
     ctl = GetWindow(dlg, GW_CHILD);
     for (i = 0; i < 5; i++, ctl = GetWindow(ctl, GW_HWNDNEXT))
     {
@@ -558,8 +678,7 @@ static void test_dialog(void)
         ok(!lstrcmpiA(text, controls[i].cls), "control %d class \"%s\", expected \"%s\"\n", controls[i].id,
            text, controls[i].cls);
         GetWindowTextW(ctl, wtext, 256);
-        ok(!lstrcmpW(wtext, controls[i].text), "control %d text \"%ls\", expected \"%ls\"\n", controls[i].id,
-           wtext, controls[i].text);
+        ok(controls[i].text >= 0 || !wtext[0], "control %d text \"%ls\", expected none\n", controls[i].id, wtext);
         style = GetWindowLongA(ctl, GWL_STYLE);
         ok(style == controls[i].style, "control %d style %08lx, expected %08lx\n", controls[i].id, style,
            controls[i].style);
@@ -585,7 +704,7 @@ static void test_dialog(void)
     GetWindowTextA(marker, text, sizeof(text));
     ok(!strcmp(text, brand.cls), "marker title \"%s\", expected \"%s\"\n", text, brand.cls);
 
-    if (probe(&first, dlg, &res))
+    if (probe(dlg, &res))
     {
         ok(res.marker_found, "the probe found no marker window in the launcher\n");
         ok(res.class_style == (CS_HREDRAW | CS_VREDRAW), "class style %lu, expected 3\n", res.class_style);
@@ -610,13 +729,9 @@ static void test_dialog(void)
         ok(res.dialog_client.right - res.dialog_client.left == 330 &&
            res.dialog_client.bottom - res.dialog_client.top == 130, "client area %ldx%ld, expected 330x130\n",
            res.dialog_client.right - res.dialog_client.left, res.dialog_client.bottom - res.dialog_client.top);
-        for (i = 0; i < 2; i++)
-        {
-            ok(res.line_extent[i].cx <= res.line_width[i], "line %d is %ld pixels wide, its control %d\n", i + 1,
-               res.line_extent[i].cx, res.line_width[i]);
-            ok(res.line_extent[i].cx != res.line_boxes[i], "line %d is %ld pixels wide, as wide as missing glyphs\n",
-               i + 1, res.line_extent[i].cx);
-        }
+        check_fit(&res);
+        ok((res.icon != NULL) == (brand.icon != 0), "the dialog's icon %p, expected %s\n", res.icon,
+           brand.icon ? "the brand's" : "none");
         ok(res.reinit_new_bitmap && res.reinit_old_deleted,
            "setting the picture again: new bitmap %d, old one deleted %d, expected 1 and 1\n",
            res.reinit_new_bitmap, res.reinit_old_deleted);
@@ -652,7 +767,7 @@ static void test_dialog(void)
 }
 
 /* Each way a person answers the dialog, with the keyboard and the mouse. */
-enum Answer { ENTER, ESC, ALT_F4, TAB_TO_CANCEL_ENTER, CLICK_PLAY, CLICK_CANCEL, NOTIFY_CODES };
+enum Answer { ENTER, ESC, ALT_F4, TAB_TO_CANCEL_ENTER, CLICK_PLAY, CLICK_CANCEL, NOTIFY_CODES, MNEMONIC };
 
 static const struct
 {
@@ -667,7 +782,16 @@ static const struct
     { "click on Play", CLICK_PLAY, true },
     { "click on Cancel", CLICK_CANCEL, false },
     { "commands with notification codes, then Esc", NOTIFY_CODES, false },
+    { "Alt and the letter Play's label marks", MNEMONIC, true },
 };
+
+/* The key of the letter after the & in Play's label, or 0 for none. */
+static BYTE mnemonic(void)
+{
+    const WCHAR *amp = wcschr(brand.shown->text[PLAY], '&');
+
+    return amp && amp[1] < 128 && isalnum(amp[1]) ? toupper(amp[1]) : 0;
+}
 
 static void test_input(void)
 {
@@ -678,6 +802,8 @@ static void test_input(void)
 
     for (unsigned i = 0; i < sizeof(answers) / sizeof(answers[0]); i++)
     {
+        if (answers[i].answer == MNEMONIC && !mnemonic())
+            continue;
         game_folder(folder, "input", brand.exe, true);
         work_folder(elsewhere, "input-cwd");
         path_join(exe, folder, brand.exe);
@@ -697,6 +823,7 @@ static void test_input(void)
             break;
         case CLICK_PLAY: click(GetDlgItem(dlg, IDOK)); break;
         case CLICK_CANCEL: click(GetDlgItem(dlg, IDCANCEL)); break;
+        case MNEMONIC: key(dlg, mnemonic(), VK_MENU); break;
         case NOTIFY_CODES:
             PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_DOUBLECLICKED), 0);
             PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_DOUBLECLICKED), 0);
@@ -1046,20 +1173,90 @@ static void test_brands(void)
     }
 }
 
+/* A brand's launcher started by someone else: its marker window's process
+ * names the dialog, whatever its caption came out as. */
+static HWND find_dialog(void)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
+    {
+        HWND marker = find_window(0, brand.cls), dlg;
+        DWORD pid;
+
+        GetWindowThreadProcessId(marker, &pid);
+        if (marker && (dlg = find_window(pid, "#32770")) && IsWindowVisible(dlg))
+            return dlg;
+    }
+    printf("no dialog of a launcher with the class \"%s\" appeared within %d ms\n", brand.cls, DIALOG_TIMEOUT);
+    return NULL;
+}
+
+/* Checks a running launcher's texts as Wine draws them and says where the
+ * dialog is, for a screenshot: "geometry WxH+X+Y". */
+static int preview(void)
+{
+    ProbeResult res;
+    WCHAR caption[256];
+    RECT rc;
+    HWND dlg;
+
+    scenario = "preview";
+    if (!(dlg = find_dialog()))
+        return 1;
+    Sleep(300);             /* let it draw before the screenshot */
+    if (brand.shown->missing[0])
+        printf("Wine cannot show \"%ls\" under code page %u; Windows shows them as written\n",
+               brand.shown->missing, brand.shown->codepage);
+    GetWindowTextW(dlg, caption, 256);
+    if (!brand.shown->missing[0] && lstrcmpW(caption, brand.shown->text[CAPTION]))
+        printf("the dialog shows the caption \"%ls\", expected \"%ls\"\n", caption, brand.shown->text[CAPTION]);
+    if (probe(dlg, &res))
+        check_fit(&res);
+    UnhookWindowsHookEx(probe_hook);
+    GetWindowRect(dlg, &rc);
+    printf("geometry %ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
+    return failures ? 1 : 0;
+}
+
 /* Closes a launcher started by someone else, as a person would: Esc. */
 static int close_launcher(void)
 {
-    HWND dlg = NULL;
+    HWND dlg = find_dialog();
 
-    for (DWORD start = GetTickCount(); !dlg && GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
-        dlg = FindWindowW(L"#32770", brand.caption);
-    if (!dlg)
+    if (dlg)
+        key(dlg, VK_ESCAPE);
+    return dlg ? 0 : 1;
+}
+
+/* A brand whose Play starts a program by a command line: from the game's
+ * folder, though a program of that name lies in the folder it was started
+ * from; in this locale's language, with the brand's icon. */
+static void test_edition(void)
+{
+    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], ran[MAX_PATH], expected[1024], *got;
+    ProbeResult res;
+    Launcher l;
+    HWND dlg;
+
+    game_folder(folder, "edition", brand.exe, true);
+    work_folder(elsewhere, "edition-cwd");
+    put_game(elsewhere, &brand);
+    path_join(exe, folder, brand.exe);
+    if (!(dlg = launch(&l, exe, elsewhere)))
+        return;
+    check_texts(dlg);
+    /* Wine answers WM_GETICON only from inside the launcher's process. */
+    if (probe(dlg, &res))
+        ok(res.icon != NULL, "the dialog has no icon, expected the brand's\n");
+    answer(&l, dlg, VK_RETURN, "Play");
+    probe_final(&res);
+    if ((got = check_game_ran(folder, folder)))
     {
-        printf("close: no launcher dialog found\n");
-        return 1;
+        snprintf(expected, sizeof(expected), "%s\r\n%s\\%s\r\n%s", folder, folder, brand.program, brand.game);
+        ok(!lstrcmpiA(got, expected), "the game wrote \"%s\", expected \"%s\"\n", got, expected);
     }
-    key(dlg, VK_ESCAPE);
-    return 0;
+    path_join(ran, elsewhere, "ran.txt");
+    ok(!file_exists(ran), "the program in the start folder ran\n");
+    finish(&l);
 }
 
 static const struct
@@ -1074,6 +1271,7 @@ static const struct
     { "guard", test_guard },
     { "resources", test_resources },
     { "brands", test_brands },
+    { "edition", test_edition },
 };
 
 int main(int argc, char **argv)
@@ -1085,7 +1283,7 @@ int main(int argc, char **argv)
         *slash = 0;
     if (argc < 3 || argc > 4)
     {
-        printf("usage: driver <scenario>|close <brand> [<other brand>]\n");
+        printf("usage: driver <scenario>|preview|close <brand>[:<tag>] [<other brand>]\n");
         return 2;
     }
     if (!load_brand(&brand, argv[2]) || (argc == 4 && !load_brand(&other, argv[3])))
@@ -1095,6 +1293,8 @@ int main(int argc, char **argv)
     }
     if (!strcmp(argv[1], "close"))
         return close_launcher();
+    if (!strcmp(argv[1], "preview"))
+        return preview();
 
     for (unsigned i = 0; i < sizeof(scenarios) / sizeof(scenarios[0]); i++)
     {

@@ -1,7 +1,10 @@
 # Checks the built launcher: what it imports, its size, and its header flags.
-#   cmake -DEXE=dinstall.exe -DOBJDUMP=i686-w64-mingw32-objdump -P pe.cmake
+#   cmake -DEXE=dinstall.exe [-DEXTRA=<bytes the brand adds>] -DOBJDUMP=i686-w64-mingw32-objdump -P pe.cmake
 cmake_minimum_required(VERSION 3.20)
 set(MAX_SIZE 9728)
+if(EXTRA)
+    math(EXPR MAX_SIZE "${MAX_SIZE} + ${EXTRA}")
+endif()
 set(ALLOWED_DLLS "KERNEL32.DLL;USER32.DLL;GDI32.DLL")
 
 # objdump speaks the user's language; what is parsed here is its English.

@@ -31,32 +31,66 @@ static void map_units(HWND dlg, int x, int y, int cx, int cy, RECT *out)
     out->bottom += out->top;
 }
 
-/* What the dialog's font came out as, and whether each question line fits
- * its control (a static control wraps a longer line out of sight) and has
- * glyphs in it or in the fonts it falls back on. */
+/* A text's width as DrawText lays it out on one line, and its width were
+ * every character a missing glyph. */
+static void measure(HDC dc, HFONT font, const WCHAR *text, UINT prefix, int *extent, int *boxes)
+{
+    HGDIOBJ old = SelectObject(dc, font);
+    WCHAR none[256];
+    RECT rc;
+    int n = lstrlenW(text);
+
+    SetRectEmpty(&rc);
+    DrawTextW(dc, text, n, &rc, DT_CALCRECT | DT_SINGLELINE | prefix);
+    *extent = rc.right;
+    for (int k = 0; k < n; k++)
+        none[k] = text[k] == '&' && !prefix ? '&' : 0xffff;  /* a noncharacter: no font has a glyph for it */
+    SetRectEmpty(&rc);
+    DrawTextW(dc, none, n, &rc, DT_CALCRECT | DT_SINGLELINE | prefix);
+    *boxes = rc.right;
+    SelectObject(dc, old);
+}
+
+/* What the dialog's font came out as, and whether each text fits where Wine
+ * draws it: the caption in the title bar beside the close button (and the
+ * icon, if there is one), the question's lines in their controls, which wrap
+ * a longer line out of sight, and the labels inside their buttons' edges. */
 static void fonts(HWND dlg)
 {
     HDC dc = GetDC(dlg);
-    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(dlg, WM_GETFONT, 0, 0));
+    HFONT font = (HFONT)SendMessageW(dlg, WM_GETFONT, 0, 0), caption_font;
+    HGDIOBJ old = SelectObject(dc, font);
+    NONCLIENTMETRICSW ncm;
     WCHAR text[256];
-    SIZE extent;
-    RECT rc;
+    RECT client;
 
     GetTextFaceW(dc, LF_FACESIZE, result.font_face);
-    for (int i = 0; i < 2; i++)
-    {
-        HWND ctl = GetDlgItem(dlg, 103 + i);
-        int n = GetWindowTextW(ctl, text, 256);
-
-        GetTextExtentPoint32W(dc, text, n, &result.line_extent[i]);
-        for (int k = 0; k < n; k++)
-            text[k] = 0xffff;           /* a noncharacter: no font has a glyph for it */
-        GetTextExtentPoint32W(dc, text, n, &extent);
-        result.line_boxes[i] = extent.cx;
-        GetClientRect(ctl, &rc);
-        result.line_width[i] = rc.right;
-    }
     SelectObject(dc, old);
+
+    ncm.cbSize = sizeof(ncm);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
+    caption_font = CreateFontIndirectW(&ncm.lfCaptionFont);
+    GetWindowTextW(dlg, text, 256);
+    measure(dc, caption_font, text, DT_NOPREFIX, &result.text_extent[0], &result.text_boxes[0]);
+    DeleteObject(caption_font);
+    GetClientRect(dlg, &client);
+    result.text_room[0] = client.right - GetSystemMetrics(SM_CXSIZE) - 4;
+    if (SendMessageW(dlg, WM_GETICON, ICON_SMALL2, 0))
+        result.text_room[0] -= GetSystemMetrics(SM_CXSMICON) + 2;
+
+    for (int i = 1; i < 5; i++)
+    {
+        static const int ids[5] = { 0, 103, 104, IDOK, IDCANCEL };
+        HWND ctl = GetDlgItem(dlg, ids[i]);
+        RECT rc;
+
+        GetWindowTextW(ctl, text, 256);
+        measure(dc, font, text, 0, &result.text_extent[i], &result.text_boxes[i]);
+        GetClientRect(ctl, &rc);
+        result.text_room[i] = rc.right;
+        if (i >= 3)
+            result.text_room[i] -= 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
+    }
     ReleaseDC(dlg, dc);
 }
 
@@ -72,6 +106,7 @@ static void probe(HWND dlg, HWND hwnd)
     int i;
 
     result.probed = 1;
+    result.icon = (HICON)SendMessageW(dlg, WM_GETICON, ICON_BIG, 0);
     marker = hwnd;
     fonts(dlg);
     probed_dialog = dlg;

@@ -26,7 +26,9 @@ struct ProbeResult
     int reinit_new_bitmap;      /* after a second WM_INITDIALOG: another bitmap is set */
     int reinit_old_deleted;     /* ... and the first one no longer exists */
     WCHAR font_face[LF_FACESIZE];   /* the face the dialog's font came out as */
-    SIZE line_extent[2];        /* each question line in the dialog's font */
-    int line_width[2];          /* ... and the width of its control */
-    int line_boxes[2];          /* ... and as wide as it would be in missing-glyph boxes */
+    /* caption, line 1, line 2, Play and Cancel, as Wine draws them: */
+    int text_extent[5];         /* each text's width in its font */
+    int text_room[5];           /* ... the width it has there */
+    int text_boxes[5];          /* ... and its width in missing-glyph boxes */
+    HICON icon;                 /* what the dialog answers to WM_GETICON, ICON_BIG */
 };

@@ -2,7 +2,7 @@
 # Sourced, not run.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD=$ROOT/build
+BUILD=${LAUNCHER_BUILD:-$ROOT/build}
 export WINEPREFIX=$BUILD/wineprefix
 export WINEARCH=win32
 export WINEDEBUG=-all
@@ -20,7 +20,8 @@ as_root() {
 # Installs whatever of the tool chain and test runtime is missing.
 setup() {
     local pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake make wine wine32:i386 fonts-wine
-                xvfb xauth x11-utils imagemagick locales fonts-vlgothic python3-pil osslsigncode openssl"
+                xvfb xauth x11-utils imagemagick locales fonts-vlgothic fonts-wqy-microhei python3-pil
+                osslsigncode openssl"
     local missing=""
     for p in $pkgs; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
@@ -32,10 +33,19 @@ setup() {
         as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing \
             || die "could not install:$missing"
     fi
-    if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
-        as_root sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-        as_root locale-gen >/dev/null || die "locale-gen failed"
-    fi
+    # the locales the tests run their brands under
+    for l in ja_JP de_DE fr_FR ru_RU ko_KR en_US; do need_locale $l.UTF-8; done
+}
+
+# Makes a UTF-8 locale such as ru_RU.UTF-8 unless the system has it: Wine
+# takes its code page and the player's language from the locale.
+need_locale() {
+    local l=${1%.UTF-8}
+    case $l in C|C.*|POSIX) return 0 ;; esac
+    locale -a 2>/dev/null | grep -qix "$l.utf8" && return 0
+    echo "== making the locale $l.UTF-8"
+    as_root sed -i "s/^# *\($l.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    as_root localedef -c -i "$l" -f UTF-8 "$l.UTF-8" || die "could not make the locale $l.UTF-8"
 }
 
 # Builds the brand file named, or the default brand.
@@ -58,14 +68,27 @@ wine_prefix() {
         wineserver -k >/dev/null 2>&1 || true
     fi
     # Without a window manager Wine stalls on every hide unless its windows are unmanaged,
-    # and its crash dialog would wait for a person. Under a Japanese code page Wine
-    # draws what MS Sans Serif lacks from MS UI Gothic, as Japanese Windows does; Debian's
-    # VL Gothic stands in for it.
+    # and its crash dialog would wait for a person. Under an East Asian code page Wine
+    # draws what MS Sans Serif lacks from the font Windows falls back to there: MS UI
+    # Gothic (Japanese), SimSun (Simplified Chinese), Gulim (Korean) or PMingLiU
+    # (Traditional Chinese). Debian's VL Gothic and WenQuanYi Micro Hei stand in for them.
+    local fonts='HKCU\Software\Wine\Fonts\Replacements'
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /d "VL Gothic" /f >/dev/null 2>&1 &&
+    wine reg add "$fonts" /v "MS UI Gothic" /d "VL Gothic" /f >/dev/null 2>&1 &&
+    wine reg add "$fonts" /v "SimSun" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 &&
+    wine reg add "$fonts" /v "Gulim" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 &&
+    wine reg add "$fonts" /v "PMingLiU" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 &&
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 ||
         die "could not configure the Wine prefix"
     wineserver -w
+    map_build_drive
+}
+
+# Drive L: is the build folder, so that what runs under Wine has short ASCII
+# paths whatever folder the clone lies in and whatever the code page.
+map_build_drive() {
+    mkdir -p "$WINEPREFIX/dosdevices" && ln -sfn "$BUILD" "$WINEPREFIX/dosdevices/l:" ||
+        die "could not map drive L: to $BUILD"
 }
 
 # Starts Xvfb on a free display unless told to use the one we have.
@@ -85,4 +108,47 @@ start_xvfb() {
 stop_all() {
     wineserver -k >/dev/null 2>&1 || true
     if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+}
+
+# Previews a built brand (NAME.brand.txt in the build's bin folder): each of its
+# dialogs under Wine, in the locale of its language or code page, from a demo
+# game folder, with every text checked to fit. MODE shots saves a screenshot of
+# each into OUT (dialog.png, or dialog-TAG.png for a brand with languages) and
+# closes it; MODE show leaves each open until it is closed. Fails if a text does
+# not fit or a dialog does not appear.
+preview() {
+    local name=$1 mode=$2 out=${3:-$BUILD} driver='L:\bin\driver.exe' exe tag locale label geometry shot
+    local failed="" report=$BUILD/preview.txt
+    exe=$(sed -n 's/^exe\t//p' "$BUILD/bin/$name.brand.txt")
+    [ -n "$exe" ] || die "no launcher $name in $BUILD/bin"
+    rm -rf "$BUILD/demo" && mkdir -p "$BUILD/demo" "$out" && cp "$BUILD/bin/$exe" "$BUILD/demo/" ||
+        die "could not make the demo game folder"
+    # As a game's batch file should: start the game with start "", so that the
+    # batch's console closes at once instead of staying open beside the game.
+    printf 'The game would start here, in the folder of GAME.BAT.\r\n' > "$BUILD/demo/GAME.TXT"
+    printf '@echo off\r\nstart "" notepad.exe GAME.TXT\r\n' > "$BUILD/demo/GAME.BAT"
+
+    while read -r tag locale <&3; do
+        label=${tag/#-/dialog}
+        need_locale "$locale"
+        echo "== $label: under $locale"
+        (cd "$BUILD/demo" && LC_ALL=$locale wine "L:\\demo\\$exe") &
+        local launcher=$!
+        LC_ALL=$locale wine "$driver" preview "$name.brand.txt:$tag" > "$report" || failed="$failed $label"
+        tr -d '\r' < "$report" | grep -v '^geometry ' | sed "s/^/$label: /"
+        geometry=$(tr -d '\r' < "$report" | sed -n 's/^geometry //p')
+        if [ -z "$geometry" ]; then
+            kill $launcher 2>/dev/null
+            die "$label: the launcher's dialog did not appear"
+        fi
+        if [ "$mode" = shots ]; then
+            shot=$out/dialog.png
+            [ "$tag" = - ] || shot=$out/dialog-$tag.png
+            import -window root -crop "$geometry" +repage "$shot" || die "screenshot failed"
+            echo "== $label: screenshot $shot"
+            LC_ALL=$locale wine "$driver" close "$name.brand.txt" >/dev/null || die "could not close the dialog"
+        fi
+        wait $launcher || die "$label: the launcher ended with exit code $?"
+    done 3< <(awk -F'\t' '$1 == "dialog" { print $2, $3 }' "$BUILD/bin/$name.brand.txt")
+    [ -z "$failed" ] || die "not every text fits its place in:$failed (see above)"
 }
