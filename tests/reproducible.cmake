@@ -1,6 +1,7 @@
 # Builds the launchers twice from clean, from copies of the sources in folders
 # of different names, and requires byte-identical results: the default brand
-# once by default and once named by BRAND, and the tests' own brand in both.
+# once by default and once named by BRAND, and two of the tests' own brands
+# (one with three languages and an icon) in both.
 #   cmake -DSOURCE=<repo> -DWORK=<scratch folder> -P reproducible.cmake
 cmake_minimum_required(VERSION 3.20)
 file(REMOVE_RECURSE ${WORK})
@@ -16,7 +17,7 @@ foreach(dir first second-with-a-longer-name)
                             -DCMAKE_TOOLCHAIN_FILE=${src}/cmake/i686-w64-mingw32.cmake
                     OUTPUT_QUIET RESULT_VARIABLE rc)
     if(rc EQUAL 0)
-        execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/${dir}/build --target dinstall yamabiko
+        execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/${dir}/build --target dinstall yamabiko edition
                         OUTPUT_QUIET RESULT_VARIABLE rc)
     endif()
     if(NOT rc EQUAL 0)
@@ -24,7 +25,7 @@ foreach(dir first second-with-a-longer-name)
     endif()
     execute_process(COMMAND ${CMAKE_COMMAND} -E sleep 1)
 endforeach()
-foreach(exe tolvar.exe yamabiko.exe)
+foreach(exe tolvar.exe yamabiko.exe kitadake.exe)
     set(a ${WORK}/first/build/bin/${exe})
     set(b ${WORK}/second-with-a-longer-name/build/bin/${exe})
     execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${a} ${b} RESULT_VARIABLE rc)
