@@ -20,7 +20,7 @@ as_root() {
 # Installs whatever of the tool chain and test runtime is missing.
 setup() {
     local pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake make wine wine32:i386 fonts-wine
-                xvfb xauth x11-utils imagemagick locales fonts-vlgothic fonts-wqy-microhei python3-pil
+                xvfb xauth x11-utils imagemagick locales fonts-vlgothic fonts-wqy-microhei fonts-dejavu-core python3-pil
                 osslsigncode openssl"
     local missing=""
     for p in $pkgs; do
@@ -81,7 +81,21 @@ wine_prefix() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 ||
         die "could not configure the Wine prefix"
     wineserver -w
+    caption_font 1252
     map_build_drive
+}
+
+# Wine's own Tahoma, which draws every caption, has no Greek, Hebrew or Arabic
+# letters, where Windows' has them: under those code pages captions are drawn
+# in DejaVu Sans instead, and in Tahoma (as "MS Shell Dlg", bold 8 pt) otherwise.
+caption_font() {    # caption_font CODEPAGE
+    local face="MS Shell Dlg" hex
+    case $1 in 1253|1255|1256) face="DejaVu Sans" ;; esac
+    hex=$(/usr/bin/python3 -c 'import struct, sys
+face = sys.argv[1].encode("utf-16-le")
+print((struct.pack("<5i8B", -11, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0x22) + face).ljust(92, b"\0").hex())' "$face")
+    wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v CaptionFont /t REG_BINARY /d "$hex" /f \
+        >/dev/null 2>&1 || die "could not set the caption font"
 }
 
 # Drive L: is the build folder, so that what runs under Wine has short ASCII
@@ -128,9 +142,10 @@ preview() {
     printf 'The game would start here, in the folder of GAME.BAT.\r\n' > "$BUILD/demo/GAME.TXT"
     printf '@echo off\r\nstart "" notepad.exe GAME.TXT\r\n' > "$BUILD/demo/GAME.BAT"
 
-    while read -r tag locale <&3; do
+    while read -r tag locale codepage <&3; do
         label=${tag/#-/dialog}
         need_locale "$locale"
+        caption_font "$codepage"
         echo "== $label: under $locale"
         (cd "$BUILD/demo" && LC_ALL=$locale wine "L:\\demo\\$exe") &
         local launcher=$!
@@ -149,6 +164,7 @@ preview() {
             LC_ALL=$locale wine "$driver" close "$name.brand.txt" >/dev/null || die "could not close the dialog"
         fi
         wait $launcher || die "$label: the launcher ended with exit code $?"
-    done 3< <(awk -F'\t' '$1 == "dialog" { print $2, $3 }' "$BUILD/bin/$name.brand.txt")
+    done 3< <(awk -F'\t' '$1 == "dialog" { print $2, $3, $4 }' "$BUILD/bin/$name.brand.txt")
+    caption_font 1252
     [ -z "$failed" ] || die "not every text fits its place in:$failed (see above)"
 }
