@@ -209,6 +209,9 @@ def dialogs(path, top, sections):
             value, line = values.get(key) or top.get(key) or (DEFAULTS.get(key), 0)
             check_text(value, f"{path}:{line}: {key}")
             texts[key] = value
+        # A static control, like a button, takes & for a mnemonic: the question shows it as written.
+        for key in ("line1", "line2"):
+            texts[key] = texts[key].replace("&", "&&")
         if tag:
             # Windows picks a template by the player's language, so it is
             # previewed under that language's locale, whatever it lacks.

@@ -97,7 +97,7 @@ def test_bad_brands():
 
 
 def test_good_brand():
-    values = dict(GOOD, caption='Say "hi" \\ 山', exe="Spiel.EXE")
+    values = dict(GOOD, caption='Say "hi" \\ 山', exe="Spiel.EXE", line1="Rock & Roll")
     path = brand_file("good.brand", raw=b"\xef\xbb\xbf# with a BOM and CRLF\r\n" +
                       "".join(f"{k} = {v}\r\n" for k, v in values.items()).encode())
     res = run(path)
@@ -107,6 +107,7 @@ def test_good_brand():
         rc = f.read()
     ok('#define DLG_CAPTION     "Say \\042hi\\042 \\\\ 山"' in rc, f"caption in dialogs.rc: {rc}")
     ok(dialog_lines("out")[0][4] == 'Say "hi" \\ 山', "caption in brand.txt")
+    ok('#define DLG_LINE1       "Rock && Roll"' in rc, f"an & in the question is not shown as written: {rc}")
 
 
 def dialog_lines(out):
