@@ -152,7 +152,8 @@ def check_text(value, where):
 
 
 def check_game(value, where):
-    """The command line Play hands to WinExec, which takes it in ANSI."""
+    """The command line Play hands to WinExec, which takes it in ANSI; returns
+    the program it names."""
     if not all(" " <= c <= "~" for c in value):
         raise BrandError(f"{where}: the command line must be printable ASCII")
     if len(value) >= MAX_PATH:
@@ -166,6 +167,7 @@ def check_game(value, where):
         name = value.split(" ")[0]
     if not name.strip():
         raise BrandError(f"{where}: the program's name is empty")
+    return name
 
 
 def codepage(texts):
@@ -337,15 +339,15 @@ def literal(value):
 
 
 def write_expectations(path, values, icon_size, languages):
-    """brand.txt: tab-separated lines. exe, class, game, icon (its size in
-    bytes, 0 for none) and extra (what the brand adds to the .exe's size
+    """brand.txt: tab-separated lines. exe, class, game, program (the one game
+    names), icon (its size in bytes, 0 for none) and extra (what the brand adds to the .exe's size
     budget: its icon, and a 512-byte block of the file for each language
     beyond the first) each on a line of its own; then a dialog line for each
     language: tag (- for none), the locale to preview it under, that locale's
     code page, the five texts, and the characters Wine cannot show under it."""
     extra = icon_size + (len(languages) - 1) * 512
     lines = [f"exe\t{values['exe']}", f"class\t{values['class']}", f"game\t{values['game']}",
-             f"icon\t{icon_size}", f"extra\t{extra}"]
+             f"program\t{values['program']}", f"icon\t{icon_size}", f"extra\t{extra}"]
     for d in languages:
         fields = [d["tag"], d["locale"], str(d["codepage"])] + [d[k] for k in TEXTS] + [d["missing"]]
         lines.append("dialog\t" + "\t".join(fields))
@@ -362,7 +364,7 @@ def main(argv):
     values = dict(DEFAULTS, **{k: v for k, (v, _) in top.items()})
     check_exe(values["exe"], where["exe"])
     check_class(values["class"], where["class"])
-    check_game(values["game"], where.get("game", f"{path}: game"))
+    values["program"] = check_game(values["game"], where.get("game", f"{path}: game"))
     languages = dialogs(path, top, sections)
     folder = os.path.dirname(os.path.abspath(path))
     image = os.path.join(folder, values["picture"])
@@ -383,8 +385,6 @@ def main(argv):
         with open(os.path.join(out, "icon.ico"), "wb") as f:
             f.write(ico)
         header.append("#define BRAND_ICON     1")
-    elif os.path.exists(os.path.join(out, "icon.ico")):
-        os.remove(os.path.join(out, "icon.ico"))
     with open(os.path.join(out, "brand.h"), "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(header) + "\n")
 

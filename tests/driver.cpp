@@ -195,6 +195,8 @@ static bool load_brand(Brand *b, const char *arg)
             lstrcpynA(b->cls, f[1], sizeof(b->cls));
         else if (n == 2 && !strcmp(f[0], "game"))
             lstrcpynA(b->game, f[1], sizeof(b->game));
+        else if (n == 2 && !strcmp(f[0], "program"))
+            lstrcpynA(b->program, f[1], sizeof(b->program));
         else if (n == 2 && !strcmp(f[0], "icon"))
             b->icon = atoi(f[1]) > 0;
         else if (n == 10 && !strcmp(f[0], "dialog") && b->count < 20)
@@ -211,12 +213,7 @@ static bool load_brand(Brand *b, const char *arg)
         }
     }
     fclose(file);
-    /* The program's name: quoted, or up to the first space. */
-    if (b->game[0] == '"')
-        lstrcpynA(b->program, b->game + 1, strcspn(b->game + 1, "\"") + 1);
-    else
-        lstrcpynA(b->program, b->game, strcspn(b->game, " ") + 1);
-    return b->exe[0] && b->cls[0] && b->game[0] && b->shown && (!tag || !strcmp(b->shown->tag, tag));
+    return b->exe[0] && b->cls[0] && b->program[0] && b->shown && (!tag || !strcmp(b->shown->tag, tag));
 }
 
 /* Puts the brand's game into a folder: a GAME.BAT that writes its current
