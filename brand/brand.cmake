@@ -6,6 +6,14 @@ set(BRAND_PY ${CMAKE_CURRENT_LIST_DIR}/brand.py)
 # Debian's Pillow is seen by Debian's own Python, not by another one on PATH.
 find_program(BRAND_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 
+# record_field(<record.txt> <field> <variable>): a launcher-wide field of a
+# build record (FORMAT.md).
+function(record_field record field variable)
+    file(STRINGS ${record} line REGEX "^${field}\t" ENCODING UTF-8)
+    string(REGEX REPLACE "^${field}\t" "" line "${line}")
+    set(${variable} "${line}" PARENT_SCOPE)
+endfunction()
+
 function(add_launcher target brand)
     get_filename_component(brand "${brand}" ABSOLUTE)
     set(out ${CMAKE_BINARY_DIR}/brand-${target})
@@ -18,27 +26,28 @@ function(add_launcher target brand)
         message(WARNING "${error}")
     endif()
     string(REPLACE "\n" ";" images "${images}")
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${brand} ${images} ${BRAND_PY})
-    file(STRINGS ${out}/brand.txt exe REGEX "^exe\t" ENCODING UTF-8)
-    file(STRINGS ${out}/brand.txt extra REGEX "^extra\t")
-    string(REGEX REPLACE "^exe\t|\\.[eE][xX][eE]$" "" name "${exe}")
-    string(REGEX REPLACE "^extra\t" "" extra "${extra}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${brand} ${images} ${BRAND_PY}
+                 ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/images.py)
+    record_field(${out}/record.txt exe exe)
+    record_field(${out}/record.txt extra extra)
+    # The name as the brand writes it, .EXE too.
+    string(REGEX MATCH "\\.[eE][xX][eE]$" suffix "${exe}")
+    string(REGEX REPLACE "\\.[eE][xX][eE]$" "" name "${exe}")
 
     # The few constants join the code in .text: a section of their own
-    # would take a whole 512-byte block of the file for 40 bytes.
+    # would take a whole 512-byte block of the file for 40 bytes. Renamed in
+    # place just before the link, as a custom command's output may not lie in
+    # a folder whose name holds a "#".
     add_library(${target}_code OBJECT ${PROJECT_SOURCE_DIR}/src/dinstall.cpp)
     no_runtime_code(${target}_code)
     target_include_directories(${target}_code BEFORE PRIVATE ${out})
-    add_custom_command(OUTPUT ${target}.obj
-        COMMAND ${CMAKE_OBJCOPY} --rename-section .rdata=.text$const
-                $<TARGET_OBJECTS:${target}_code> ${target}.obj
-        DEPENDS ${target}_code $<TARGET_OBJECTS:${target}_code>
+    add_executable(${target} WIN32 $<TARGET_OBJECTS:${target}_code> ${PROJECT_SOURCE_DIR}/res/dinstall.rc)
+    add_custom_command(TARGET ${target} PRE_LINK
+        COMMAND ${CMAKE_OBJCOPY} --rename-section .rdata=.text$const $<TARGET_OBJECTS:${target}_code>
         VERBATIM)
-    add_executable(${target} WIN32 ${CMAKE_CURRENT_BINARY_DIR}/${target}.obj
-                   ${PROJECT_SOURCE_DIR}/res/dinstall.rc)
     no_runtime_program(${target} kernel32 user32 gdi32)
     target_include_directories(${target} BEFORE PRIVATE ${out})
-    set_target_properties(${target} PROPERTIES LINKER_LANGUAGE CXX OUTPUT_NAME "${name}")
+    set_target_properties(${target} PROPERTIES LINKER_LANGUAGE CXX OUTPUT_NAME "${name}" SUFFIX "${suffix}")
     set_property(SOURCE ${PROJECT_SOURCE_DIR}/res/dinstall.rc APPEND PROPERTY
         OBJECT_DEPENDS ${out}/brand.h ${out}/dialogs.rc ${out}/picture.bmp ${PROJECT_SOURCE_DIR}/res/dialog.rc)
 
@@ -48,6 +57,6 @@ function(add_launcher target brand)
         COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${target}> -DEXTRA=${extra}
                 -DOBJDUMP=i686-w64-mingw32-objdump -P ${PROJECT_SOURCE_DIR}/tests/pe.cmake
         VERBATIM)
-    # What the tests expect of this brand, beside the program.
-    configure_file(${out}/brand.txt ${CMAKE_BINARY_DIR}/bin/${target}.brand.txt COPYONLY)
+    # The build record beside the program, for the preview and the tests.
+    configure_file(${out}/record.txt ${CMAKE_BINARY_DIR}/bin/${target}.record.txt COPYONLY)
 endfunction()

@@ -8,30 +8,42 @@ Writes into OUT_DIR:
   dialogs.rc   the launch dialog's texts in each of the brand's languages, for the resource script
   picture.bmp  the picture as a 90x90, 16-colour bitmap
   icon.ico     the icon at 16, 32 and 48 pixels, if the brand has one
-  brand.txt    what the tests and the preview expect of the launcher (see write_expectations)
+  record.txt   the build record, which the build, the preview and the tests read (FORMAT.md)
 and prints the picture's and the icon's paths, so that the build can watch them.
 A brand file that will not do is refused with a message naming its file, line
 and key; what builds but deserves a look is printed as a warning."""
 import os
-import struct
 import sys
+
+import images
 
 REQUIRED = ("exe", "caption", "line1", "line2", "picture", "class")
 DEFAULTS = {"play": "Play", "cancel": "Cancel", "game": "GAME.BAT"}
 KEYS = REQUIRED + ("play", "cancel", "language", "icon", "game")
 TEXTS = ("caption", "line1", "line2", "play", "cancel")     # what a language section may set
-SIZE = 90
-ICON_SIZES = (16, 32, 48)
-LIGHT_GRAY = (192, 192, 192)
-# The standard Windows 16-colour palette, in its usual order.
-PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
-           (0, 0, 128), (128, 0, 128), (0, 128, 128), (128, 128, 128),
-           (192, 192, 192), (255, 0, 0), (0, 255, 0), (255, 255, 0),
-           (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
 # Windows takes a 32-bit program whose name holds one of these for an
 # installer and asks for administrator rights before it starts.
 INSTALLER_WORDS = ("install", "setup", "update", "upgrade", "patch", "uninst")
-DEVICE_NAMES = {"con", "prn", "aux", "nul"} | {f"{d}{n}" for d in ("com", "lpt") for n in range(1, 10)}
+# Names Windows keeps for devices, whatever follows them after a dot; the
+# superscript digits count as digits there.
+DEVICE_NAMES = {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"} | \
+    {f"{d}{n}" for d in ("com", "lpt") for n in "0123456789\u00b9\u00b2\u00b3"}
+# Classes of windows that Windows itself makes, many of them top-level in every
+# session or every program: a launcher of such a class would refuse to start.
+SYSTEM_CLASSES = {c.lower() for c in (
+    "Button", "ComboBox", "ComboLBox", "DDEMLEvent", "DDEMLMom", "Edit", "ListBox", "MDIClient",
+    "ScrollBar", "Static", "Message", "IME", "MSCTFIME UI", "tooltips_class32", "tooltips_class",
+    "Shell_TrayWnd", "Shell_SecondaryTrayWnd", "Progman", "WorkerW", "SysShadow", "SysListView32",
+    "SysTreeView32", "SysHeader32", "ToolbarWindow32", "msctls_statusbar32", "msctls_progress32",
+    "msctls_trackbar32", "msctls_updown32", "SysTabControl32", "ReBarWindow32", "SysLink",
+    "ConsoleWindowClass", "OleMainThreadWndClass", "CicMarshalWndClass", "ApplicationFrameWindow",
+    "Windows.UI.Core.CoreWindow", "DesktopWindowXamlSource", "NotifyIconOverflowWindow",
+    "TaskManagerWindow", "ForegroundStaging", "MultitaskingViewFrame", "Ghost", "#32768", "#32769",
+    "#32770", "#32771", "#32772")}
+# Characters that a file name may hold on Windows but that the build's tools
+# (CMake's lists, make, the shell behind windres) cannot pass through.
+BUILD_UNSAFE = ';$%#`"'
+MAX_TEXT = 255              # UTF-16 units of a caption, line or label
 MAX_PATH = 260
 MAX_NAME = 255
 
@@ -67,11 +79,14 @@ def language_tag(text):
 def parse(path):
     """The top part's values and, for each [TAG] section, its own; each value
     with the line it stood on."""
+    shown = printable(path)
     try:
+        if not os.path.isfile(path):
+            raise BrandError(f"{shown}: not a brand file")
         with open(path, "rb") as f:
             raw = f.read()
     except OSError as e:
-        raise BrandError(f"{path}: cannot read the brand file: {e.strerror}")
+        raise BrandError(f"{shown}: cannot read the brand file: {e.strerror}")
     if raw.startswith(b"\xef\xbb\xbf"):
         raw = raw[3:]
     top = {}
@@ -81,12 +96,12 @@ def parse(path):
         try:
             text = line.decode("utf-8").rstrip("\r").strip()
         except UnicodeDecodeError:
-            raise BrandError(f"{path}:{number}: the line is not valid UTF-8")
+            raise BrandError(f"{shown}:{number}: the line is not valid UTF-8")
         if not text or text.startswith("#"):
             continue
         if text.startswith("[") and text.endswith("]"):
             name = text[1:-1].strip()
-            where = f"{path}:{number}: [{name}]"
+            where = f"{shown}:{number}: [{name}]"
             tag = language_tag(name)
             if not top:
                 raise BrandError(f"{where}: a section comes before the top part; begin with exe, caption and "
@@ -101,7 +116,7 @@ def parse(path):
             continue
         key, eq, value = text.partition("=")
         key, value = key.strip(), value.strip()
-        where = f"{path}:{number}: {key or '(no key)'}"
+        where = f"{shown}:{number}: {key or '(no key)'}"
         if not eq:
             raise BrandError(f"{where}: expected a line of the form key = value")
         if key not in KEYS:
@@ -116,11 +131,21 @@ def parse(path):
         values[key] = (value, number)
     for key in REQUIRED:
         if key not in top:
-            raise BrandError(f"{path}: {key}: missing; every brand sets {', '.join(REQUIRED)}")
+            raise BrandError(f"{shown}: {key}: missing; every brand sets {', '.join(REQUIRED)}")
     if sections and "language" not in top:
-        raise BrandError(f"{path}:{sections[0][2]}: [{sections[0][0]}]: a brand with language sections names "
+        raise BrandError(f"{shown}:{sections[0][2]}: [{sections[0][0]}]: a brand with language sections names "
                          "the language of its top part with language = TAG")
     return top, sections
+
+
+def utf16_units(value):
+    return len(value.encode("utf-16-le")) // 2
+
+
+def noncharacters(value):
+    """Code points Unicode keeps out of text; at the start of a resource string
+    U+FFFF even turns it into a number."""
+    return sorted({c for c in value if 0xFDD0 <= ord(c) <= 0xFDEF or (ord(c) & 0xFFFE) == 0xFFFE})
 
 
 def check_class(value, where):
@@ -128,18 +153,35 @@ def check_class(value, where):
         raise BrandError(f"{where}: the class must be printable ASCII")
     if len(value) > MAX_NAME:
         raise BrandError(f"{where}: the class has {len(value)} characters, at most {MAX_NAME} are allowed")
+    if value.startswith("#") or value.lower() in SYSTEM_CLASSES:
+        raise BrandError(f"{where}: {value} is a class of Windows' own windows, which would make every start "
+                         "of the launcher end at once; choose a name of the game's own")
+
+
+def check_name(value, where, what):
+    """A file name as Windows takes it."""
+    bad = sorted({c for c in value if c in '<>:"/\\|?*' or ord(c) < 32})
+    if bad:
+        raise BrandError(f"{where}: Windows forbids {' '.join(repr(c) for c in bad)} in {what}")
+    stem = value.split(".")[0].rstrip(" ")
+    if stem.lower() in DEVICE_NAMES:
+        raise BrandError(f"{where}: {stem} is a device name on Windows, never a file")
 
 
 def check_exe(value, where):
     if not value.lower().endswith(".exe") or not value[:-4].strip(" ."):
         raise BrandError(f"{where}: the file name must be a name ending in .exe")
-    if len(value) > MAX_NAME:
-        raise BrandError(f"{where}: the file name has {len(value)} characters; Windows takes at most {MAX_NAME}")
-    bad = sorted({c for c in value if c in '<>:"/\\|?*' or ord(c) < 32})
+    if utf16_units(value) > MAX_NAME:
+        raise BrandError(f"{where}: the file name has {utf16_units(value)} UTF-16 units; Windows takes at most "
+                         f"{MAX_NAME}")
+    if len(value.encode("utf-8")) > MAX_NAME:
+        raise BrandError(f"{where}: the file name has {len(value.encode('utf-8'))} bytes in UTF-8; the build's "
+                         f"file system takes at most {MAX_NAME}")
+    check_name(value, where, "file names")
+    bad = sorted({c for c in value if c in BUILD_UNSAFE} | set(noncharacters(value)))
     if bad:
-        raise BrandError(f"{where}: Windows forbids {' '.join(repr(c) for c in bad)} in file names")
-    if value.split(".")[0].rstrip(" ").lower() in DEVICE_NAMES:
-        raise BrandError(f"{where}: {value.split('.')[0]} is a device name on Windows")
+        raise BrandError(f"{where}: the build cannot make a file whose name holds "
+                         f"{' '.join(repr(c) for c in bad)}")
     for word in INSTALLER_WORDS:
         if word in value.lower():
             raise BrandError(f"{where}: a name with \"{word}\" makes Windows take the launcher for an "
@@ -149,11 +191,18 @@ def check_exe(value, where):
 def check_text(value, where):
     if any(ord(c) < 32 or ord(c) == 127 for c in value):
         raise BrandError(f"{where}: control characters are not allowed")
+    bad = noncharacters(value)
+    if bad:
+        raise BrandError(f"{where}: {', '.join(f'U+{ord(c):04X}' for c in bad)} is not a character; "
+                         "Windows would not store the text as written")
+    if utf16_units(value) > MAX_TEXT:
+        raise BrandError(f"{where}: {utf16_units(value)} UTF-16 units; each text may have at most {MAX_TEXT}, "
+                         "which keeps the .exe within its size budget")
 
 
 def check_game(value, where):
-    """The command line Play hands to WinExec, which takes it in ANSI; returns
-    the program it names."""
+    """The command line Play hands to WinExec, which takes it in ANSI and
+    expands nothing; returns the program it names."""
     if not all(" " <= c <= "~" for c in value):
         raise BrandError(f"{where}: the command line must be printable ASCII")
     if len(value) >= MAX_PATH:
@@ -165,8 +214,20 @@ def check_game(value, where):
             raise BrandError(f"{where}: the quote around the program's name is not closed")
     else:
         name = value.split(" ")[0]
+    if value.count('"') % 2:
+        raise BrandError(f"{where}: a quote is not closed")
     if not name.strip():
         raise BrandError(f"{where}: the program's name is empty")
+    if name[0] in "-/":
+        raise BrandError(f"{where}: {name} is an option, not a program: name the program first")
+    if "%" in name:
+        raise BrandError(f"{where}: Windows does not expand %variables% here: name the program itself")
+    drive = len(name) > 2 and name[1] == ":" and name[0].isalpha() and name[2] in "\\/"
+    last = name.replace("/", "\\").rstrip(" ").split("\\")[-1]
+    if not last:
+        raise BrandError(f"{where}: {name} names a folder, not a program")
+    for part in (name[2:] if drive else name).replace("/", "\\").split("\\"):
+        check_name(part, where, "a program's name")
     return name
 
 
@@ -209,11 +270,9 @@ def dialogs(path, top, sections):
         texts = {}
         for key in TEXTS:
             value, line = values.get(key) or top.get(key) or (DEFAULTS.get(key), 0)
-            check_text(value, f"{path}:{line}: {key}")
-            texts[key] = value
-        # A static control, like a button, takes & for a mnemonic: the question shows it as written.
-        for key in ("line1", "line2"):
-            texts[key] = texts[key].replace("&", "&&")
+            # A static control, like a button, takes & for a mnemonic: the question shows it as written.
+            texts[key] = value.replace("&", "&&") if key in ("line1", "line2") else value
+            check_text(texts[key], f"{path}:{line}: {key}" + (f" [{tag}]" if sections else ""))
         if tag:
             # Windows picks a template by the player's language, so it is
             # previewed under that language's locale, whatever it lacks.
@@ -235,93 +294,28 @@ def warn(message):
     sys.stderr.write(f"warning: {message}\n")
 
 
-def load_image(path, where):
-    try:
-        from PIL import Image
-    except ImportError:
-        raise BrandError("brand.py needs Pillow: apt-get install python3-pil")
-    try:
-        im = Image.open(path)
-        im.load()
-        return im
-    except FileNotFoundError:
-        raise BrandError(f"{where}: no such file: {path}")
-    except Exception as e:
-        raise BrandError(f"{where}: cannot read {path} as an image: {e}")
+def template_size(texts):
+    """Bytes of a language's dialog template in the .exe, with its resource
+    entries: the template's fixed part and five controls, and the texts in UTF-16."""
+    units = sum(utf16_units(texts[k]) + 1 for k in TEXTS)
+    return 256 + 2 * units
 
 
-def fit(image, size, background):
-    """The image fitted into a square of `size`, keeping its shape, centred on `background`."""
-    from PIL import Image
-    rgba = image.convert("RGBA")
-    scale = min(size / rgba.width, size / rgba.height)
-    fitted = (max(1, round(rgba.width * scale)), max(1, round(rgba.height * scale)))
-    if fitted != rgba.size:
-        rgba = rgba.resize(fitted, Image.LANCZOS)
-    canvas = Image.new("RGBA", (size, size), background)
-    canvas.alpha_composite(rgba, ((size - fitted[0]) // 2, (size - fitted[1]) // 2))
-    return canvas
+def extra_size(values, languages, icon_size):
+    """What the brand adds to the .exe over Tolvar's: its icon, its dialogs and
+    its longer class and game, in whole 512-byte blocks of the file."""
+    tolvar = template_size(dict(zip(TEXTS, ("Quendle Arts - Tolvar Grand Peaks", "Do you wish to",
+                                            "play Tolvar Grand Peaks?", "Play", "Cancel"))))
+    grown = sum(template_size(d) for d in languages) - tolvar
+    grown += len(values["class"]) - len("Tolvar GrandPeaks") + len(values["game"]) - len("GAME.BAT")
+    grown = icon_size + max(0, grown)
+    return -(-grown // 512) * 512
 
 
-def picture(path, where):
-    """The picture fitted into 90x90 on light gray, in the 16 standard colours, as a DIB."""
-    from PIL import Image
-    canvas = fit(load_image(path, where), SIZE, LIGHT_GRAY + (255,))
-
-    palette = Image.new("P", (1, 1))
-    palette.putpalette([c for rgb in PALETTE for c in rgb])
-    indexed = canvas.convert("RGB").quantize(palette=palette, dither=Image.Dither.FLOYDSTEINBERG)
-
-    # Pillow writes no 4-bit bitmaps: pack the rows by hand, bottom-up, each to 4 bytes.
-    pixels = list(indexed.getdata())
-    rows = []
-    for y in range(SIZE - 1, -1, -1):
-        row = pixels[y * SIZE:(y + 1) * SIZE]
-        packed = bytes((row[x] << 4) | row[x + 1] for x in range(0, SIZE, 2))
-        rows.append(packed + b"\0" * (-len(packed) % 4))
-    bits = b"".join(rows)
-    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE, 1, 4, 0, len(bits), 0, 0, 0, 0)
-    colours = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    offset = 14 + len(info) + len(colours)
-    head = struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset)
-    return head + info + colours + bits
-
-
-def icon(path, where):
-    """A Windows icon of the image at 16, 32 and 48 pixels: 32-bit frames with
-    alpha and an AND mask, uncompressed, as Windows XP and later read them.
-    An .ico gives its own frame of each size where it has one."""
-    image = load_image(path, where)
-    own = set(image.info.get("sizes", ())) if image.format == "ICO" else set()
-    largest = image.copy()
-    frames = []
-    for size in ICON_SIZES:
-        if (size, size) in own:
-            image.size = (size, size)
-            image.load()
-            source = image
-        else:
-            source = largest
-        frame = fit(source, size, (0, 0, 0, 0))
-        pixels = list(frame.getdata())
-        xor = b"".join(struct.pack("BBBB", b, g, r, a) for y in range(size - 1, -1, -1)
-                       for r, g, b, a in pixels[y * size:(y + 1) * size])
-        stride = (size + 31) // 32 * 4
-        mask = b""
-        for y in range(size - 1, -1, -1):
-            row = bytearray(stride)
-            for x in range(size):
-                if pixels[y * size + x][3] < 128:
-                    row[x // 8] |= 0x80 >> (x % 8)
-            mask += bytes(row)
-        header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
-        frames.append((size, header + xor + mask))
-    out = struct.pack("<HHH", 0, 1, len(frames))
-    offset = 6 + 16 * len(frames)
-    for size, data in frames:
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
-        offset += len(data)
-    return out + b"".join(data for _, data in frames)
+def image_at(folder, value, where):
+    """A picture or icon named relative to the brand file; either separator
+    does, as a publisher on Windows writes it."""
+    return os.path.join(folder, value.replace("\\", "/"))
 
 
 def literal(value):
@@ -338,21 +332,38 @@ def literal(value):
     return '"' + "".join(out) + '"'
 
 
-def write_expectations(path, values, icon_size, languages):
-    """brand.txt: tab-separated lines. exe, class, game, program (the one game
-    names), icon (its size in bytes, 0 for none) and extra (what the brand adds to the .exe's size
-    budget: its icon, and a 512-byte block of the file for each language
-    beyond the first) each on a line of its own; then a dialog line for each
-    language: tag (- for none), the locale to preview it under, that locale's
-    code page, the five texts, and the characters Wine cannot show under it."""
-    extra = icon_size + (len(languages) - 1) * 512
-    lines = [f"exe\t{values['exe']}", f"class\t{values['class']}", f"game\t{values['game']}",
-             f"program\t{values['program']}", f"icon\t{icon_size}", f"extra\t{extra}"]
+# The build record: what the build, the preview and the tests know of a built
+# launcher. Its fields are described in FORMAT.md, and this is its Python reader.
+RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "extra")
+DIALOG_FIELDS = ("locale", "codepage") + TEXTS + ("missing",)
+
+
+def write_record(path, values, languages, icon_size, extra):
+    lines = ["# The build record of a launcher, made by brand.py: see brand/FORMAT.md"]
+    record = dict(values, icon=icon_size, extra=extra)
+    lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
     for d in languages:
-        fields = [d["tag"], d["locale"], str(d["codepage"])] + [d[k] for k in TEXTS] + [d["missing"]]
-        lines.append("dialog\t" + "\t".join(fields))
+        lines.append(f"dialog\t{d['tag']}")
+        lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
+
+
+def read_record(path):
+    """The record as a dict of its fields, with "dialogs" a list of dicts, each with its "tag"."""
+    record = {"dialogs": []}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("#"):
+                continue
+            key, _, value = line.rstrip("\n").partition("\t")
+            if key == "dialog":
+                record["dialogs"].append({"tag": value})
+            elif record["dialogs"]:
+                record["dialogs"][-1][key] = value
+            else:
+                record[key] = value
+    return record
 
 
 def main(argv):
@@ -360,24 +371,28 @@ def main(argv):
         raise BrandError("usage: brand.py BRAND_FILE OUT_DIR")
     path, out = argv[1], argv[2]
     top, sections = parse(path)
-    where = {k: f"{path}:{line}: {k}" for k, (_, line) in top.items()}
+    shown = printable(path)
+    where = {k: f"{shown}:{line}: {k}" for k, (_, line) in top.items()}
     values = dict(DEFAULTS, **{k: v for k, (v, _) in top.items()})
     check_exe(values["exe"], where["exe"])
     check_class(values["class"], where["class"])
-    values["program"] = check_game(values["game"], where.get("game", f"{path}: game"))
-    languages = dialogs(path, top, sections)
+    values["program"] = check_game(values["game"], where.get("game", f"{shown}: game"))
+    languages = dialogs(shown, top, sections)
     folder = os.path.dirname(os.path.abspath(path))
-    image = os.path.join(folder, values["picture"])
-    bmp = picture(image, where["picture"])
-    ico = None
-    if "icon" in values:
-        ico_path = os.path.join(folder, values["icon"])
-        ico = icon(ico_path, where["icon"])
+    watched = [image_at(folder, values["picture"], where["picture"])]
+    try:
+        bmp = images.picture(images.open_image(watched[0]))
+        ico = None
+        if "icon" in values:
+            watched.append(image_at(folder, values["icon"], where["icon"]))
+            ico = images.icon(*images.open_icon(watched[1]))
+    except images.ImageError as e:
+        raise BrandError(f"{where['icon' if len(watched) > 1 else 'picture']}: {e}")
 
     os.makedirs(out, exist_ok=True)
     with open(os.path.join(out, "picture.bmp"), "wb") as f:
         f.write(bmp)
-    note = f"Made by brand.py from {os.path.basename(path)}: edit that file, not this one."
+    note = f"Made by brand.py from {printable(os.path.basename(path))}: edit that file, not this one."
     header = [f"/* {note} */",
               f"#define BRAND_CLASS    {literal(values['class'])}",
               f"#define BRAND_GAME     {literal(values['game'])}"]
@@ -398,13 +413,21 @@ def main(argv):
     with open(os.path.join(out, "dialogs.rc"), "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(rc) + "\n")
 
-    write_expectations(os.path.join(out, "brand.txt"), values, len(ico) if ico else 0, languages)
-    print(os.path.abspath(image))
-    if ico:
-        print(os.path.abspath(ico_path))
+    icon_size = len(ico) if ico else 0
+    write_record(os.path.join(out, "record.txt"), values, languages, icon_size,
+                 extra_size(values, languages, icon_size))
+    for image in watched:
+        print(os.path.abspath(image))
+
+
+def printable(path):
+    """A path as it can be shown, whatever bytes its name holds."""
+    return os.fsencode(path).decode("utf-8", "backslashreplace")
 
 
 if __name__ == "__main__":
+    sys.stderr.reconfigure(errors="backslashreplace")
+    sys.stdout.reconfigure(errors="surrogateescape")
     try:
         main(sys.argv)
     except BrandError as e:

@@ -4,7 +4,8 @@ set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+# windres through a wrapper that copes with any folder name
+set(CMAKE_RC_COMPILER ${CMAKE_CURRENT_LIST_DIR}/windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -1,4 +1,5 @@
-/* Resource ids of the launcher; the dialog template and the bitmap are named. */
+/* Resource ids of the launcher, and the layout of its dialog; the dialog
+ * template and the bitmap are named. */
 
 /* Icons */
 #define IDI_GAME        1       /* the game's icon, in brands that have one */
@@ -10,6 +11,14 @@
 #define IDC_PICTURE     102
 #define IDC_QUESTION1   103
 #define IDC_QUESTION2   104
+
+/* DLG_MASTER's place and its controls', in dialog units: x, y, width, height */
+#define DLG_RECT        70, 70, 220, 80
+#define PLAY_RECT       90, 50, 40, 14
+#define CANCEL_RECT     160, 50, 40, 14
+#define QUESTION1_RECT  90, 10, 60, 10
+#define QUESTION2_RECT  90, 20, 110, 10
+#define PICTURE_RECT    10, 10, 60, 60
 
 /* Size of the picture in pixels */
 #define PICTURE_WIDTH   90

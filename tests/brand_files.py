@@ -11,11 +11,14 @@ import shutil
 import struct
 import subprocess
 import sys
+import zlib
 
 from PIL import Image
 
 SOURCE, WORK = sys.argv[1], sys.argv[2]
 BRAND_PY = os.path.join(SOURCE, "brand", "brand.py")
+sys.path.insert(0, os.path.dirname(BRAND_PY))
+from brand import read_record  # noqa: E402
 GOOD = {"exe": "game.exe", "caption": "A caption", "line1": "Do you wish to",
         "line2": "play?", "picture": "pic.png", "class": "Some Class"}
 TOP = "".join(f"{k} = {v}\n" for k, v in GOOD.items()).encode()
@@ -84,6 +87,34 @@ BAD = [
     ("section of the top part's language", None, TOP + b"language = de\n[de]\n", ":8: [de]"),
     ("key a section may not set", None, TOP + b"language = en-US\n[de]\nexe = b.exe\n", ":9: exe"),
     ("unknown top language", {"language": "klingon"}, None, ":7: language"),
+    # what the build or Windows would not take as written
+    ("exe with ;", {"exe": "a;b.exe"}, None, ":1: exe"),
+    ("exe with $(", {"exe": "a$(X).exe"}, None, ":1: exe"),
+    ("exe with %", {"exe": "a%b%.exe"}, None, ":1: exe"),
+    ("exe of 255 characters in 506 bytes", {"exe": "\u00e9" * 251 + ".exe"}, None, ":1: exe"),
+    ("exe of 256 UTF-16 units", {"exe": "\U0001f600" * 126 + ".exe"}, None, ":1: exe"),
+    ("exe COM with a superscript", {"exe": "COM\u00b9.exe"}, None, ":1: exe"),
+    ("exe LPT with a superscript", {"exe": "lpt\u00b3.exe"}, None, ":1: exe"),
+    ("exe CONIN$", {"exe": "CONIN$.exe"}, None, ":1: exe"),
+    ("exe CONOUT$", {"exe": "conout$.exe"}, None, ":1: exe"),
+    ("caption of 600 characters", {"caption": "c" * 600}, None, ":2: caption"),
+    ("long text in a section", None, TOP + ("language = en-US\n[de]\nline2 = " + "x" * 300).encode(), ":9: line2"),
+    ("line1 starting with U+FFFF", {"line1": "\uffffHallo"}, None, ":3: line1"),
+    ("class of Windows' dialogs", {"class": "#32770"}, None, ":6: class"),
+    ("class of the taskbar", {"class": "Shell_TrayWnd"}, None, ":6: class"),
+    ("class of the desktop", {"class": "progman"}, None, ":6: class"),
+    ("game with a stray quote", {"game": 'a.exe"'}, None, ":7: game"),
+    ("game with a pipe", {"game": "a|b.exe"}, None, ":7: game"),
+    ("game a device", {"game": "con"}, None, ":7: game"),
+    ("game an option", {"game": "-window"}, None, ":7: game"),
+    ("game with a variable", {"game": "%GAME%.exe"}, None, ":7: game"),
+    # damaged or hostile images
+    ("picture a FIFO", {"picture": "fifo.png"}, None, ":5: picture"),
+    ("picture of 13370x13370", {"picture": "huge.png"}, None, ":5: picture"),
+    ("picture a TIFF", {"picture": "pic.tif"}, None, ":5: picture"),
+    ("picture with a wrong case", {"picture": "PIC.png"}, None, "there is pic.png"),
+    ("icon with a damaged frame", {"icon": "damaged.ico"}, None, ":7: icon"),
+    ("icon whose frame size lies", {"icon": "lying.ico"}, None, ":7: icon"),
 ]
 
 
@@ -94,6 +125,7 @@ def test_bad_brands():
         if ok(res.returncode != 0, f"{name}: accepted"):
             ok(f"{path}{where}" in res.stderr if where.startswith(":") else where in res.stderr,
                f"{name}: message {res.stderr.strip()!r}, expected it to name {path}{where}")
+            ok("Traceback" not in res.stderr, f"{name}: a traceback: {res.stderr.strip()[-300:]}")
 
 
 def test_good_brand():
@@ -106,14 +138,12 @@ def test_good_brand():
     with open(os.path.join(WORK, "out", "dialogs.rc"), encoding="utf-8") as f:
         rc = f.read()
     ok('#define DLG_CAPTION     "Say \\042hi\\042 \\\\ 山"' in rc, f"caption in dialogs.rc: {rc}")
-    ok(dialog_lines("out")[0][4] == 'Say "hi" \\ 山', "caption in brand.txt")
+    ok(record("out")["dialogs"][0]["caption"] == 'Say "hi" \\ 山', "caption in the build record")
     ok('#define DLG_LINE1       "Rock && Roll"' in rc, f"an & in the question is not shown as written: {rc}")
 
 
-def dialog_lines(out):
-    """The dialog lines of brand.txt, split at their tabs."""
-    with open(os.path.join(WORK, out, "brand.txt"), encoding="utf-8") as f:
-        return [line.rstrip("\n").split("\t") for line in f if line.startswith("dialog\t")]
+def record(out):
+    return read_record(os.path.join(WORK, out, "record.txt"))
 
 
 # texts, and the code page and locale a brand without sections is previewed under
@@ -138,9 +168,9 @@ def test_codepages():
     for texts, cp, locale, missing in CODEPAGES:
         res = run(brand_file("cp.brand", texts), "cp")
         if ok(res.returncode == 0, f"{texts}: refused: {res.stderr.strip()}"):
-            got = dialog_lines("cp")[0]
-            ok(got[2:4] == [locale, cp] and got[9] == missing,
-               f"{texts}: {got[2]}, code page {got[3]}, missing {got[9]!r}; expected {locale}, {cp}, {missing!r}")
+            got = record("cp")["dialogs"][0]
+            ok((got["locale"], got["codepage"], got["missing"]) == (locale, cp, missing),
+               f"{texts}: {got}; expected {locale}, {cp}, {missing!r}")
 
 
 def test_sections():
@@ -153,7 +183,8 @@ def test_sections():
         rc = f.read()
     ids = [line.split(None, 2)[2] for line in rc.splitlines() if line.startswith("#define DLG_LANGUAGE")]
     ok(ids == ["0x09, 0x01", "0x07, 0x00", "0x11, 0x00"], f"languages {ids}, expected en-US, de, ja")
-    got = [d[1:9] for d in dialog_lines("langs")]
+    got = [[d[k] for k in ("tag", "locale", "codepage", "caption", "line1", "line2", "play", "cancel")]
+           for d in record("langs")["dialogs"]]
     expected = [["en-US", "en_US.UTF-8", "1252", "A caption", "Do you wish to", "play?", "Play", "Cancel"],
                 ["de", "de_DE.UTF-8", "1252", "Hallo", "Do you wish to", "play?", "&Spielen", "Cancel"],
                 ["ja", "ja_JP.UTF-8", "932", "A caption", "山", "play?", "Play", "Cancel"]]
@@ -240,18 +271,67 @@ def test_icons():
             frames.append((w, h, bits, header))
         expected = [(s, s, 32, (40, s, 2 * s, 1, 32, 0)) for s in (16, 32, 48)]
         ok(frames == expected, f"{source}: frames {frames}")
-        with open(os.path.join(WORK, "icon", "brand.txt"), encoding="utf-8") as f:
-            ok(f"icon\t{len(data)}\n" in f.read(), f"{source}: brand.txt does not give the icon's size")
+        ok(record("icon")["icon"] == str(len(data)), f"{source}: the build record does not give the icon's size")
+
+
+def cmake(brand, build, *args):
+    return subprocess.run(["cmake", "-G", "Ninja", "-S", SOURCE, "-B", os.path.join(WORK, build), f"-DBRAND={brand}",
+                           "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", "i686-w64-mingw32.cmake"),
+                           *args], capture_output=True, text=True)
 
 
 def test_configure():
-    """A bad brand stops CMake's configure with the message, however CMake wraps it."""
+    """A bad brand stops CMake's configure with the message, however CMake wraps it;
+    a publisher's own build, without the tests, makes the .exe by the name written."""
     path = brand_file("configure.brand", {"exe": "setup.exe"})
-    res = subprocess.run(["cmake", "-S", SOURCE, "-B", os.path.join(WORK, "configure"), f"-DBRAND={path}",
-                          "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", "i686-w64-mingw32.cmake")],
-                         capture_output=True, text=True)
+    res = cmake(path, "configure")
     ok(res.returncode != 0 and "".join(f"{path}:1: exe".split()) in "".join(res.stderr.split()),
        f"configure with exe = setup.exe: exit {res.returncode}, {res.stderr.strip()[-300:]!r}")
+    res = cmake(brand_file("own.brand", {"exe": "Spiel.EXE"}), "own", "-DBUILD_TESTING=OFF")
+    if ok(res.returncode == 0, f"a publisher's build: {res.stderr.strip()[-300:]}"):
+        res = subprocess.run(["cmake", "--build", os.path.join(WORK, "own")], capture_output=True, text=True)
+        built = sorted(os.listdir(os.path.join(WORK, "own", "bin")))
+        ok(res.returncode == 0 and built == ["Spiel.EXE", "dinstall.record.txt"],
+           f"a publisher's build: exit {res.returncode}, built {built}, expected only Spiel.EXE and its record")
+
+
+def png_claiming(width, height):
+    """A PNG header that claims a size, with no pixels behind it."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            chunk(b"IEND", b""))
+
+
+def bad_images():
+    """The damaged and hostile images of the table above."""
+    os.mkfifo(os.path.join(WORK, "fifo.png"))
+    with open(os.path.join(WORK, "huge.png"), "wb") as f:
+        f.write(png_claiming(13370, 13370))
+    Image.new("RGB", (10, 10)).save(os.path.join(WORK, "pic.tif"))
+    Image.new("RGBA", (48, 48), (0, 0, 200, 255)).save(os.path.join(WORK, "good.ico"), sizes=[(16, 16), (48, 48)])
+    with open(os.path.join(WORK, "good.ico"), "rb") as f:
+        ico = f.read()
+    size, offset = struct.unpack_from("<II", ico, 6 + 16 + 8)       # the second frame
+    with open(os.path.join(WORK, "damaged.ico"), "wb") as f:
+        f.write(ico[:offset + size // 2])
+    with open(os.path.join(WORK, "lying.ico"), "wb") as f:
+        f.write(ico[:6] + bytes([32, 32]) + ico[8:])          # the 16x16 frame says it is 32x32
+
+
+def test_more_brands():
+    """A 16-bit gray picture keeps its gray; a brand file whose name is not UTF-8 builds."""
+    Image.new("I;16", (90, 90), int(0.07 * 65535)).save(os.path.join(WORK, "gray16.png"))
+    res = run(brand_file("pic.brand", {"picture": "gray16.png"}), "gray16")
+    if ok(res.returncode == 0, f"a 16-bit gray PNG: {res.stderr.strip()}"):
+        gray = list(bitmap("gray16")[1].convert("L").getdata())
+        ok(0 < sum(gray) / len(gray) < 40, f"a 7 % gray 16-bit PNG came out {sum(gray) / len(gray):.0f} of 255 bright")
+    name = os.fsencode(os.path.join(WORK, "caf")) + b"\xe9.brand"
+    with open(name, "wb") as f:
+        f.write(TOP)
+    res = subprocess.run([sys.executable, BRAND_PY, name, os.path.join(WORK, "latin1")], capture_output=True,
+                         text=True)
+    ok(res.returncode == 0 and "Traceback" not in res.stderr, f"a brand file named in Latin-1: {res.stderr[-300:]}")
 
 
 shutil.rmtree(WORK, ignore_errors=True)
@@ -259,12 +339,14 @@ os.makedirs(WORK)
 Image.new("RGB", (10, 10)).save(os.path.join(WORK, "pic.png"))
 with open(os.path.join(WORK, "text.png"), "w") as f:
     f.write("not an image\n")
+bad_images()
 test_bad_brands()
 test_good_brand()
 test_codepages()
 test_sections()
 test_icons()
 test_pictures()
+test_more_brands()
 test_configure()
 print(f"brand_files.py: {checks} checks, {failures} failures")
 sys.exit(1 if failures else 0)

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include "probe.h"
+#include "resource.h"
 
 static ProbeResult result;
 static UINT probe_message;
@@ -31,66 +32,14 @@ static void map_units(HWND dlg, int x, int y, int cx, int cy, RECT *out)
     out->bottom += out->top;
 }
 
-/* A text's width as DrawText lays it out on one line, and its width were
- * every character a missing glyph. */
-static void measure(HDC dc, HFONT font, const WCHAR *text, UINT prefix, int *extent, int *boxes)
-{
-    HGDIOBJ old = SelectObject(dc, font);
-    WCHAR none[256];
-    RECT rc;
-    int n = lstrlenW(text);
-
-    SetRectEmpty(&rc);
-    DrawTextW(dc, text, n, &rc, DT_CALCRECT | DT_SINGLELINE | prefix);
-    *extent = rc.right;
-    for (int k = 0; k < n; k++)
-        none[k] = text[k] == '&' && !prefix ? '&' : 0xffff;  /* a noncharacter: no font has a glyph for it */
-    SetRectEmpty(&rc);
-    DrawTextW(dc, none, n, &rc, DT_CALCRECT | DT_SINGLELINE | prefix);
-    *boxes = rc.right;
-    SelectObject(dc, old);
-}
-
-/* What the dialog's font came out as, and whether each text fits where Wine
- * draws it: the caption in the title bar beside the close button (and the
- * icon, if there is one), the question's lines in their controls, which wrap
- * a longer line out of sight, and the labels inside their buttons' edges. */
-static void fonts(HWND dlg)
+/* What the dialog's font came out as. */
+static void font_face(HWND dlg)
 {
     HDC dc = GetDC(dlg);
-    HFONT font = (HFONT)SendMessageW(dlg, WM_GETFONT, 0, 0), caption_font;
-    HGDIOBJ old = SelectObject(dc, font);
-    NONCLIENTMETRICSW ncm;
-    WCHAR text[256];
-    RECT client;
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(dlg, WM_GETFONT, 0, 0));
 
     GetTextFaceW(dc, LF_FACESIZE, result.font_face);
     SelectObject(dc, old);
-
-    ncm.cbSize = sizeof(ncm);
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
-    caption_font = CreateFontIndirectW(&ncm.lfCaptionFont);
-    GetWindowTextW(dlg, text, 256);
-    measure(dc, caption_font, text, DT_NOPREFIX, &result.text_extent[0], &result.text_boxes[0]);
-    DeleteObject(caption_font);
-    GetClientRect(dlg, &client);
-    result.text_room[0] = client.right - GetSystemMetrics(SM_CXSIZE) - 4;
-    if (SendMessageW(dlg, WM_GETICON, ICON_SMALL2, 0))
-        result.text_room[0] -= GetSystemMetrics(SM_CXSMICON) + 2;
-
-    for (int i = 1; i < 5; i++)
-    {
-        static const int ids[5] = { 0, 103, 104, IDOK, IDCANCEL };
-        HWND ctl = GetDlgItem(dlg, ids[i]);
-        RECT rc;
-
-        GetWindowTextW(ctl, text, 256);
-        measure(dc, font, text, 0, &result.text_extent[i], &result.text_boxes[i]);
-        GetClientRect(ctl, &rc);
-        result.text_room[i] = rc.right;
-        if (i >= 3)
-            result.text_room[i] -= 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
-    }
     ReleaseDC(dlg, dc);
 }
 
@@ -98,8 +47,9 @@ static void probe(HWND dlg, HWND hwnd)
 {
     /* x, y, width, height in dialog units, as the template has them */
     static const RECT templ[5] = {
-        { 90, 50, 40, 14 }, { 160, 50, 40, 14 }, { 90, 10, 60, 10 }, { 90, 20, 110, 10 }, { 10, 10, 60, 60 },
+        { PLAY_RECT }, { CANCEL_RECT }, { QUESTION1_RECT }, { QUESTION2_RECT }, { PICTURE_RECT },
     };
+    static const RECT place = { DLG_RECT };
     HWND ctl;
     DWORD pid = 0;
     HBITMAP bmp, again;
@@ -108,7 +58,7 @@ static void probe(HWND dlg, HWND hwnd)
     result.probed = 1;
     result.icon = (HICON)SendMessageW(dlg, WM_GETICON, ICON_BIG, 0);
     marker = hwnd;
-    fonts(dlg);
+    font_face(dlg);
     probed_dialog = dlg;
     GetWindowThreadProcessId(hwnd, &pid);
     if ((result.marker_found = hwnd && pid == GetCurrentProcessId()))
@@ -125,7 +75,7 @@ static void probe(HWND dlg, HWND hwnd)
      * client area, not the frame, where the template says. */
     GetClientRect(dlg, &result.dialog_client);
     MapWindowPoints(dlg, NULL, (POINT *)&result.dialog_client, 2);
-    map_units(dlg, 70, 70, 220, 80, &result.dialog_units);
+    map_units(dlg, place.left, place.top, place.right, place.bottom, &result.dialog_units);
 
     ctl = GetWindow(dlg, GW_CHILD);
     for (i = 0; i < 5 && ctl; i++, ctl = GetWindow(ctl, GW_HWNDNEXT))
@@ -135,12 +85,12 @@ static void probe(HWND dlg, HWND hwnd)
         map_units(dlg, templ[i].left, templ[i].top, templ[i].right, templ[i].bottom, &result.control_units[i]);
     }
 
-    bmp = (HBITMAP)SendDlgItemMessageA(dlg, 102, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    bmp = (HBITMAP)SendDlgItemMessageA(dlg, IDC_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0);
     result.bitmap_ok = bmp && GetObjectA(bmp, sizeof(result.bitmap), &result.bitmap) == sizeof(result.bitmap);
 
     /* Setting the picture again must free the bitmap it replaces. */
     SendMessageA(dlg, WM_INITDIALOG, 0, 0);
-    again = (HBITMAP)SendDlgItemMessageA(dlg, 102, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    again = (HBITMAP)SendDlgItemMessageA(dlg, IDC_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0);
     result.reinit_new_bitmap = again && again != bmp && GetObjectType(again) == OBJ_BITMAP;
     result.reinit_old_deleted = bmp && GetObjectType(bmp) == 0;
     save();

@@ -18,7 +18,7 @@ struct ProbeResult
     int marker_shown;           /* the marker was ever asked to show */
     int marker_visible_at_end;  /* visible as the dialog was destroyed */
     RECT dialog_client;         /* screen coordinates */
-    RECT dialog_units;          /* the template's 70,70,220,80 mapped to pixels */
+    RECT dialog_units;          /* the template's DLG_RECT mapped to pixels */
     RECT controls[5];           /* each control's window, in the dialog's client coordinates */
     RECT control_units[5];      /* where the template puts it, mapped to pixels */
     int bitmap_ok;
@@ -26,9 +26,5 @@ struct ProbeResult
     int reinit_new_bitmap;      /* after a second WM_INITDIALOG: another bitmap is set */
     int reinit_old_deleted;     /* ... and the first one no longer exists */
     WCHAR font_face[LF_FACESIZE];   /* the face the dialog's font came out as */
-    /* caption, line 1, line 2, Play and Cancel, as Wine draws them: */
-    int text_extent[5];         /* each text's width in its font */
-    int text_room[5];           /* ... the width it has there */
-    int text_boxes[5];          /* ... and its width in missing-glyph boxes */
     HICON icon;                 /* what the dialog answers to WM_GETICON, ICON_BIG */
 };

@@ -8,12 +8,13 @@ file(REMOVE_RECURSE ${WORK})
 foreach(dir first second-with-a-longer-name)
     set(src ${WORK}/${dir}/source)
     file(COPY ${SOURCE}/CMakeLists.txt ${SOURCE}/src ${SOURCE}/res ${SOURCE}/brand ${SOURCE}/cmake
-              ${SOURCE}/tests ${SOURCE}/tools DESTINATION ${src})
+              ${SOURCE}/preview ${SOURCE}/tests ${SOURCE}/tools DESTINATION ${src})
     set(brand "")
     if(dir MATCHES "second")
         set(brand ${src}/brand/tolvar.brand)
     endif()
-    execute_process(COMMAND ${CMAKE_COMMAND} -S ${src} -B ${WORK}/${dir}/build -DBRAND=${brand}
+    execute_process(COMMAND ${CMAKE_COMMAND} -G Ninja -S ${src} -B ${WORK}/${dir}/build -DBRAND=${brand}
+                            -DBUILD_TESTING=ON
                             -DCMAKE_TOOLCHAIN_FILE=${src}/cmake/i686-w64-mingw32.cmake
                     OUTPUT_QUIET RESULT_VARIABLE rc)
     if(rc EQUAL 0)

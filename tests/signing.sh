@@ -5,11 +5,12 @@
 #   signing.sh SOURCE_DIR BIN_DIR
 SOURCE=$1
 BIN=$2
+source "$SOURCE/tools/env.sh"
 WORK=$BIN/../signing
 fail() { echo "signing.sh: Test failed: $*"; exit 1; }
 
 rm -rf "$WORK" && mkdir -p "$WORK" && cd "$WORK" || exit 1
-EXE=$(sed -n 's/^exe\t//p' "$BIN/dinstall.brand.txt")
+EXE=$(record_field "$BIN/dinstall.record.txt" exe)
 openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 \
     -subj "/CN=Throwaway test signer" -addext extendedKeyUsage=codeSigning 2>/dev/null &&
 openssl pkcs12 -export -inkey key.pem -in cert.pem -out cert.pfx -passout pass:s3cret ||
@@ -31,7 +32,7 @@ cmp unsigned.exe "$BIN/$EXE" || fail "without its signature, the file differs fr
 
 # The driver runs its dialog scenario on the signed copy, under a name of its own.
 cp signed.exe "$BIN/signed.exe"
-sed 's/^exe\t.*/exe\tsigned.exe/' "$BIN/dinstall.brand.txt" > "$BIN/signed.brand.txt"
-wine 'L:\bin\driver.exe' dialog signed.brand.txt || fail "the signed launcher failed the dialog scenario"
-rm -f "$BIN/signed.exe" "$BIN/signed.brand.txt"
+sed 's/^exe\t.*/exe\tsigned.exe/' "$BIN/dinstall.record.txt" > "$BIN/signed.record.txt"
+wine 'L:\bin\driver.exe' dialog signed.record.txt || fail "the signed launcher failed the dialog scenario"
+rm -f "$BIN/signed.exe" "$BIN/signed.record.txt"
 echo "signing.sh: signed, verified, ran under Wine, and unsigned again to the same bytes"

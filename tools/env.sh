@@ -1,5 +1,8 @@
-# Shared by ./run and ./test: set-up, build, a Wine prefix of our own and an X display.
-# Sourced, not run.
+# Shared by ./run, ./test, the preview and the benchmark: set-up, build, a Wine
+# prefix of our own and an X display. Sourced; or run as
+#   tools/env.sh COMMAND...
+# to run COMMAND with Wine set up as here (the tests do; LAUNCHER_BUILD names
+# the build folder when it is not build/).
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${LAUNCHER_BUILD:-$ROOT/build}
@@ -10,6 +13,11 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 die() { echo "error: $*" >&2; exit 1; }
 
+# CMake keeps its lists apart with ";" and cannot quote '"' in a path.
+case $ROOT in
+    *\;*|*\"*|*$'\n'*) die "the clone's folder holds a ; or \" or a line break, which CMake cannot take: move it to another" ;;
+esac
+
 as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"
     elif command -v sudo >/dev/null; then sudo "$@"
@@ -19,7 +27,7 @@ as_root() {
 
 # Installs whatever of the tool chain and test runtime is missing.
 setup() {
-    local pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake make wine wine32:i386 fonts-wine
+    local pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build wine wine32:i386 fonts-wine
                 xvfb xauth x11-utils imagemagick locales fonts-vlgothic fonts-wqy-microhei fonts-dejavu-core python3-pil
                 osslsigncode openssl"
     local missing=""
@@ -48,11 +56,19 @@ need_locale() {
     as_root localedef -c -i "$l" -f UTF-8 "$l.UTF-8" || die "could not make the locale $l.UTF-8"
 }
 
-# Builds the brand file named, or the default brand.
-build() {
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
-        -DBRAND="${1:+$(realpath "$1")}" >/dev/null || die "cmake configure failed"
-    cmake --build "$BUILD" -j2 || die "build failed"
+# Configures the build (the brand file named, or the default brand; TESTS ON
+# or OFF: with or without the tests and the benchmark, empty: as it was) and
+# builds the targets named, or all.
+# Ninja, as make takes a "#" in a folder's name for a comment.
+build() {   # build BRAND_FILE TESTS [TARGET...]
+    local brand=${1:+$(realpath "$1")} tests=$2
+    shift 2
+    if [ -f "$BUILD/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$BUILD/CMakeCache.txt"; then
+        rm -rf "$BUILD/CMakeCache.txt" "$BUILD/CMakeFiles"
+    fi
+    cmake -G Ninja -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
+        -DBRAND="$brand" ${tests:+-DBUILD_TESTING=$tests} >/dev/null || die "cmake configure failed"
+    cmake --build "$BUILD" ${1:+--target "$@"} || die "build failed"
 }
 
 # A prefix made once and kept in the build tree; never the user's ~/.wine.
@@ -124,47 +140,18 @@ stop_all() {
     if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
 
-# Previews a built brand (NAME.brand.txt in the build's bin folder): each of its
-# dialogs under Wine, in the locale of its language or code page, from a demo
-# game folder, with every text checked to fit. MODE shots saves a screenshot of
-# each into OUT (dialog.png, or dialog-TAG.png for a brand with languages) and
-# closes it; MODE show leaves each open until it is closed. Fails if a text does
-# not fit or a dialog does not appear.
-preview() {
-    local name=$1 mode=$2 out=${3:-$BUILD} driver='L:\bin\driver.exe' exe tag locale label geometry shot
-    local failed="" report=$BUILD/preview.txt
-    exe=$(sed -n 's/^exe\t//p' "$BUILD/bin/$name.brand.txt")
-    [ -n "$exe" ] || die "no launcher $name in $BUILD/bin"
-    rm -rf "$BUILD/demo" && mkdir -p "$BUILD/demo" "$out" && cp "$BUILD/bin/$exe" "$BUILD/demo/" ||
-        die "could not make the demo game folder"
-    # As a game's batch file should: start the game with start "", so that the
-    # batch's console closes at once instead of staying open beside the game.
-    printf 'The game would start here, in the folder of GAME.BAT.\r\n' > "$BUILD/demo/GAME.TXT"
-    printf '@echo off\r\nstart "" notepad.exe GAME.TXT\r\n' > "$BUILD/demo/GAME.BAT"
-
-    while read -r tag locale codepage <&3; do
-        label=${tag/#-/dialog}
-        need_locale "$locale"
-        caption_font "$codepage"
-        echo "== $label: under $locale"
-        (cd "$BUILD/demo" && LC_ALL=$locale wine "L:\\demo\\$exe") &
-        local launcher=$!
-        LC_ALL=$locale wine "$driver" preview "$name.brand.txt:$tag" > "$report" || failed="$failed $label"
-        tr -d '\r' < "$report" | grep -v '^geometry ' | sed "s/^/$label: /"
-        geometry=$(tr -d '\r' < "$report" | sed -n 's/^geometry //p')
-        if [ -z "$geometry" ]; then
-            kill $launcher 2>/dev/null
-            die "$label: the launcher's dialog did not appear"
-        fi
-        if [ "$mode" = shots ]; then
-            shot=$out/dialog.png
-            [ "$tag" = - ] || shot=$out/dialog-$tag.png
-            import -window root -crop "$geometry" +repage "$shot" || die "screenshot failed"
-            echo "== $label: screenshot $shot"
-            LC_ALL=$locale wine "$driver" close "$name.brand.txt" >/dev/null || die "could not close the dialog"
-        fi
-        wait $launcher || die "$label: the launcher ended with exit code $?"
-    done 3< <(awk -F'\t' '$1 == "dialog" { print $2, $3, $4 }' "$BUILD/bin/$name.brand.txt")
-    caption_font 1252
-    [ -z "$failed" ] || die "not every text fits its place in:$failed (see above)"
+# The shell's reader of a build record (brand/FORMAT.md): one launcher-wide
+# field, or the dialogs, a line each: tag, locale and code page.
+record_field() {    # record_field RECORD FIELD
+    awk -F'\t' -v f="$2" '$1 == "dialog" { exit } $1 == f { print $2; exit }' "$1"
 }
+record_dialogs() {  # record_dialogs RECORD
+    awk -F'\t' '$1 == "dialog" { if (tag != "") print tag, locale, cp; tag = $2 }
+                $1 == "locale" { locale = $2 } $1 == "codepage" { cp = $2 }
+                END { if (tag != "") print tag, locale, cp }' "$1"
+}
+
+# Run as a program: its arguments, with Wine set up as above.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    exec "$@"
+fi

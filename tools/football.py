@@ -3,14 +3,13 @@
 
 The ball is a truncated icosahedron seen in central projection, so its
 black pentagons and white hexagons meet along true seams."""
-import itertools, math, os, struct
+import itertools, math, os, sys
 
-SIZE = 90
-# The Windows 16-colour palette, as Paint stores it (index 7 dark gray, 8 light gray).
-PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
-           (0, 0, 128), (128, 0, 128), (0, 128, 128), (128, 128, 128),
-           (192, 192, 192), (255, 0, 0), (0, 255, 0), (255, 255, 0),
-           (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "brand"))
+import images  # noqa: E402
+
+SIZE = images.SIZE
+# Indices into the Windows 16-colour palette (7 dark gray, 8 light gray).
 BLACK, GREEN, DGRAY, LGRAY, LIME, WHITE = 0, 2, 7, 8, 10, 15
 
 PHI = (1 + 5 ** 0.5) / 2
@@ -76,19 +75,9 @@ def pixel(px, py):
 
 
 def main():
-    rows = []
-    for py in range(SIZE - 1, -1, -1):   # bottom-up
-        idx = [pixel(px, py) for px in range(SIZE)]
-        row = bytes((idx[i] << 4) | idx[i + 1] for i in range(0, SIZE, 2))
-        rows.append(row + b"\0" * ((4 - len(row) % 4) % 4))
-    pixels = b"".join(rows)
-    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE, 1, 4, 0, len(pixels), 0, 0, 0, 0)
-    colours = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    offset = 14 + len(info) + len(colours)
-    head = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res", "football.bmp")
     with open(out, "wb") as f:
-        f.write(head + info + colours + pixels)
+        f.write(images.bitmap16([[pixel(px, py) for px in range(SIZE)] for py in range(SIZE)]))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,181 @@
+"""The launcher's pictures: reading a publisher's image safely, fitting it
+into a square, the 16-colour bitmap the dialog shows and the game's icon.
+Used by brand.py and by tools/football.py."""
+import os
+import stat
+import struct
+import warnings
+
+SIZE = 90                   # the picture's width and height in pixels
+ICON_SIZES = (16, 32, 48)
+LIGHT_GRAY = (192, 192, 192)
+# The standard Windows 16-colour palette, in its usual order.
+PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
+           (0, 0, 128), (128, 0, 128), (0, 128, 128), (128, 128, 128),
+           (192, 192, 192), (255, 0, 0), (0, 255, 0), (255, 255, 0),
+           (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+# What a picture may be; an icon may also be an .ico.
+FORMATS = ("PNG", "JPEG", "GIF", "BMP")
+# Larger pictures are refused rather than read: a hostile file must not take
+# seconds or gigabytes of the build.
+MAX_SIDE = 8192
+MAX_PIXELS = 4096 * 4096
+MAX_BYTES = 64 << 20
+
+
+class ImageError(Exception):
+    pass
+
+
+def open_image(path, formats=FORMATS):
+    """The image at path, loaded and in a mode that convert() takes as it looks."""
+    try:
+        from PIL import Image
+    except ImportError:
+        raise ImageError("brand.py needs Pillow: apt-get install python3-pil")
+    try:
+        info = os.stat(path)
+    except FileNotFoundError:
+        raise ImageError(f"no such file: {path}{near_miss(path)}")
+    except OSError as e:
+        raise ImageError(f"cannot read {path}: {e.strerror}")
+    if not stat.S_ISREG(info.st_mode):
+        raise ImageError(f"{path} is not a file")
+    if info.st_size > MAX_BYTES:
+        raise ImageError(f"{path} has {info.st_size:,} bytes; a picture may have at most {MAX_BYTES:,}")
+    try:
+        image = Image.open(path, formats=formats)
+    except Exception:
+        raise ImageError(f"{path} is not a {', '.join(formats[:-1])} or {formats[-1]} image")
+    width, height = image.size
+    if width > MAX_SIDE or height > MAX_SIDE or width * height > MAX_PIXELS:
+        raise ImageError(f"{path} is {width}x{height} pixels; at most {MAX_PIXELS:,} pixels "
+                         f"and {MAX_SIDE} on a side are taken")
+    try:
+        if image.format == "JPEG":
+            image.draft("RGB", (SIZE * 2, SIZE * 2))   # decode at a fraction of the size: fast
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")
+            image.load()
+        out = plain(image)
+        out.format = image.format
+        return out
+    except Exception as e:
+        raise ImageError(f"cannot read {path} as an image: {e or type(e).__name__}")
+
+
+def near_miss(path):
+    """A hint when the file is there under other letter cases, as on Windows it would be found."""
+    folder, name = os.path.split(path)
+    try:
+        same = [n for n in os.listdir(folder or ".") if n.lower() == name.lower()]
+    except OSError:
+        return ""
+    return f" (there is {same[0]}: names are case-sensitive here)" if same else ""
+
+
+def plain(image):
+    """The image in an 8-bit mode: deeper grays and floats scaled to their range,
+    which convert() would otherwise clip to white or black."""
+    if image.mode in ("I;16", "I;16L", "I;16B", "I;16N"):
+        image = image.convert("I")
+        return image.point(lambda v: v / 257).convert("L")
+    if image.mode == "I":
+        top = image.getextrema()[1]
+        return image.point(lambda v: v / 257 if top > 255 else v).convert("L")
+    if image.mode == "F":
+        low, top = image.getextrema()
+        scale = 255 if top <= 1.0 else 255 / 65535 if top > 255 else 1
+        return image.point(lambda v: v * scale).convert("L")
+    return image
+
+
+def fit(image, size, background):
+    """The image fitted into a square of `size`, keeping its shape, centred on `background`."""
+    from PIL import Image
+    rgba = image.convert("RGBA")
+    scale = min(size / rgba.width, size / rgba.height)
+    fitted = (max(1, round(rgba.width * scale)), max(1, round(rgba.height * scale)))
+    if fitted != rgba.size:
+        rgba = rgba.resize(fitted, Image.LANCZOS)
+    canvas = Image.new("RGBA", (size, size), background)
+    canvas.alpha_composite(rgba, ((size - fitted[0]) // 2, (size - fitted[1]) // 2))
+    return canvas
+
+
+def bitmap16(indices):
+    """A bottom-up 4-bit BMP file of SIZE x SIZE palette indices (a row each, top first)."""
+    rows = []
+    for row in reversed(indices):
+        packed = bytes((row[x] << 4) | row[x + 1] for x in range(0, SIZE, 2))
+        rows.append(packed + b"\0" * (-len(packed) % 4))
+    bits = b"".join(rows)
+    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE, 1, 4, 0, len(bits), 0, 0, 0, 0)
+    colours = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in PALETTE)
+    offset = 14 + len(info) + len(colours)
+    head = struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset)
+    return head + info + colours + bits
+
+
+def picture(image):
+    """The image fitted into 90x90 on light gray, in the 16 standard colours, as a BMP file."""
+    from PIL import Image
+    canvas = fit(image, SIZE, LIGHT_GRAY + (255,))
+    palette = Image.new("P", (1, 1))
+    palette.putpalette([c for rgb in PALETTE for c in rgb])
+    indexed = canvas.convert("RGB").quantize(palette=palette, dither=Image.Dither.FLOYDSTEINBERG)
+    pixels = list(indexed.getdata())
+    return bitmap16([pixels[y * SIZE:(y + 1) * SIZE] for y in range(SIZE)])
+
+
+def icon(image, frames_of=None):
+    """A Windows icon of the image at ICON_SIZES: 32-bit frames with alpha and an
+    AND mask, uncompressed, as Windows XP and later read them. frames_of(size)
+    may give an .ico's own frame of a size, or None."""
+    frames = []
+    for size in ICON_SIZES:
+        frame = fit((frames_of and frames_of(size)) or image, size, (0, 0, 0, 0))
+        pixels = list(frame.getdata())
+        xor = b"".join(struct.pack("BBBB", b, g, r, a) for y in range(size - 1, -1, -1)
+                       for r, g, b, a in pixels[y * size:(y + 1) * size])
+        stride = (size + 31) // 32 * 4
+        mask = b""
+        for y in range(size - 1, -1, -1):
+            row = bytearray(stride)
+            for x in range(size):
+                if pixels[y * size + x][3] < 128:
+                    row[x // 8] |= 0x80 >> (x % 8)
+            mask += bytes(row)
+        header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+        frames.append((size, header + xor + mask))
+    out = struct.pack("<HHH", 0, 1, len(frames))
+    offset = 6 + 16 * len(frames)
+    for size, data in frames:
+        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    return out + b"".join(data for _, data in frames)
+
+
+def open_icon(path):
+    """An icon source: any picture, or an .ico whose own frames are used where it has them."""
+    image = open_image(path, FORMATS + ("ICO",))
+    if image.format != "ICO":
+        return image, None
+    own = set(image.info.get("sizes", ()))
+
+    def frame(size):
+        if (size, size) not in own:
+            return None
+        try:
+            from PIL import Image
+            with warnings.catch_warnings():
+                warnings.simplefilter("ignore")
+                ico = Image.open(path, formats=("ICO",))
+                ico.size = (size, size)
+                ico.load()
+        except Exception as e:
+            raise ImageError(f"cannot read the {size}x{size} frame of {path}: {e or type(e).__name__}")
+        if ico.size != (size, size):
+            raise ImageError(f"the {size}x{size} frame of {path} is {ico.width}x{ico.height}: the icon is damaged")
+        return plain(ico)
+    return image, frame

@@ -1,0 +1,90 @@
+/* Reads a launcher's build record (brand/FORMAT.md), NAME.record.txt, for
+ * the programs that run beside the launchers under Windows: the preview's
+ * and the test driver. */
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+enum { CAPTION, LINE1, LINE2, PLAY, CANCEL, TEXTS, MAX_DIALOGS = 64, MAX_TEXT = 256 };
+static const char *const text_names[TEXTS] = { "caption", "line1", "line2", "play", "cancel" };
+
+struct Dialog
+{
+    char tag[16];
+    UINT codepage;              /* the one the preview runs it under */
+    WCHAR text[TEXTS][MAX_TEXT];
+    WCHAR missing[MAX_TEXT];    /* what that code page cannot hold */
+};
+
+struct Record
+{
+    char exe[MAX_PATH];         /* in the ANSI code page, as the programs pass names */
+    char cls[256];
+    char game[MAX_PATH];        /* the command line Play runs */
+    char program[MAX_PATH];     /* ... and the program it names */
+    int icon;
+    Dialog dialogs[MAX_DIALOGS];
+    int count;
+    const Dialog *shown;        /* the one the locale should show */
+};
+
+/* Reads path (NAME.record.txt) into r; tag names the dialog the locale should
+ * show, or NULL for the first. */
+static inline bool load_record(Record *r, const char *path, const char *tag)
+{
+    static const char *const dialog_fields[] = { "locale", "codepage", "caption", "line1", "line2", "play",
+                                                 "cancel", "missing" };
+    static char line[4096];
+    WCHAR wide[MAX_PATH];
+    Dialog *d = NULL;
+    FILE *file;
+
+    if (!(file = fopen(path, "rb")))
+        return false;
+    memset(r, 0, sizeof(*r));
+    while (fgets(line, sizeof(line), file))
+    {
+        char *value = strchr(line, '\t');
+
+        line[strcspn(line, "\r\n")] = 0;
+        if (line[0] == '#' || !value)
+            continue;
+        *value++ = 0;
+        if (!strcmp(line, "dialog"))
+        {
+            if (r->count == MAX_DIALOGS)
+                break;
+            d = &r->dialogs[r->count++];
+            lstrcpynA(d->tag, value, sizeof(d->tag));
+            if (!r->shown || (tag && !strcmp(tag, d->tag)))
+                r->shown = d;
+        }
+        else if (d)
+        {
+            for (int i = 0; i < 8; i++)
+                if (!strcmp(line, dialog_fields[i]))
+                {
+                    if (i == 1)
+                        d->codepage = atoi(value);
+                    else if (i >= 2)
+                        MultiByteToWideChar(CP_UTF8, 0, value, -1, i == 7 ? d->missing : d->text[i - 2], MAX_TEXT);
+                }
+        }
+        else if (!strcmp(line, "exe"))
+        {
+            MultiByteToWideChar(CP_UTF8, 0, value, -1, wide, MAX_PATH);
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, r->exe, MAX_PATH, NULL, NULL);
+        }
+        else if (!strcmp(line, "class"))
+            lstrcpynA(r->cls, value, sizeof(r->cls));
+        else if (!strcmp(line, "game"))
+            lstrcpynA(r->game, value, sizeof(r->game));
+        else if (!strcmp(line, "program"))
+            lstrcpynA(r->program, value, sizeof(r->program));
+        else if (!strcmp(line, "icon"))
+            r->icon = atoi(value) > 0;
+    }
+    fclose(file);
+    return r->exe[0] && r->cls[0] && r->program[0] && r->shown && (!tag || !strcmp(r->shown->tag, tag));
+}

@@ -1,0 +1,183 @@
+/* Loaded into a launcher by the preview's hook: see measure.h. */
+
+#include <windows.h>
+#include "measure.h"
+#include "resource.h"
+
+static Measure result;
+static UINT measure_message;
+
+static void save(void)
+{
+    char path[MAX_PATH], *slash;
+    HMODULE self;
+    HANDLE file;
+    DWORD written;
+
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)save, &self);
+    GetModuleFileNameA(self, path, sizeof(path));
+    if ((slash = strrchr(path, '\\')))
+        strcpy(slash + 1, MEASURE_FILE);
+    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    WriteFile(file, &result, sizeof(result), &written, NULL);
+    CloseHandle(file);
+}
+
+struct Glyph
+{
+    DWORD size;
+    GLYPHMETRICS gm;
+    BYTE bits[4096];
+};
+
+static void glyph(HDC dc, UINT c, Glyph *g)
+{
+    static const MAT2 identity = { { 0, 1 }, { 0, 0 }, { 0, 0 }, { 0, 1 } };
+
+    memset(g, 0, sizeof(*g));
+    g->size = GetGlyphOutlineW(dc, c, GGO_BITMAP, &g->gm, sizeof(g->bits), g->bits, &identity);
+}
+
+/* A bitmap font's stand-in for a character it has no drawing of: the outline
+ * of a box with nothing inside. */
+static bool empty_box(const Glyph *g)
+{
+    int stride = (g->gm.gmBlackBoxX + 31) / 32 * 4, left = 1 << 30, right = -1, top = 1 << 30, bottom = -1;
+    int w = g->gm.gmBlackBoxX, h = g->gm.gmBlackBoxY;
+
+#define INK(x, y) (g->bits[(y) * stride + (x) / 8] & (0x80 >> ((x) % 8)))
+    if (g->size == GDI_ERROR || (DWORD)(stride * h) > sizeof(g->bits))
+        return false;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++)
+            if (INK(x, y))
+            {
+                left = x < left ? x : left, right = x > right ? x : right;
+                top = y < top ? y : top, bottom = y > bottom ? y : bottom;
+            }
+    if (right - left < 2 || bottom - top < 2)
+        return false;
+    for (int y = top; y <= bottom; y++)
+        for (int x = left; x <= right; x++)
+        {
+            bool edge = x == left || x == right || y == top || y == bottom;
+            if (!INK(x, y) != !edge)
+                return false;
+        }
+    return true;
+#undef INK
+}
+
+/* The characters of text that the font selected in dc, or the fonts Wine links
+ * to it, has no drawing of: asked of the font, and for those it lacks, of the
+ * glyph Wine then draws, which is the missing glyph unless a linked font has
+ * the character. A bitmap font may also map a character to an empty box. */
+static void find_missing(HDC dc, const WCHAR *text, bool prefix, WCHAR *out, int size)
+{
+    static Glyph none, g;
+    TEXTMETRICW tm;
+    int n = 0;
+
+    GetTextMetricsW(dc, &tm);
+    glyph(dc, 0xffff, &none);    /* a noncharacter: no font has a glyph for it */
+    for (const WCHAR *p = text; *p; p++)
+    {
+        WCHAR c = *p;
+        WORD index[2];
+        bool gone;
+
+        if (prefix && c == '&' && *++p != '&')
+        {
+            if (!*p)
+                break;
+            c = *p;
+        }
+        if (c <= ' ' || c == 0xa0 || c == 0x3000)
+            continue;
+        if (IS_HIGH_SURROGATE(c) && IS_LOW_SURROGATE(p[1]))
+        {
+            GetGlyphIndicesW(dc, p, 2, index, GGI_MARK_NONEXISTING_GLYPHS);
+            gone = index[0] == 0xffff;
+        }
+        else
+        {
+            GetGlyphIndicesW(dc, &c, 1, index, GGI_MARK_NONEXISTING_GLYPHS);
+            glyph(dc, c, &g);
+            gone = index[0] == 0xffff ? g.size == none.size && !memcmp(&g.gm, &none.gm, sizeof(g.gm)) &&
+                                            !memcmp(g.bits, none.bits, sizeof(g.bits))
+                                      : !(tm.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR)) && empty_box(&g);
+        }
+        if (gone && n < size - 3 && !wcschr(out, c))
+        {
+            out[n++] = c;
+            if (IS_HIGH_SURROGATE(c))
+                out[n++] = *++p;
+            out[n] = 0;
+        }
+    }
+}
+
+/* A text's width as DrawText lays it out on one line, and what of it no font draws. */
+static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
+{
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT rc;
+
+    SetRectEmpty(&rc);
+    DrawTextW(dc, text, -1, &rc, DT_CALCRECT | DT_SINGLELINE | prefix);
+    result.extent[i] = rc.right;
+    find_missing(dc, text, !prefix, result.missing[i], 64);
+    SelectObject(dc, old);
+}
+
+/* Whether each text fits where Wine draws it: the caption in the title bar
+ * beside the close button (and the icon, if there is one), the question's
+ * lines in their controls, which wrap a longer line out of sight, and the
+ * labels inside their buttons' edges. */
+static void measure_dialog(HWND dlg)
+{
+    static const int ids[5] = { 0, IDC_QUESTION1, IDC_QUESTION2, IDOK, IDCANCEL };
+    HDC dc = GetDC(dlg);
+    HFONT font = (HFONT)SendMessageW(dlg, WM_GETFONT, 0, 0), caption_font;
+    NONCLIENTMETRICSW ncm;
+    WCHAR text[256];
+    RECT client;
+
+    ncm.cbSize = sizeof(ncm);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
+    caption_font = CreateFontIndirectW(&ncm.lfCaptionFont);
+    GetWindowTextW(dlg, text, 256);
+    measure(dc, caption_font, 0, text, DT_NOPREFIX);
+    DeleteObject(caption_font);
+    GetClientRect(dlg, &client);
+    result.room[0] = client.right - GetSystemMetrics(SM_CXSIZE) - 4;
+    if (SendMessageW(dlg, WM_GETICON, ICON_SMALL2, 0))
+        result.room[0] -= GetSystemMetrics(SM_CXSMICON) + 2;
+
+    for (int i = 1; i < 5; i++)
+    {
+        HWND ctl = GetDlgItem(dlg, ids[i]);
+        RECT rc;
+
+        GetWindowTextW(ctl, text, 256);
+        measure(dc, font, i, text, 0);
+        GetClientRect(ctl, &rc);
+        result.room[i] = rc.right;
+        if (i >= 3)
+            result.room[i] -= 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
+    }
+    ReleaseDC(dlg, dc);
+    result.done = 1;
+    save();
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK MeasureHook(int code, WPARAM wparam, LPARAM lparam)
+{
+    CWPSTRUCT *cwp = (CWPSTRUCT *)lparam;
+
+    if (!measure_message)
+        measure_message = RegisterWindowMessageA(MEASURE_MESSAGE);
+    if (code == HC_ACTION && cwp->message == measure_message)
+        measure_dialog(cwp->hwnd);
+    return CallNextHookEx(NULL, code, wparam, lparam);
+}

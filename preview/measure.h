@@ -1,0 +1,15 @@
+/* What the preview's measuring DLL reads inside a running launcher, where Wine
+ * draws its texts: the preview program hooks the dialog's thread with
+ * MeasureHook and sends the dialog the message named MEASURE_MESSAGE. */
+
+#define MEASURE_MESSAGE "LauncherPreviewMeasure"
+#define MEASURE_FILE    "measure.dat"       /* written beside measure.dll */
+
+/* caption, line 1, line 2, Play and Cancel, as Wine draws them */
+struct Measure
+{
+    int done;
+    int extent[5];              /* each text's width on one line, in its font */
+    int room[5];                /* ... the width it has there */
+    WCHAR missing[5][64];       /* ... and the characters its font draws as missing glyphs */
+};

@@ -1,0 +1,212 @@
+/*
+ * The preview's program: runs under Wine beside a launcher that the preview
+ * script has started, finds its dialog, and says whether Wine shows every
+ * text of it as Windows would: with a glyph for each character, no character
+ * turned into "?", and room for it all.
+ *
+ *   preview <record>[:<tag>]   checks the launcher's dialog and prints where it
+ *                              is on the screen: "geometry WxH+X+Y"
+ *   preview close <record>     closes it, as a person would: Esc
+ *
+ * The record is NAME.record.txt beside this program (brand/FORMAT.md); the tag
+ * names the dialog that the locale it runs under should show.
+ * Exit code 0 when every text is shown and fits, 1 when not, 2 on misuse.
+ */
+
+#include <windows.h>
+#include <stdio.h>
+#include "record.h"
+#include "measure.h"
+#include "resource.h"
+
+enum { DIALOG_TIMEOUT = 20000 };
+
+static Record record;
+static char bindir[MAX_PATH];
+static const char *label = "";          /* the dialog's language, as the messages name it */
+static int problems;
+
+/* Prints a message in UTF-8, whatever the code page, with the dialog's language. */
+static void say(const WCHAR *fmt, ...)
+{
+    WCHAR wide[1024];
+    char utf8[4096];
+    va_list ap;
+
+    va_start(ap, fmt);
+    _vsnwprintf(wide, 1023, fmt, ap);
+    va_end(ap);
+    wide[1023] = 0;
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof(utf8), NULL, NULL);
+    fputs(utf8, stdout);
+    fflush(stdout);
+}
+
+struct FindArgs
+{
+    DWORD pid;
+    const char *cls;
+    HWND found;
+};
+
+static BOOL CALLBACK find_proc(HWND hwnd, LPARAM lparam)
+{
+    FindArgs *args = (FindArgs *)lparam;
+    char cls[256];
+    DWORD pid;
+
+    GetWindowThreadProcessId(hwnd, &pid);
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    if (pid == args->pid && !strcmp(cls, args->cls) && IsWindowVisible(hwnd))
+        args->found = hwnd;
+    return !args->found;
+}
+
+/* The launcher's marker window names its process, and so its dialog,
+ * whatever the dialog's caption came out as. */
+static HWND find_dialog(void)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
+    {
+        HWND marker = FindWindowA(record.cls, NULL);
+        FindArgs args = { 0, "#32770", NULL };
+
+        if (!marker)
+            continue;
+        GetWindowThreadProcessId(marker, &args.pid);
+        EnumWindows(find_proc, (LPARAM)&args);
+        if (args.found)
+            return args.found;
+    }
+    say(L"no dialog of a launcher with the class \"%hs\" appeared within %d ms\n", record.cls, DIALOG_TIMEOUT);
+    return NULL;
+}
+
+/* Hooks the dialog's thread with the measuring DLL and asks it to measure. */
+static bool measure(HWND dlg, Measure *m)
+{
+    char path[MAX_PATH];
+    HMODULE dll;
+    HOOKPROC proc;
+    HHOOK hook;
+    FILE *f;
+    bool got = false;
+
+    snprintf(path, sizeof(path), "%s\\%s", bindir, MEASURE_FILE);
+    DeleteFileA(path);
+    snprintf(path, sizeof(path), "%s\\measure.dll", bindir);
+    if (!(dll = LoadLibraryA(path)) || !(proc = (HOOKPROC)GetProcAddress(dll, "MeasureHook")) ||
+        !(hook = SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, GetWindowThreadProcessId(dlg, NULL))))
+    {
+        say(L"cannot hook %hs into the launcher, error %lu\n", path, GetLastError());
+        return false;
+    }
+    SendMessageTimeoutA(dlg, RegisterWindowMessageA(MEASURE_MESSAGE), 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+    UnhookWindowsHookEx(hook);
+    snprintf(path, sizeof(path), "%s\\%s", bindir, MEASURE_FILE);
+    memset(m, 0, sizeof(*m));
+    if ((f = fopen(path, "rb")))
+    {
+        got = fread(m, sizeof(*m), 1, f) == 1 && m->done;
+        fclose(f);
+    }
+    if (!got)
+        say(L"the measuring DLL did not report from inside the launcher\n");
+    return got;
+}
+
+/* The characters of the brand's text that came out as "?" in the text shown. */
+static void question_marks(const WCHAR *expected, const WCHAR *shown, WCHAR *out)
+{
+    int n = 0;
+    bool aligned = lstrlenW(expected) == lstrlenW(shown);
+
+    out[0] = 0;
+    for (int i = 0; expected[i] && n < 62; i++)
+        if (expected[i] != '?' && !wcschr(out, expected[i]) &&
+            (aligned ? shown[i] == '?' : expected[i] > 127 && !wcschr(shown, expected[i]) && wcschr(shown, '?')))
+        {
+            out[n++] = expected[i];
+            out[n] = 0;
+        }
+}
+
+static int check(void)
+{
+    static const int ids[TEXTS] = { 0, IDC_QUESTION1, IDC_QUESTION2, IDOK, IDCANCEL };
+    static const char *const room[TEXTS] = { "title bar", "control", "control", "button", "button" };
+    const Dialog *d = record.shown;
+    WCHAR shown[MAX_TEXT], lost[64];
+    Measure m;
+    RECT rc;
+    HWND dlg;
+
+    if (!(dlg = find_dialog()))
+        return 1;
+    Sleep(300);             /* let it draw before the screenshot */
+    if (d->missing[0])
+        say(L"Wine cannot show \"%ls\" under code page %u; Windows shows them as written\n", d->missing,
+            d->codepage);
+    if (measure(dlg, &m))
+        for (int i = 0; i < TEXTS; i++)
+        {
+            if (i)
+                GetDlgItemTextW(dlg, ids[i], shown, MAX_TEXT);
+            else
+                GetWindowTextW(dlg, shown, MAX_TEXT);
+            question_marks(d->text[i], shown, lost);
+            if (lost[0])
+                say(L"%hs [%hs]: \"%ls\" came out as \"?\" under code page %u\n", text_names[i], label, lost,
+                    GetACP()), problems++;
+            if (m.missing[i][0])
+                say(L"%hs [%hs]: no font of the prefix draws \"%ls\"; Wine shows missing glyphs\n", text_names[i],
+                    label, m.missing[i]), problems++;
+            if (m.extent[i] > m.room[i])
+                say(L"%hs [%hs]: %d px in a %d px %hs; the rest is cut\n", text_names[i], label, m.extent[i],
+                    m.room[i], room[i]), problems++;
+        }
+    else
+        problems++;
+    GetWindowRect(dlg, &rc);
+    say(L"geometry %ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
+    return problems ? 1 : 0;
+}
+
+int main(int argc, char **argv)
+{
+    char path[MAX_PATH], name[MAX_PATH], *tag, *slash;
+    bool close = argc == 3 && !strcmp(argv[1], "close");
+
+    GetModuleFileNameA(NULL, bindir, sizeof(bindir));
+    if ((slash = strrchr(bindir, '\\')))
+        *slash = 0;
+    if (argc != 2 && !close)
+    {
+        printf("usage: preview <record>[:<tag>] | preview close <record>\n");
+        return 2;
+    }
+    lstrcpynA(name, argv[argc - 1], sizeof(name));
+    if ((tag = strchr(name, ':')))
+        *tag++ = 0;
+    snprintf(path, sizeof(path), "%s\\%s", bindir, name);
+    if (!load_record(&record, path, tag))
+    {
+        printf("cannot read the build record %s%s%s\n", path, tag ? " for the dialog " : "", tag ? tag : "");
+        return 2;
+    }
+    label = record.shown->tag;
+    if (close)
+    {
+        HWND dlg = find_dialog();
+
+        if (dlg)
+        {
+            SetForegroundWindow(dlg);
+            Sleep(50);
+            keybd_event(VK_ESCAPE, 0, 0, 0);
+            keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+        }
+        return dlg ? 0 : 1;
+    }
+    return check();
+}

@@ -1,0 +1,481 @@
+/* The test driver's shared helpers: files and folders, the launcher as a
+ * process, its windows, real input, and the probe inside it. */
+
+#include "driver.h"
+
+const char *scenario = "";
+int failures, passes;
+Record brand, other;
+char bindir[MAX_PATH];
+
+bool ok_(const char *file, int line, bool cond, const char *fmt, ...)
+{
+    const char *name = file;
+    va_list ap;
+
+    if (cond)
+    {
+        passes++;
+        return true;
+    }
+    failures++;
+    for (const char *p = file; *p; p++)
+        if (*p == '/' || *p == '\\')
+            name = p + 1;
+    printf("%s:%d: %s: Test failed: ", name, line, scenario);
+    va_start(ap, fmt);
+    vprintf(fmt, ap);
+    va_end(ap);
+    fflush(stdout);
+    return false;
+}
+
+/* ---- files and folders ---- */
+
+void path_join(char *out, const char *dir, const char *name)
+{
+    snprintf(out, MAX_PATH, "%s\\%s", dir, name);
+}
+
+bool file_exists(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+void write_file(const char *path, const char *text)
+{
+    FILE *f = fopen(path, "wb");
+    if (f)
+    {
+        fputs(text, f);
+        fclose(f);
+    }
+}
+
+bool read_file(const char *path, char *buf, int size)
+{
+    FILE *f = fopen(path, "rb");
+    int n;
+
+    buf[0] = 0;
+    if (!f)
+        return false;
+    n = fread(buf, 1, size - 1, f);
+    fclose(f);
+    buf[n] = 0;
+    return true;
+}
+
+/* Wide, so that it also clears folders deeper than MAX_PATH. */
+void remove_tree(const WCHAR *dir)
+{
+    WCHAR path[1024];
+    WIN32_FIND_DATAW fd;
+    HANDLE h;
+
+    wsprintfW(path, L"%s\\*", dir);
+    if ((h = FindFirstFileW(path, &fd)) != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            if (!lstrcmpW(fd.cFileName, L".") || !lstrcmpW(fd.cFileName, L".."))
+                continue;
+            wsprintfW(path, L"%s\\%s", dir, fd.cFileName);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_tree(path);
+            else
+                DeleteFileW(path);
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir);
+}
+
+/* A fresh folder under work\ named after the scenario. */
+void work_folder(char *out, const char *name)
+{
+    char work[MAX_PATH];
+    WCHAR wide[MAX_PATH];
+
+    path_join(work, bindir, "work");
+    CreateDirectoryA(work, NULL);
+    path_join(out, work, name);
+    MultiByteToWideChar(CP_ACP, 0, out, -1, wide, MAX_PATH);
+    remove_tree(wide);
+    CreateDirectoryA(out, NULL);
+}
+
+/* Puts the brand's game into a folder: a GAME.BAT that writes its current
+ * directory into ran.txt there, or, for a brand that starts a program,
+ * game.exe under that program's name, which also writes where it lies and
+ * its command line. */
+void put_game(const char *folder, const Record *b)
+{
+    char src[MAX_PATH], dst[MAX_PATH];
+
+    path_join(dst, folder, b->program);
+    if (!lstrcmpiA(b->program, "GAME.BAT"))
+        write_file(dst, "@echo off\r\ncd > ran.txt\r\n");
+    else
+    {
+        path_join(src, bindir, "game.exe");
+        ok(CopyFileA(src, dst, FALSE), "copying %s to %s failed, error %lu\n", src, dst, GetLastError());
+    }
+}
+
+/* A game folder: the launcher and, if asked, the brand's game. */
+void game_folder(char *out, const char *name, const char *exe_name, bool with_game, const Record *b)
+{
+    char src[MAX_PATH], dst[MAX_PATH];
+
+    work_folder(out, name);
+    path_join(src, bindir, b->exe);
+    path_join(dst, out, exe_name);
+    ok(CopyFileA(src, dst, FALSE), "copying %s to %s failed, error %lu\n", src, dst, GetLastError());
+    if (with_game)
+        put_game(out, b);
+}
+
+/* ---- the launcher as a process ---- */
+
+bool marker_seen_visible;               /* any launcher's marker window, at any poll */
+static DWORD watched_thread;            /* windows this thread creates are counted */
+int windows_created;
+
+void CALLBACK on_create(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG object, LONG child,
+                             DWORD thread, DWORD time)
+{
+    if (object == OBJID_WINDOW && thread == watched_thread)
+        windows_created++;
+}
+
+/* Runs between waits: keeps our window events flowing and watches the marker. */
+void poll(void)
+{
+    HWND marker = NULL;
+    MSG msg;
+
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    while ((marker = FindWindowExA(NULL, marker, brand.cls, NULL)))
+        if (IsWindowVisible(marker))
+            marker_seen_visible = true;
+}
+
+bool start(Launcher *l, const char *cmdline, const char *cwd)
+{
+    STARTUPINFOA si;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit;
+    char cmd[1024];
+
+    memset(l, 0, sizeof(*l));
+    memset(&si, 0, sizeof(si));
+    si.cb = sizeof(si);
+    snprintf(cmd, sizeof(cmd), "%s", cmdline);
+
+    l->job = CreateJobObjectA(NULL, NULL);
+    memset(&limit, 0, sizeof(limit));
+    limit.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(l->job, JobObjectExtendedLimitInformation, &limit, sizeof(limit));
+
+    /* Named as the application too: Wine then takes a relative name that
+     * resolves to more than MAX_PATH characters. */
+    if (!ok(CreateProcessA(cmdline, cmd, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, cwd, &si, &l->pi),
+            "CreateProcess(%s) failed, error %lu\n", cmdline, GetLastError()))
+        return false;
+    ok(AssignProcessToJobObject(l->job, l->pi.hProcess), "AssignProcessToJobObject failed, error %lu\n",
+       GetLastError());
+    watched_thread = l->pi.dwThreadId;
+    windows_created = 0;
+    ResumeThread(l->pi.hThread);
+    return true;
+}
+
+/* Waits for the launcher to end; returns its exit code, or STILL_ACTIVE. */
+DWORD wait_exit(Launcher *l, DWORD timeout)
+{
+    DWORD code = STILL_ACTIVE;
+
+    if (!l->pi.hProcess)
+        return code;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeout; poll())
+        if (MsgWaitForMultipleObjects(1, &l->pi.hProcess, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0)
+            break;
+    poll();
+    GetExitCodeProcess(l->pi.hProcess, &code);
+    return code;
+}
+
+/* How many processes the launcher's job has held: 1 means it started nothing. */
+DWORD job_processes(Launcher *l)
+{
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info;
+
+    memset(&info, 0, sizeof(info));
+    QueryInformationJobObject(l->job, JobObjectBasicAccountingInformation, &info, sizeof(info), NULL);
+    return info.TotalProcesses;
+}
+
+/* Ends the launcher and everything it started, whatever state it is in. */
+void finish(Launcher *l)
+{
+    if (l->job)
+    {
+        TerminateJobObject(l->job, 1);
+        if (l->pi.hProcess)
+            WaitForSingleObject(l->pi.hProcess, 5000);
+        CloseHandle(l->job);
+    }
+    if (l->pi.hProcess)
+    {
+        CloseHandle(l->pi.hProcess);
+        CloseHandle(l->pi.hThread);
+    }
+    memset(l, 0, sizeof(*l));
+}
+
+/* ---- windows ---- */
+
+struct FindArgs
+{
+    DWORD pid;              /* 0: any process */
+    const char *cls;
+    HWND found;
+    int count;
+};
+
+static BOOL CALLBACK find_proc(HWND hwnd, LPARAM lparam)
+{
+    FindArgs *args = (FindArgs *)lparam;
+    char cls[256];
+    DWORD pid;
+
+    GetWindowThreadProcessId(hwnd, &pid);
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    if ((!args->pid || pid == args->pid) && !strcmp(cls, args->cls))
+    {
+        if (!args->found)
+            args->found = hwnd;
+        args->count++;
+    }
+    return TRUE;
+}
+
+/* Top-level windows of a class, of one process or of all (pid 0). */
+HWND find_window(DWORD pid, const char *cls, int *count)
+{
+    FindArgs args = { pid, cls, NULL, 0 };
+
+    EnumWindows(find_proc, (LPARAM)&args);
+    if (count)
+        *count = args.count;
+    return args.found;
+}
+
+HWND wait_dialog(Launcher *l)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
+    {
+        HWND dlg = find_window(l->pi.dwProcessId, "#32770");
+        poll();
+        if (dlg && IsWindowVisible(dlg))
+            return dlg;
+        if (WaitForSingleObject(l->pi.hProcess, 0) == WAIT_OBJECT_0)
+            break;
+    }
+    return NULL;
+}
+
+bool wait_file(const char *path, DWORD timeout)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeout; Sleep(50))
+        if (file_exists(path))
+        {
+            Sleep(200);     /* let the batch file finish writing */
+            return true;
+        }
+    return false;
+}
+
+/* Starts the launcher and waits for its dialog; on failure ends it and returns NULL. */
+HWND launch(Launcher *l, const char *exe, const char *cwd)
+{
+    HWND dlg;
+
+    if (!start(l, exe, cwd))
+        return NULL;
+    dlg = wait_dialog(l);
+    if (!ok(dlg != NULL, "%s: no dialog within %d ms\n", exe, DIALOG_TIMEOUT))
+        finish(l);
+    return dlg;
+}
+
+/* After Play: the game ran in the expected folder, with that folder current.
+ * Returns what it wrote there: its current directory, and for game.exe, its
+ * own path and command line, a line each. */
+char *check_game_ran(const char *folder, const char *expected_cwd)
+{
+    static char text[1024];
+    char ran[MAX_PATH];
+
+    path_join(ran, folder, "ran.txt");
+    if (!ok(wait_file(ran, GAME_TIMEOUT), "%s did not run in %s\n", brand.program, folder))
+        return NULL;
+    read_file(ran, text, sizeof(text));
+    ok(!_strnicmp(text, expected_cwd, strlen(expected_cwd)) && strchr("\r\n", text[strlen(expected_cwd)]),
+       "%s ran in \"%.*s\", expected \"%s\"\n", brand.program, (int)strcspn(text, "\r\n"), text,
+       expected_cwd);
+    return text;
+}
+
+/* After Cancel and the like: the launcher started nothing. */
+void check_nothing_ran(Launcher *l, const char *folder)
+{
+    char ran[MAX_PATH];
+
+    ok(job_processes(l) == 1, "%lu processes in the launcher's job, expected 1\n", job_processes(l));
+    path_join(ran, folder, "ran.txt");
+    ok(!file_exists(ran), "GAME.BAT ran\n");
+}
+
+/* ---- real input ---- */
+
+HWND focus(Launcher *l)
+{
+    GUITHREADINFO info;
+
+    memset(&info, 0, sizeof(info));
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(l->pi.dwThreadId, &info);
+    return info.hwndFocus;
+}
+
+void click(HWND hwnd)
+{
+    RECT rc;
+
+    GetWindowRect(hwnd, &rc);
+    SetForegroundWindow(GetAncestor(hwnd, GA_ROOT));
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    Sleep(50);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    Sleep(50);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+}
+
+void key(HWND dlg, BYTE vk, BYTE modifier)
+{
+    SetForegroundWindow(dlg);
+    Sleep(50);
+    if (modifier)
+        keybd_event(modifier, 0, 0, 0);
+    keybd_event(vk, 0, 0, 0);
+    keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+    if (modifier)
+        keybd_event(modifier, 0, KEYEVENTF_KEYUP, 0);
+    Sleep(50);
+}
+
+/* Answers the dialog with a key; the launcher must then end with exit code 0. */
+void answer(Launcher *l, HWND dlg, BYTE vk, const char *what)
+{
+    DWORD code;
+
+    key(dlg, vk);
+    code = wait_exit(l, EXIT_TIMEOUT);
+    ok(code == 0, "%s: exit code %lx, expected 0\n", what, code);
+}
+
+/* ---- the probe inside the launcher ---- */
+
+static HHOOK probe_hook;
+
+static void probe_path(char *out)
+{
+    path_join(out, bindir, PROBE_FILE);
+}
+
+static bool read_probe(ProbeResult *res)
+{
+    char path[MAX_PATH];
+    FILE *f;
+    bool got = false;
+
+    probe_path(path);
+    memset(res, 0, sizeof(*res));
+    if ((f = fopen(path, "rb")))
+    {
+        got = fread(res, sizeof(*res), 1, f) == 1;
+        fclose(f);
+    }
+    return got;
+}
+
+/* Hooks the thread of a launcher's dialog with the probe DLL and asks it to look. */
+bool probe(HWND dlg, ProbeResult *res)
+{
+    char path[MAX_PATH];
+    HMODULE dll;
+    HOOKPROC proc;
+    HWND marker;
+    DWORD pid, thread = GetWindowThreadProcessId(dlg, &pid);
+
+    probe_path(path);
+    DeleteFileA(path);
+    path_join(path, bindir, "probe.dll");
+    dll = LoadLibraryA(path);
+    proc = (HOOKPROC)GetProcAddress(dll, "ProbeHook");
+    if (!ok(proc != NULL, "no ProbeHook in %s\n", path))
+        return false;
+    probe_hook = SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, thread);
+    if (!ok(probe_hook != NULL, "SetWindowsHookEx failed, error %lu\n", GetLastError()))
+        return false;
+    marker = find_window(pid, brand.cls);
+    SendMessageTimeoutA(dlg, RegisterWindowMessageA(PROBE_MESSAGE), (WPARAM)marker, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+
+    return ok(read_probe(res) && res->probed, "the probe did not report from inside the launcher\n");
+}
+
+/* What the probe recorded last, after the dialog has gone. */
+void probe_final(ProbeResult *res)
+{
+    UnhookWindowsHookEx(probe_hook);
+    read_probe(res);
+}
+
+
+/* The names, sizes and times of a folder's files, to tell whether anything was written. */
+void listing(const char *dir, char *out, int size)
+{
+    char pattern[MAX_PATH];
+    WIN32_FIND_DATAA fd;
+    HANDLE h;
+    int n = 0;
+
+    out[0] = 0;
+    path_join(pattern, dir, "*");
+    if ((h = FindFirstFileA(pattern, &fd)) == INVALID_HANDLE_VALUE)
+        return;
+    do
+        n += snprintf(out + n, size - n, "%s %lu %lu;", fd.cFileName, fd.nFileSizeLow,
+                      fd.ftLastWriteTime.dwLowDateTime);
+    while (n < size && FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+/* The dialog's texts are those of the brand's dialog for this locale. */
+void check_texts(HWND dlg)
+{
+    static const int ids[TEXTS] = { 0, IDC_QUESTION1, IDC_QUESTION2, IDOK, IDCANCEL };
+    WCHAR text[MAX_TEXT];
+
+    for (int i = 0; i < TEXTS; i++)
+    {
+        if (i)
+            GetDlgItemTextW(dlg, ids[i], text, MAX_TEXT);
+        else
+            GetWindowTextW(dlg, text, MAX_TEXT);
+        ok(!lstrcmpW(text, brand.shown->text[i]), "%s \"%ls\", expected \"%ls\"\n", text_names[i], text,
+           brand.shown->text[i]);
+    }
+}
