@@ -304,15 +304,15 @@ def template_size(texts):
 def extra_size(values, languages, icon_size):
     """What the brand adds to the .exe over Tolvar's: its icon, its dialogs and
     its longer class and game, in whole 512-byte blocks of the file."""
-    tolvar = template_size(dict(zip(TEXTS, ("Quendle Arts - Tolvar Grand Peaks", "Do you wish to",
-                                            "play Tolvar Grand Peaks?", "Play", "Cancel"))))
-    grown = sum(template_size(d) for d in languages) - tolvar
-    grown += len(values["class"]) - len("Tolvar GrandPeaks") + len(values["game"]) - len("GAME.BAT")
+    top, sections = parse(os.path.join(os.path.dirname(os.path.abspath(__file__)), "tolvar.brand"))
+    tolvar = dict(DEFAULTS, **{k: v for k, (v, _) in top.items()})
+    grown = sum(template_size(d) for d in languages) - template_size(dialogs("tolvar.brand", top, sections)[0])
+    grown += len(values["class"]) - len(tolvar["class"]) + len(values["game"]) - len(tolvar["game"])
     grown = icon_size + max(0, grown)
     return -(-grown // 512) * 512
 
 
-def image_at(folder, value, where):
+def image_at(folder, value):
     """A picture or icon named relative to the brand file; either separator
     does, as a publisher on Windows writes it."""
     return os.path.join(folder, value.replace("\\", "/"))
@@ -379,12 +379,12 @@ def main(argv):
     values["program"] = check_game(values["game"], where.get("game", f"{shown}: game"))
     languages = dialogs(shown, top, sections)
     folder = os.path.dirname(os.path.abspath(path))
-    watched = [image_at(folder, values["picture"], where["picture"])]
+    watched = [image_at(folder, values["picture"])]
     try:
         bmp = images.picture(images.open_image(watched[0]))
         ico = None
         if "icon" in values:
-            watched.append(image_at(folder, values["icon"], where["icon"]))
+            watched.append(image_at(folder, values["icon"]))
             ico = images.icon(*images.open_icon(watched[1]))
     except images.ImageError as e:
         raise BrandError(f"{where['icon' if len(watched) > 1 else 'picture']}: {e}")
