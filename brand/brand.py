@@ -14,6 +14,7 @@ A brand file that will not do is refused with a message naming its file, line
 and key; what builds but deserves a look is printed as a warning."""
 import os
 import sys
+import unicodedata
 
 import images
 
@@ -52,19 +53,47 @@ MAX_NAME = 255
 CODEPAGES = {1252: "en_US", 1250: "pl_PL", 1251: "ru_RU", 1253: "el_GR", 1254: "tr_TR", 1257: "lt_LT",
              1255: "he_IL", 1256: "ar_EG", 874: "th_TH", 1258: "vi_VN",
              932: "ja_JP", 936: "zh_CN", 949: "ko_KR", 950: "zh_TW"}
-# Language tags: the LANGID of the template (primary, sublanguage), the locale
-# the preview runs it under, and that locale's code page. A tag without a
-# country is tagged with the neutral sublanguage, which Windows picks for
-# every country of that language.
+UTF8 = 65001
+# The code pages whose letters Wine's MS Sans Serif draws (Windows' own has Thai,
+# Hebrew and Arabic ones too; Wine's draws those as boxes), and the scripts it
+# lacks whatever the code page.
+BITMAP_CODEPAGES = (1252, 1250, 1251, 1253, 1254, 1257, 932, 936, 949, 950)
+SCRIPTS = ("THAI", "HEBREW", "ARABIC", "DEVANAGARI")
+# Language tags, one for each display language of Windows: the name, the
+# LANGID of the template (primary, sublanguage), the locale the preview runs it
+# under and that locale's ANSI code page (0: Unicode only). Windows' resource
+# loader tries the player's exact LANGID, then the language with the neutral
+# sublanguage: a tag without a country takes the neutral one and so serves
+# every country of its language; a tag with a country serves that country
+# alone. Croatian and Serbian share a primary language, so Croatian keeps its
+# country and Serbian (Latin) serves the rest. README.md shows this table.
 LANGUAGES = {
-    "en-US": (0x09, 0x01, "en_US", 1252), "en-GB": (0x09, 0x02, "en_GB", 1252),
-    "de": (0x07, 0, "de_DE", 1252), "fr": (0x0c, 0, "fr_FR", 1252), "es": (0x0a, 0, "es_ES", 1252),
-    "it": (0x10, 0, "it_IT", 1252), "pt-BR": (0x16, 0x01, "pt_BR", 1252), "nl": (0x13, 0, "nl_NL", 1252),
-    "sv": (0x1d, 0, "sv_SE", 1252), "pl": (0x15, 0, "pl_PL", 1250), "cs": (0x05, 0, "cs_CZ", 1250),
-    "hu": (0x0e, 0, "hu_HU", 1250), "ru": (0x19, 0, "ru_RU", 1251), "el": (0x08, 0, "el_GR", 1253),
-    "tr": (0x1f, 0, "tr_TR", 1254), "ja": (0x11, 0, "ja_JP", 932), "ko": (0x12, 0, "ko_KR", 949),
-    "zh-CN": (0x04, 0x02, "zh_CN", 936), "zh-TW": (0x04, 0x01, "zh_TW", 950),
+    "ar": ("Arabic", 0x01, 0, "ar_SA", 1256), "bg": ("Bulgarian", 0x02, 0, "bg_BG", 1251),
+    "cs": ("Czech", 0x05, 0, "cs_CZ", 1250), "da": ("Danish", 0x06, 0, "da_DK", 1252),
+    "de": ("German", 0x07, 0, "de_DE", 1252), "el": ("Greek", 0x08, 0, "el_GR", 1253),
+    "en-US": ("English (United States)", 0x09, 0x01, "en_US", 1252),
+    "en-GB": ("English (United Kingdom)", 0x09, 0x02, "en_GB", 1252),
+    "es": ("Spanish", 0x0a, 0, "es_ES", 1252), "es-MX": ("Spanish (Mexico)", 0x0a, 0x02, "es_MX", 1252),
+    "et": ("Estonian", 0x25, 0, "et_EE", 1257), "fi": ("Finnish", 0x0b, 0, "fi_FI", 1252),
+    "fr": ("French", 0x0c, 0, "fr_FR", 1252), "fr-CA": ("French (Canada)", 0x0c, 0x03, "fr_CA", 1252),
+    "he": ("Hebrew", 0x0d, 0, "he_IL", 1255), "hi": ("Hindi", 0x39, 0, "hi_IN", 0),
+    "hr": ("Croatian", 0x1a, 0x01, "hr_HR", 1250), "hu": ("Hungarian", 0x0e, 0, "hu_HU", 1250),
+    "it": ("Italian", 0x10, 0, "it_IT", 1252), "ja": ("Japanese", 0x11, 0, "ja_JP", 932),
+    "ko": ("Korean", 0x12, 0, "ko_KR", 949), "lt": ("Lithuanian", 0x27, 0, "lt_LT", 1257),
+    "lv": ("Latvian", 0x26, 0, "lv_LV", 1257), "nb": ("Norwegian (Bokmål)", 0x14, 0, "nb_NO", 1252),
+    "nl": ("Dutch", 0x13, 0, "nl_NL", 1252), "pl": ("Polish", 0x15, 0, "pl_PL", 1250),
+    "pt-BR": ("Portuguese (Brazil)", 0x16, 0x01, "pt_BR", 1252),
+    "pt-PT": ("Portuguese (Portugal)", 0x16, 0x02, "pt_PT", 1252),
+    "ro": ("Romanian", 0x18, 0, "ro_RO", 1250), "ru": ("Russian", 0x19, 0, "ru_RU", 1251),
+    "sk": ("Slovak", 0x1b, 0, "sk_SK", 1250), "sl": ("Slovenian", 0x24, 0, "sl_SI", 1250),
+    "sr-Latn": ("Serbian (Latin)", 0x1a, 0, "sr_RS@latin", 1250), "sv": ("Swedish", 0x1d, 0, "sv_SE", 1252),
+    "th": ("Thai", 0x1e, 0, "th_TH", 874), "tr": ("Turkish", 0x1f, 0, "tr_TR", 1254),
+    "uk": ("Ukrainian", 0x22, 0, "uk_UA", 1251), "vi": ("Vietnamese", 0x2a, 0, "vi_VN", 1258),
+    "zh-CN": ("Chinese (Simplified)", 0x04, 0x02, "zh_CN", 936),
+    "zh-TW": ("Chinese (Traditional)", 0x04, 0x01, "zh_TW", 950),
 }
+# Languages written right to left: Windows mirrors their dialogs.
+RIGHT_TO_LEFT = ("ar", "he")
 
 
 class BrandError(Exception):
@@ -74,6 +103,12 @@ class BrandError(Exception):
 def language_tag(text):
     """The tag as this table spells it, or None."""
     return next((t for t in LANGUAGES if t.lower() == text.lower()), None)
+
+
+def tag_hint(text):
+    """A table's tag of the same language, for a tag with a country the table does not name."""
+    same = [t for t in LANGUAGES if t.split("-")[0].lower() == text.split("-")[0].lower()]
+    return f" (did you mean {' or '.join(same)}?)" if same else ""
 
 
 def parse(path):
@@ -107,7 +142,7 @@ def parse(path):
                 raise BrandError(f"{where}: a section comes before the top part; begin with exe, caption and "
                                  "the other keys, then the sections")
             if not tag:
-                raise BrandError(f"{where}: unknown language tag; the tags are {', '.join(LANGUAGES)}")
+                raise BrandError(f"{where}: unknown language tag{tag_hint(name)}; the tags are {', '.join(LANGUAGES)}")
             seen = [(t, n) for t, _, n in sections if t == tag]
             if seen:
                 raise BrandError(f"{where}: repeated; that section began on line {seen[0][1]}")
@@ -233,18 +268,32 @@ def check_game(value, where):
 
 def codepage(texts):
     """The first of Windows' ANSI code pages that holds all of the texts, else
-    the one that holds the most; with the characters it cannot hold."""
-    best = None
+    UTF-8 (65001), under which Wine keeps every character as Windows does."""
     for cp in CODEPAGES:
-        missing = sorted({c for c in "".join(texts) if not can_encode(c, cp)})
-        if not missing:
-            return cp, ""
-        if best is None or len(missing) < len(best[1]):
-            best = (cp, missing)
-    return best[0], "".join(best[1])
+        if all(can_encode(c, cp) for c in "".join(texts)):
+            return cp
+    return UTF8
+
+
+def script(texts):
+    """The script whose letters the texts hold but Wine's MS Sans Serif cannot
+    draw in any code page, where Windows draws them in a font of that script:
+    one of SCRIPTS, "latin" for letters such as Vietnamese ones, "-" for none."""
+    for c in "".join(texts):
+        name = unicodedata.name(c, "")
+        for word in SCRIPTS:
+            if name.startswith(word + " "):
+                return word.lower()
+        if name.startswith(("LATIN ", "COMBINING ")) and not any(can_encode(c, cp) for cp in BITMAP_CODEPAGES):
+            return "latin"
+    return "-"
 
 
 def can_encode(c, cp):
+    if cp == UTF8:
+        return True
+    if not cp:
+        return c.isascii()
     try:
         c.encode("gbk" if cp == 936 else f"cp{cp}")
         return True
@@ -259,8 +308,8 @@ def dialogs(path, top, sections):
     if "language" in top:
         language = language_tag(top["language"][0])
         if not language:
-            raise BrandError(f"{path}:{top['language'][1]}: language: unknown language tag; "
-                             f"the tags are {', '.join(LANGUAGES)}")
+            raise BrandError(f"{path}:{top['language'][1]}: language: unknown language tag"
+                             f"{tag_hint(top['language'][0])}; the tags are {', '.join(LANGUAGES)}")
     parts = [(language, top)] + [(tag, values) for tag, values, _ in sections]
     if sections and language in [tag for tag, _, _ in sections]:
         number = next(n for tag, _, n in sections if tag == language)
@@ -276,18 +325,33 @@ def dialogs(path, top, sections):
         if tag:
             # Windows picks a template by the player's language, so it is
             # previewed under that language's locale, whatever it lacks.
-            locale, cp = LANGUAGES[tag][2], LANGUAGES[tag][3]
-            missing = "".join(sorted({c for c in "".join(texts.values()) if not can_encode(c, cp)}))
+            locale, cp = LANGUAGES[tag][3], LANGUAGES[tag][4]
         else:
-            cp, missing = codepage(texts.values())
-            locale = CODEPAGES[cp]
-        language_id = (LANGUAGES[tag][0], LANGUAGES[tag][1]) if sections else (0, 0)
-        out.append({"tag": tag or "-", "id": language_id, "locale": locale + ".UTF-8", "codepage": cp,
-                    "missing": missing, **texts})
+            cp = codepage(texts.values())
+            locale = CODEPAGES.get(cp, "en_US")
+        if not all(can_encode(c, cp) for c in "".join(texts.values())):
+            cp = UTF8
+        language_id = (LANGUAGES[tag][1], LANGUAGES[tag][2]) if sections else (0, 0)
+        place, at, modifier = locale.partition("@")
+        out.append({"tag": tag or "-", "id": language_id, "locale": place + ".UTF-8" + at + modifier, "codepage": cp,
+                    "script": script(texts.values()), "rtl": right_to_left(tag, texts), **texts})
     if len(out) > 1 and "en-US" not in [d["tag"] for d in out]:
         warn(f"{path}: no [en-US] section: where a player's language is not among the brand's, "
              "Windows shows the first of its dialogs, not an English one")
     return out
+
+
+def right_to_left(tag, texts):
+    """Whether Windows lays the dialog out right to left: a Hebrew or Arabic
+    one, or one without a language whose question (else caption) starts with a
+    Hebrew or Arabic letter, though a caption may begin with a Latin name."""
+    if tag:
+        return tag in RIGHT_TO_LEFT
+    for c in "".join(texts[k] for k in ("line1", "line2", "caption", "play", "cancel")):
+        kind = unicodedata.bidirectional(c)
+        if kind in ("L", "R", "AL"):
+            return kind != "L"
+    return False
 
 
 def warn(message):
@@ -335,7 +399,7 @@ def literal(value):
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
 RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "extra")
-DIALOG_FIELDS = ("locale", "codepage") + TEXTS + ("missing",)
+DIALOG_FIELDS = ("locale", "codepage", "script", "layout") + TEXTS
 
 
 def write_record(path, values, languages, icon_size, extra):
@@ -344,6 +408,7 @@ def write_record(path, values, languages, icon_size, extra):
     lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
     for d in languages:
         lines.append(f"dialog\t{d['tag']}")
+        d = dict(d, layout="rtl" if d["rtl"] else "ltr")
         lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
@@ -407,9 +472,13 @@ def main(argv):
     for d in languages:
         rc.append("")
         rc.append(f"#define DLG_LANGUAGE    0x{d['id'][0]:02x}, 0x{d['id'][1]:02x}")
+        if d["rtl"]:
+            # mirrored, and read right to left: the caption, the question and the buttons
+            rc.append("#define DLG_EXSTYLE     WS_EX_LAYOUTRTL | WS_EX_RTLREADING")
+            rc.append("#define DLG_TEXTSTYLE   WS_EX_RTLREADING")
         rc += [f"#define DLG_{k.upper():11} {literal(d[k])}" for k in TEXTS]
         rc.append('#include "dialog.rc"')
-        rc += [f"#undef DLG_{k.upper()}" for k in ("language",) + TEXTS]
+        rc += [f"#undef DLG_{k.upper()}" for k in ("language", "exstyle", "textstyle") + TEXTS]
     with open(os.path.join(out, "dialogs.rc"), "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(rc) + "\n")
 

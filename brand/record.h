@@ -13,8 +13,9 @@ struct Dialog
 {
     char tag[16];
     UINT codepage;              /* the one the preview runs it under */
+    char script[16];            /* whose letters the preview draws in a stand-in font, or "-" */
+    bool rtl;                   /* laid out and read right to left */
     WCHAR text[TEXTS][MAX_TEXT];
-    WCHAR missing[MAX_TEXT];    /* what that code page cannot hold */
 };
 
 struct Record
@@ -33,8 +34,8 @@ struct Record
  * show, or NULL for the first. */
 static inline bool load_record(Record *r, const char *path, const char *tag)
 {
-    static const char *const dialog_fields[] = { "locale", "codepage", "caption", "line1", "line2", "play",
-                                                 "cancel", "missing" };
+    static const char *const dialog_fields[] = { "locale", "codepage", "script", "layout", "caption", "line1",
+                                                 "line2", "play", "cancel" };
     static char line[4096];
     WCHAR wide[MAX_PATH];
     Dialog *d = NULL;
@@ -62,13 +63,17 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
         }
         else if (d)
         {
-            for (int i = 0; i < 8; i++)
+            for (int i = 0; i < 9; i++)
                 if (!strcmp(line, dialog_fields[i]))
                 {
                     if (i == 1)
                         d->codepage = atoi(value);
-                    else if (i >= 2)
-                        MultiByteToWideChar(CP_UTF8, 0, value, -1, i == 7 ? d->missing : d->text[i - 2], MAX_TEXT);
+                    else if (i == 2)
+                        lstrcpynA(d->script, value, sizeof(d->script));
+                    else if (i == 3)
+                        d->rtl = !strcmp(value, "rtl");
+                    else if (i >= 4)
+                        MultiByteToWideChar(CP_UTF8, 0, value, -1, d->text[i - 4], MAX_TEXT);
                 }
         }
         else if (!strcmp(line, "exe"))

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Checks the brand step: each kind of bad brand file is refused with a message
-naming its file, line and key; each brand's texts get the code page and the
-locale they are previewed under; language sections become templates of their
+naming its file, line and key; each brand's texts get the code page, the
+locale, the script and the layout they are previewed under; the language tags
+are Windows' own and the README's; language sections become templates of their
 languages; pictures of any shape come out in the launcher's bitmap format and
 icons in Windows' icon format; and CMake's configure stops on a bad brand.
 
@@ -83,6 +84,7 @@ BAD = [
     ("section before the top part", None, b"[de]\ncaption = Hallo\n", ":1: [de]"),
     ("sections without language", None, TOP + b"[de]\ncaption = Hallo\n", ":7: [de]"),
     ("unknown language tag", None, TOP + b"language = en-US\n[xx]\n", ":8: [xx]"),
+    ("country of a tag without one", None, TOP + b"language = en-US\n[he-IL]\n", "did you mean he?"),
     ("repeated language tag", None, TOP + b"language = en-US\n[de]\n[DE]\n", ":9: [DE]"),
     ("section of the top part's language", None, TOP + b"language = de\n[de]\n", ":8: [de]"),
     ("key a section may not set", None, TOP + b"language = en-US\n[de]\nexe = b.exe\n", ":9: exe"),
@@ -146,48 +148,88 @@ def record(out):
     return read_record(os.path.join(WORK, out, "record.txt"))
 
 
-# texts, and the code page and locale a brand without sections is previewed under
+# texts, and the code page, locale, script and layout a brand without sections is previewed under
 CODEPAGES = [
-    ({"caption": "Quendle Arts"}, "1252", "en_US.UTF-8", ""),
-    ({"line1": "Czy chcesz zagrać"}, "1250", "pl_PL.UTF-8", ""),
-    ({"line2": "Хотите сыграть?"}, "1251", "ru_RU.UTF-8", ""),
-    ({"play": "Παίξτε"}, "1253", "el_GR.UTF-8", ""),
-    ({"line1": "Oyunu başlatmak ister misiniz, ağabey"}, "1254", "tr_TR.UTF-8", ""),
-    ({"line1": "北岳の冒険を"}, "932", "ja_JP.UTF-8", ""),
-    ({"line1": "你想玩吗"}, "936", "zh_CN.UTF-8", ""),
-    ({"line1": "하시겠습니까"}, "949", "ko_KR.UTF-8", ""),
+    ({"caption": "Quendle Arts"}, "1252", "en_US.UTF-8", "-", "ltr"),
+    ({"line1": "Czy chcesz zagrać"}, "1250", "pl_PL.UTF-8", "-", "ltr"),
+    ({"line2": "Хотите сыграть?"}, "1251", "ru_RU.UTF-8", "-", "ltr"),
+    ({"play": "Παίξτε"}, "1253", "el_GR.UTF-8", "-", "ltr"),
+    ({"line1": "Oyunu başlatmak ister misiniz, ağabey"}, "1254", "tr_TR.UTF-8", "-", "ltr"),
+    ({"line1": "北岳の冒険を"}, "932", "ja_JP.UTF-8", "-", "ltr"),
+    ({"line1": "你想玩吗"}, "936", "zh_CN.UTF-8", "-", "ltr"),
+    ({"line1": "하시겠습니까"}, "949", "ko_KR.UTF-8", "-", "ltr"),
     # GBK holds Big5's characters, so Traditional Chinese comes out as 936 (zh-TW names 950).
-    ({"line1": "你想玩嗎"}, "936", "zh_CN.UTF-8", ""),
-    ({"language": "zh-TW", "line1": "你想玩嗎"}, "950", "zh_TW.UTF-8", ""),
-    # No code page holds both: the one that holds most, and what it lacks.
-    ({"line1": "Хотите שלום", "line2": "сыграть"}, "1251", "ru_RU.UTF-8", "ולםש"),
+    ({"line1": "你想玩嗎"}, "936", "zh_CN.UTF-8", "-", "ltr"),
+    ({"language": "zh-TW", "line1": "你想玩嗎"}, "950", "zh_TW.UTF-8", "-", "ltr"),
+    # Scripts Wine's MS Sans Serif lacks; a question (else a caption) in Hebrew or Arabic is laid out right to left.
+    ({"caption": "เชียงดาว", "line1": "คุณต้องการ"}, "874", "th_TH.UTF-8", "thai", "ltr"),
+    ({"caption": "Quendle Arts", "line1": "האם ברצונך"}, "1255", "he_IL.UTF-8", "hebrew", "rtl"),
+    ({"caption": "قمم تولفار", "line1": "هل تريد"}, "1256", "ar_EG.UTF-8", "arabic", "rtl"),
+    # No ANSI code page holds them: precomposed Vietnamese, Hindi, or two scripts.
+    ({"caption": "Những đỉnh Tolvar", "play": "Chơi"}, "65001", "en_US.UTF-8", "latin", "ltr"),
+    ({"caption": "टोलवार शिखर"}, "65001", "en_US.UTF-8", "devanagari", "ltr"),
+    ({"caption": "Хотите שלום"}, "65001", "en_US.UTF-8", "hebrew", "ltr"),
 ]
 
 
 def test_codepages():
-    for texts, cp, locale, missing in CODEPAGES:
+    for texts, *expected in CODEPAGES:
         res = run(brand_file("cp.brand", texts), "cp")
         if ok(res.returncode == 0, f"{texts}: refused: {res.stderr.strip()}"):
-            got = record("cp")["dialogs"][0]
-            ok((got["locale"], got["codepage"], got["missing"]) == (locale, cp, missing),
-               f"{texts}: {got}; expected {locale}, {cp}, {missing!r}")
+            d = record("cp")["dialogs"][0]
+            got = [d[k] for k in ("codepage", "locale", "script", "layout")]
+            ok(got == expected, f"{texts}: {got}; expected {expected}")
+
+
+def test_language_table():
+    """Each tag's LANGID is Windows' own for its language, and for its country
+    when it names one; no two tags make the same template; each locale is one
+    Debian can make; and the README shows this table."""
+    import locale
+    from brand import LANGUAGES
+    with open("/usr/share/i18n/SUPPORTED", encoding="utf-8") as f:
+        supported = f.read().splitlines()
+    rows = []
+    for tag, (name, primary, sub, place, cp) in LANGUAGES.items():
+        windows = {lcid & 0x3ff: loc for lcid, loc in locale.windows_locale.items()
+                   if lcid & 0x3ff == primary and loc.split("_")[0] == place.split("_")[0]}
+        langid = sub << 10 | primary
+        if sub:
+            ok(locale.windows_locale.get(langid) == place, f"{tag}: 0x{langid:04X} is Windows' "
+               f"{locale.windows_locale.get(langid)}, expected {place}")
+        else:
+            ok(windows, f"{tag}: no language of Windows has the primary language 0x{primary:02X} and {place}")
+        language, at, modifier = place.partition("@")
+        ok({f"{language}.UTF-8{at}{modifier} UTF-8", f"{place} UTF-8"} & set(supported),
+           f"{tag}: Debian cannot make the locale {place}")
+        rows.append(f"| `{tag}` | {name} | 0x{langid:04X} | {'that country only' if sub else 'any country'} |")
+    ids = [v[1] | v[2] << 10 for v in LANGUAGES.values()]
+    ok(len(set(ids)) == len(ids), "two tags share a LANGID")
+    with open(os.path.join(SOURCE, "README.md"), encoding="utf-8") as f:
+        shown = [line.rstrip() for line in f if line.startswith("| `") and "| 0x" in line]
+    ok(shown == rows, "the README's table of language tags is not brand.py's: expected\n" + "\n".join(rows))
 
 
 def test_sections():
     """Each language its template, tagged with its LANGID; a section's missing texts from the top."""
-    raw = TOP + "language = en-US\n[de]\ncaption = Hallo\nplay = &Spielen\n[ja]\nline1 = 山\n".encode()
+    raw = TOP + "language = en-US\n[de]\ncaption = Hallo\nplay = &Spielen\n[ja]\nline1 = 山\n[he]\nline1 = האם\n".encode()
     res = run(brand_file("langs.brand", raw=raw), "langs")
     if not ok(res.returncode == 0 and not res.stderr, f"three languages: {res.stderr.strip()}"):
         return
     with open(os.path.join(WORK, "langs", "dialogs.rc"), encoding="utf-8") as f:
         rc = f.read()
     ids = [line.split(None, 2)[2] for line in rc.splitlines() if line.startswith("#define DLG_LANGUAGE")]
-    ok(ids == ["0x09, 0x01", "0x07, 0x00", "0x11, 0x00"], f"languages {ids}, expected en-US, de, ja")
-    got = [[d[k] for k in ("tag", "locale", "codepage", "caption", "line1", "line2", "play", "cancel")]
+    ok(ids == ["0x09, 0x01", "0x07, 0x00", "0x11, 0x00", "0x0d, 0x00"], f"languages {ids}, expected en-US, de, ja, he")
+    # Only the Hebrew template is mirrored, though its caption and buttons are English.
+    blocks = rc.split('#include "dialog.rc"')
+    mirrored = ["WS_EX_LAYOUTRTL" in b for b in blocks[:4]]
+    ok(mirrored == [False, False, False, True], f"mirrored templates {mirrored}, expected he's alone")
+    got = [[d[k] for k in ("tag", "locale", "codepage", "layout", "caption", "line1", "line2", "play", "cancel")]
            for d in record("langs")["dialogs"]]
-    expected = [["en-US", "en_US.UTF-8", "1252", "A caption", "Do you wish to", "play?", "Play", "Cancel"],
-                ["de", "de_DE.UTF-8", "1252", "Hallo", "Do you wish to", "play?", "&Spielen", "Cancel"],
-                ["ja", "ja_JP.UTF-8", "932", "A caption", "山", "play?", "Play", "Cancel"]]
+    expected = [["en-US", "en_US.UTF-8", "1252", "ltr", "A caption", "Do you wish to", "play?", "Play", "Cancel"],
+                ["de", "de_DE.UTF-8", "1252", "ltr", "Hallo", "Do you wish to", "play?", "&Spielen", "Cancel"],
+                ["ja", "ja_JP.UTF-8", "932", "ltr", "A caption", "山", "play?", "Play", "Cancel"],
+                ["he", "he_IL.UTF-8", "1255", "rtl", "A caption", "האם", "play?", "Play", "Cancel"]]
     ok(got == expected, f"dialogs {got}")
     res = run(brand_file("langs.brand", raw=TOP + b"language = de\n[fr]\n"), "langs")
     ok(res.returncode == 0 and "warning:" in res.stderr and "en-US" in res.stderr,
@@ -343,6 +385,7 @@ bad_images()
 test_bad_brands()
 test_good_brand()
 test_codepages()
+test_language_table()
 test_sections()
 test_icons()
 test_pictures()

@@ -28,7 +28,7 @@ as_root() {
 # Installs whatever of the tool chain and test runtime is missing.
 setup() {
     local pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build wine wine32:i386 fonts-wine
-                xvfb xauth x11-utils imagemagick locales fonts-vlgothic fonts-wqy-microhei fonts-dejavu-core python3-pil
+                xvfb xauth x11-utils imagemagick locales fonts-vlgothic fonts-wqy-microhei fonts-dejavu-core fonts-tlwg-loma-ttf fonts-lohit-deva python3-pil
                 osslsigncode openssl"
     local missing=""
     for p in $pkgs; do
@@ -48,12 +48,11 @@ setup() {
 # Makes a UTF-8 locale such as ru_RU.UTF-8 unless the system has it: Wine
 # takes its code page and the player's language from the locale.
 need_locale() {
-    local l=${1%.UTF-8}
-    case $l in C|C.*|POSIX) return 0 ;; esac
-    locale -a 2>/dev/null | grep -qix "$l.utf8" && return 0
-    echo "== making the locale $l.UTF-8"
-    as_root sed -i "s/^# *\($l.UTF-8 UTF-8\)/\1/" /etc/locale.gen
-    as_root localedef -c -i "$l" -f UTF-8 "$l.UTF-8" || die "could not make the locale $l.UTF-8"
+    local name=$1 source=${1/.UTF-8/}
+    case $source in C|C.*|POSIX) return 0 ;; esac
+    locale -a 2>/dev/null | grep -qix "${name/.UTF-8/.utf8}" && return 0
+    echo "== making the locale $name"
+    as_root localedef -c -i "$source" -f UTF-8 "$name" || die "could not make the locale $name"
 }
 
 # Configures the build (the brand file named, or the default brand; TESTS ON
@@ -97,19 +96,44 @@ wine_prefix() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 ||
         die "could not configure the Wine prefix"
     wineserver -w
-    caption_font 1252
+    dialog_fonts - 1252
     map_build_drive
 }
 
-# Wine's own Tahoma, which draws every caption, has no Greek, Hebrew or Arabic
-# letters, where Windows' has them: under those code pages captions are drawn
-# in DejaVu Sans instead, and in Tahoma (as "MS Shell Dlg", bold 8 pt) otherwise.
-caption_font() {    # caption_font CODEPAGE
-    local face="MS Shell Dlg" hex
-    case $1 in 1253|1255|1256) face="DejaVu Sans" ;; esac
+# The fonts a dialog is drawn in. Wine's MS Sans Serif draws Thai, Hebrew and
+# Arabic letters as boxes and has no Devanagari or Vietnamese ones, where
+# Windows draws them in a font of their script: for a dialog in such a script
+# the prefix goes without MS Sans Serif and a Debian font of the script stands
+# in for it, in the caption too. Otherwise captions are drawn in Tahoma (as
+# "MS Shell Dlg", bold 8 pt), but in DejaVu Sans for Greek, which Wine's own
+# Tahoma lacks, where Windows' has it.
+dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts face caption="MS Shell Dlg"
+    local replacements='HKCU\Software\Wine\Fonts\Replacements'
+    case $1 in
+        thai) face=Loma ;;
+        devanagari) face="Lohit Devanagari" ;;
+        hebrew|arabic|latin) face="DejaVu Sans" ;;
+        *) [ "$2" = 1253 ] && caption="DejaVu Sans" ;;
+    esac
+    if [ -n "$face" ]; then
+        rm -f "$fonts"/ss*.fon "$fonts"/ms_sans_serif.ttf
+        wine reg add "$replacements" /v "MS Sans Serif" /d "$face" /f >/dev/null 2>&1 ||
+            die "could not set the dialog font"
+        caption=$face
+    elif [ ! -f "$fonts/sserife.fon" ]; then
+        cp /usr/share/wine/fonts/ss*.fon /usr/share/wine/fonts/ms_sans_serif.ttf "$fonts"/ &&
+        wine reg delete "$replacements" /v "MS Sans Serif" /f >/dev/null 2>&1 ||
+            die "could not put MS Sans Serif back"
+    fi
+    caption_font "$caption"
+}
+
+caption_font() {    # caption_font FACE
+    local hex
     hex=$(/usr/bin/python3 -c 'import struct, sys
 face = sys.argv[1].encode("utf-16-le")
-print((struct.pack("<5i8B", -11, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0x22) + face).ljust(92, b"\0").hex())' "$face")
+print((struct.pack("<5i8B", -11, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0x22) + face).ljust(92, b"\0").hex())' "$1")
     wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v CaptionFont /t REG_BINARY /d "$hex" /f \
         >/dev/null 2>&1 || die "could not set the caption font"
 }
@@ -141,14 +165,14 @@ stop_all() {
 }
 
 # The shell's reader of a build record (brand/FORMAT.md): one launcher-wide
-# field, or the dialogs, a line each: tag, locale and code page.
+# field, or the dialogs, a line each: tag, locale, code page and script.
 record_field() {    # record_field RECORD FIELD
     awk -F'\t' -v f="$2" '$1 == "dialog" { exit } $1 == f { print $2; exit }' "$1"
 }
 record_dialogs() {  # record_dialogs RECORD
-    awk -F'\t' '$1 == "dialog" { if (tag != "") print tag, locale, cp; tag = $2 }
-                $1 == "locale" { locale = $2 } $1 == "codepage" { cp = $2 }
-                END { if (tag != "") print tag, locale, cp }' "$1"
+    awk -F'\t' '$1 == "dialog" { if (tag != "") print tag, locale, cp, script; tag = $2 }
+                $1 == "locale" { locale = $2 } $1 == "codepage" { cp = $2 } $1 == "script" { script = $2 }
+                END { if (tag != "") print tag, locale, cp, script }' "$1"
 }
 
 # Run as a program: its arguments, with Wine set up as above.
