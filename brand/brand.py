@@ -6,8 +6,9 @@
 Writes into OUT_DIR:
   brand.h      the class, the game's command line and whether there is an icon, for the code
   dialogs.rc   the launch dialog's texts in each of the brand's languages, for the resource script
-  picture.bmp  the picture as a 90x90, 16-colour bitmap
-  icon.ico     the icon at 16, 32 and 48 pixels, if the brand has one
+  picture.bmp  the picture as a 90x90, 16-colour bitmap (modern: 180x180 in full colour)
+  icon.ico     the icon at 16, 32 and 48 pixels (modern: 16 to 256), if the brand has one
+  manifest.xml the application manifest of a modern launcher
   record.txt   the build record, which the build, the preview and the tests read (FORMAT.md)
 and prints the picture's and the icon's paths, so that the build can watch them.
 A brand file that will not do is refused with a message naming its file, line
@@ -19,8 +20,9 @@ import unicodedata
 import images
 
 REQUIRED = ("exe", "caption", "line1", "line2", "picture", "class")
-DEFAULTS = {"play": "Play", "cancel": "Cancel", "game": "GAME.BAT"}
-KEYS = REQUIRED + ("play", "cancel", "language", "icon", "game")
+DEFAULTS = {"play": "Play", "cancel": "Cancel", "game": "GAME.BAT", "style": "classic"}
+KEYS = REQUIRED + ("play", "cancel", "language", "icon", "game", "style")
+STYLES = ("classic", "modern")
 TEXTS = ("caption", "line1", "line2", "play", "cancel")     # what a language section may set
 # Windows takes a 32-bit program whose name holds one of these for an
 # installer and asks for administrator rights before it starts.
@@ -45,6 +47,8 @@ SYSTEM_CLASSES = {c.lower() for c in (
 # (CMake's lists, make, the shell behind windres) cannot pass through.
 BUILD_UNSAFE = ';$%#`"'
 MAX_TEXT = 255              # UTF-16 units of a caption, line or label
+MODERN_CODE = 512           # what a modern launcher's code and templates add
+CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
 MAX_PATH = 260
 MAX_NAME = 255
 
@@ -365,15 +369,57 @@ def template_size(texts):
     return 256 + 2 * units
 
 
-def extra_size(values, languages, icon_size):
-    """What the brand adds to the .exe over Tolvar's: its icon, its dialogs and
-    its longer class and game, in whole 512-byte blocks of the file."""
+def extra_size(values, languages, icon_size, picture_size=0):
+    """What the brand adds to the .exe over Tolvar's: its icon, its dialogs, its
+    longer class and game, and a modern launcher's manifest, larger picture and
+    code, in whole 512-byte blocks of the file."""
     top, sections = parse(os.path.join(os.path.dirname(os.path.abspath(__file__)), "tolvar.brand"))
     tolvar = dict(DEFAULTS, **{k: v for k, (v, _) in top.items()})
     grown = sum(template_size(d) for d in languages) - template_size(dialogs("tolvar.brand", top, sections)[0])
     grown += len(values["class"]) - len(tolvar["class"]) + len(values["game"]) - len(tolvar["game"])
+    if values["style"] == "modern":
+        grown += len(MANIFEST) + picture_size - CLASSIC_PICTURE + MODERN_CODE
     grown = icon_size + max(0, grown)
     return -(-grown // 512) * 512
+
+
+# A modern launcher's manifest: never elevated; the Windows it was made for, so
+# that none treats it as an old program; sharp at the system's DPI; themed
+# buttons; and UTF-8 as its code page, for paths and commands in any script.
+# Not per-monitor aware (its picture is drawn for one DPI) nor long-path aware
+# (its buffers are MAX_PATH).
+MANIFEST = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">
+  <trustInfo xmlns="urn:schemas-microsoft-com:asm.v3">
+    <security>
+      <requestedPrivileges>
+        <requestedExecutionLevel level="asInvoker" uiAccess="false"/>
+      </requestedPrivileges>
+    </security>
+  </trustInfo>
+  <compatibility xmlns="urn:schemas-microsoft-com:compatibility.v1">
+    <application>
+      <supportedOS Id="{e2011457-1546-43c5-a5fe-008deee3d3f0}"/>
+      <supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"/>
+      <supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"/>
+      <supportedOS Id="{1f676c76-80e1-4239-95bb-83d0f6d0da78}"/>
+      <supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>
+    </application>
+  </compatibility>
+  <application xmlns="urn:schemas-microsoft-com:asm.v3">
+    <windowsSettings>
+      <dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>
+      <activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>
+    </windowsSettings>
+  </application>
+  <dependency>
+    <dependentAssembly>
+      <assemblyIdentity type="win32" name="Microsoft.Windows.Common-Controls" version="6.0.0.0"
+                        processorArchitecture="x86" publicKeyToken="6595b64144ccf1df" language="*"/>
+    </dependentAssembly>
+  </dependency>
+</assembly>
+"""
 
 
 def image_at(folder, value):
@@ -398,7 +444,7 @@ def literal(value):
 
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
-RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "extra")
+RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "extra")
 DIALOG_FIELDS = ("locale", "codepage", "script", "layout") + TEXTS
 
 
@@ -442,15 +488,20 @@ def main(argv):
     check_exe(values["exe"], where["exe"])
     check_class(values["class"], where["class"])
     values["program"] = check_game(values["game"], where.get("game", f"{shown}: game"))
+    if values["style"] not in STYLES:
+        raise BrandError(f"{where['style']}: the style is classic or modern")
+    modern = values["style"] == "modern"
     languages = dialogs(shown, top, sections)
     folder = os.path.dirname(os.path.abspath(path))
     watched = [image_at(folder, values["picture"])]
     try:
-        bmp = images.picture(images.open_image(watched[0]))
+        source = images.open_image(watched[0])
+        bmp = images.picture_full(source) if modern else images.picture(source)
         ico = None
         if "icon" in values:
             watched.append(image_at(folder, values["icon"]))
-            ico = images.icon(*images.open_icon(watched[1]))
+            ico = images.icon(*images.open_icon(watched[1]),
+                              sizes=images.MODERN_ICON_SIZES if modern else images.ICON_SIZES)
     except images.ImageError as e:
         raise BrandError(f"{where['icon' if len(watched) > 1 else 'picture']}: {e}")
 
@@ -465,6 +516,10 @@ def main(argv):
         with open(os.path.join(out, "icon.ico"), "wb") as f:
             f.write(ico)
         header.append("#define BRAND_ICON     1")
+    if modern:
+        with open(os.path.join(out, "manifest.xml"), "w", encoding="utf-8", newline="\n") as f:
+            f.write(MANIFEST)
+        header.append("#define BRAND_MODERN   1")
     with open(os.path.join(out, "brand.h"), "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(header) + "\n")
 
@@ -484,7 +539,7 @@ def main(argv):
 
     icon_size = len(ico) if ico else 0
     write_record(os.path.join(out, "record.txt"), values, languages, icon_size,
-                 extra_size(values, languages, icon_size))
+                 extra_size(values, languages, icon_size, len(bmp) - 14))
     for image in watched:
         print(os.path.abspath(image))
 

@@ -8,6 +8,10 @@ import warnings
 
 SIZE = 90                   # the picture's width and height in pixels
 ICON_SIZES = (16, 32, 48)
+# A modern launcher's: its picture at twice the size, drawn down to the DPI,
+# and an icon for every scale, the largest stored as PNG as Windows stores it.
+MODERN_SIZE = 2 * SIZE
+MODERN_ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
 LIGHT_GRAY = (192, 192, 192)
 # The standard Windows 16-colour palette, in its usual order.
 PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
@@ -128,13 +132,30 @@ def picture(image):
     return bitmap16([pixels[y * SIZE:(y + 1) * SIZE] for y in range(SIZE)])
 
 
-def icon(image, frames_of=None):
-    """A Windows icon of the image at ICON_SIZES: 32-bit frames with alpha and an
-    AND mask, uncompressed, as Windows XP and later read them. frames_of(size)
-    may give an .ico's own frame of a size, or None."""
+def picture_full(image):
+    """The image fitted into MODERN_SIZE on light gray, in full colour, as a
+    24-bit BMP file."""
+    from PIL import Image
+    canvas = fit(image, MODERN_SIZE, LIGHT_GRAY + (255,)).convert("RGB")
+    bits = canvas.transpose(Image.Transpose.FLIP_TOP_BOTTOM).tobytes("raw", "BGR")     # rows need no padding
+    info = struct.pack("<IiiHHIIiiII", 40, MODERN_SIZE, MODERN_SIZE, 1, 24, 0, len(bits), 0, 0, 0, 0)
+    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(bits), 0, 0, 14 + len(info))
+    return head + info + bits
+
+
+def icon(image, frames_of=None, sizes=ICON_SIZES):
+    """A Windows icon of the image at the sizes: 32-bit frames with alpha and an
+    AND mask, uncompressed, as Windows XP and later read them, but a 256-pixel
+    one as PNG. frames_of(size) may give an .ico's own frame of a size, or None."""
+    import io
     frames = []
-    for size in ICON_SIZES:
+    for size in sizes:
         frame = fit((frames_of and frames_of(size)) or image, size, (0, 0, 0, 0))
+        if size == 256:
+            png = io.BytesIO()
+            frame.save(png, "PNG", optimize=True)
+            frames.append((size, png.getvalue()))
+            continue
         pixels = list(frame.getdata())
         xor = b"".join(struct.pack("BBBB", b, g, r, a) for y in range(size - 1, -1, -1)
                        for r, g, b, a in pixels[y * size:(y + 1) * size])
@@ -151,7 +172,7 @@ def icon(image, frames_of=None):
     out = struct.pack("<HHH", 0, 1, len(frames))
     offset = 6 + 16 * len(frames)
     for size, data in frames:
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     return out + b"".join(data for _, data in frames)
 

@@ -72,14 +72,42 @@ static bool empty_box(const Glyph *g)
  * to it, has no drawing of: asked of the font, and for those it lacks, of the
  * glyph Wine then draws, which is the missing glyph unless a linked font has
  * the character. A bitmap font may also map a character to an empty box. */
-static void find_missing(HDC dc, const WCHAR *text, bool prefix, WCHAR *out, int size)
+/* Whether the font selected in dc, with the fonts Wine links to it, draws c
+ * as it draws U+FFFF, a noncharacter that no font has: at its own size, and
+ * at a large one, where a letter as plain as the katakana ロ no longer looks
+ * like the missing glyph's box. */
+static bool drawn_as_missing(HDC dc, WCHAR c)
 {
     static Glyph none, g;
+    LOGFONTW lf;
+    HFONT large;
+    HGDIOBJ old;
+    bool same;
+
+    glyph(dc, 0xffff, &none);
+    glyph(dc, c, &g);
+    if (g.size != none.size || memcmp(&g.gm, &none.gm, sizeof(g.gm)) || memcmp(g.bits, none.bits, sizeof(g.bits)))
+        return false;
+    GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof(lf), &lf);
+    lf.lfHeight = -40;
+    lf.lfWidth = 0;
+    large = CreateFontIndirectW(&lf);
+    old = SelectObject(dc, large);
+    glyph(dc, 0xffff, &none);
+    glyph(dc, c, &g);
+    same = g.size == none.size && !memcmp(&g.gm, &none.gm, sizeof(g.gm)) && !memcmp(g.bits, none.bits, sizeof(g.bits));
+    SelectObject(dc, old);
+    DeleteObject(large);
+    return same;
+}
+
+static void find_missing(HDC dc, const WCHAR *text, bool prefix, WCHAR *out, int size)
+{
+    static Glyph g;
     TEXTMETRICW tm;
     int n = 0;
 
     GetTextMetricsW(dc, &tm);
-    glyph(dc, 0xffff, &none);    /* a noncharacter: no font has a glyph for it */
     for (const WCHAR *p = text; *p; p++)
     {
         WCHAR c = *p;
@@ -103,8 +131,7 @@ static void find_missing(HDC dc, const WCHAR *text, bool prefix, WCHAR *out, int
         {
             GetGlyphIndicesW(dc, &c, 1, index, GGI_MARK_NONEXISTING_GLYPHS);
             glyph(dc, c, &g);
-            gone = index[0] == 0xffff ? g.size == none.size && !memcmp(&g.gm, &none.gm, sizeof(g.gm)) &&
-                                            !memcmp(g.bits, none.bits, sizeof(g.bits))
+            gone = index[0] == 0xffff ? drawn_as_missing(dc, c)
                                       : !(tm.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR)) && empty_box(&g);
         }
         if (gone && n < size - 3 && !wcschr(out, c))

@@ -18,6 +18,9 @@ static HWND Create(HINSTANCE hInstance, int nCmdShow);
 static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height);
+#ifdef BRAND_MODERN
+static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height);
+#endif
 
 /* We carry no C runtime, so the process starts here rather than in its start-up code. */
 extern "C" void WINAPI Start(void)
@@ -108,6 +111,12 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
 #ifdef BRAND_ICON
         /* A dialog shows an icon in the taskbar and Alt+Tab only when it is given one. */
         SendMessageA(hDlg, WM_SETICON, ICON_BIG, (LPARAM)LoadIconA(hinst, MAKEINTRESOURCEA(IDI_GAME)));
+#ifdef BRAND_MODERN
+        /* ... and its title bar's own size, rather than the big one drawn down. */
+        SendMessageA(hDlg, WM_SETICON, ICON_SMALL,
+                     (LPARAM)LoadImageA(hinst, MAKEINTRESOURCEA(IDI_GAME), IMAGE_ICON,
+                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+#endif
 #endif
         break;
     }
@@ -144,8 +153,54 @@ static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height
                               LR_CREATEDIBSECTION | LR_DEFAULTSIZE);
     if (!hbm)
         return;
+#ifdef BRAND_MODERN
+    hbm = FitBitmap(hDlg, hbm, width, height);
+#endif
 
     old = (HGDIOBJ)SendMessageA(hCtl, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)hbm);
     if (old)
         DeleteObject(old);
 }
+
+#ifdef BRAND_MODERN
+/* A modern launcher is DPI-aware and keeps its picture at twice its size in
+ * full colour: drawn down to width x height at the screen's DPI, it stays
+ * sharp from 100 % to 200 %. Returns the picture at that size, or the one
+ * given if it cannot be drawn. */
+static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height)
+{
+    HDC screen, from, to;
+    HBITMAP fitted;
+    BITMAP bm;
+    int dpi;
+
+    if (!GetObjectA(hbm, sizeof(bm), &bm) || !(screen = GetDC(hDlg)))
+        return hbm;
+    dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    width = MulDiv(width, dpi, 96);
+    height = MulDiv(height, dpi, 96);
+    from = CreateCompatibleDC(screen);
+    to = CreateCompatibleDC(screen);
+    fitted = CreateCompatibleBitmap(screen, width, height);
+    if (from && to && fitted)
+    {
+        HGDIOBJ old_from = SelectObject(from, hbm), old_to = SelectObject(to, fitted);
+
+        SetStretchBltMode(to, HALFTONE);
+        SetBrushOrgEx(to, 0, 0, NULL);
+        StretchBlt(to, 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+        SelectObject(from, old_from);
+        SelectObject(to, old_to);
+        DeleteObject(hbm);
+        hbm = fitted;
+    }
+    else if (fitted)
+        DeleteObject(fitted);
+    if (from)
+        DeleteDC(from);
+    if (to)
+        DeleteDC(to);
+    ReleaseDC(hDlg, screen);
+    return hbm;
+}
+#endif

@@ -84,6 +84,7 @@ BAD = [
     ("section before the top part", None, b"[de]\ncaption = Hallo\n", ":1: [de]"),
     ("sections without language", None, TOP + b"[de]\ncaption = Hallo\n", ":7: [de]"),
     ("unknown language tag", None, TOP + b"language = en-US\n[xx]\n", ":8: [xx]"),
+    ("unknown style", {"style": "fancy"}, None, ":7: style"),
     ("country of a tag without one", None, TOP + b"language = en-US\n[he-IL]\n", "did you mean he?"),
     ("repeated language tag", None, TOP + b"language = en-US\n[de]\n[DE]\n", ":9: [DE]"),
     ("section of the top part's language", None, TOP + b"language = de\n[de]\n", ":8: [de]"),
@@ -316,6 +317,55 @@ def test_icons():
         ok(record("icon")["icon"] == str(len(data)), f"{source}: the build record does not give the icon's size")
 
 
+# Windows' own IDs for the versions a modern launcher declares it was made for.
+SUPPORTED_OS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}": "Vista", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}": "7",
+                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}": "8", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}": "8.1",
+                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}": "10 and 11"}
+
+
+def test_modern():
+    """A modern brand: its manifest as Windows reads it, a 180-pixel full-colour
+    picture, and icon frames for every scale, the largest a PNG; a classic one
+    has no manifest."""
+    import xml.etree.ElementTree as ET
+    Image.new("RGB", (300, 100), (250, 100, 30)).save(os.path.join(WORK, "modern.png"))
+    res = run(brand_file("modern.brand", {"style": "modern", "icon": "icon.png", "picture": "modern.png"}), "modern")
+    if not ok(res.returncode == 0, f"modern: refused: {res.stderr.strip()}"):
+        return
+    root = ET.parse(os.path.join(WORK, "modern", "manifest.xml")).getroot()
+    found = {el.tag.split("}")[1]: el for el in root.iter()}
+    level = found.get("requestedExecutionLevel")
+    ok(level is not None and level.get("level") == "asInvoker" and level.get("uiAccess") == "false",
+       f"execution level {level is not None and level.attrib}, expected asInvoker")
+    systems = {el.get("Id") for el in root.iter() if el.tag.endswith("}supportedOS")}
+    ok(systems == set(SUPPORTED_OS), f"supportedOS {sorted(systems)}, expected Vista, 7, 8, 8.1 and 10")
+    texts = {tag: (el.text or "").strip() for tag, el in found.items()}
+    ok(texts.get("dpiAware") == "true" and "dpiAwareness" not in texts,
+       f"dpiAware {texts.get('dpiAware')!r}, dpiAwareness {texts.get('dpiAwareness')!r}: expected system-aware only")
+    ok(texts.get("activeCodePage") == "UTF-8", f"activeCodePage {texts.get('activeCodePage')!r}, expected UTF-8")
+    ok("longPathAware" not in texts, "longPathAware is set, though the launcher's buffers are MAX_PATH")
+    common = [el.attrib for el in root.iter() if el.tag.endswith("}assemblyIdentity")]
+    ok(common == [{"type": "win32", "name": "Microsoft.Windows.Common-Controls", "version": "6.0.0.0",
+                   "processorArchitecture": "x86", "publicKeyToken": "6595b64144ccf1df", "language": "*"}],
+       f"dependencies {common}, expected Common Controls 6")
+    data, bmp = bitmap("modern")
+    info = struct.unpack_from("<IiiHHI", data, 14)
+    rgb = bmp.convert("RGB")
+    ok(info == (40, 180, 180, 1, 24, 0) and rgb.getpixel((0, 0)) == (192, 192, 192) and
+       rgb.getpixel((90, 90)) == (250, 100, 30), f"modern picture {info}, corner {rgb.getpixel((0, 0))}, centre "
+       f"{rgb.getpixel((90, 90))}: expected 180x180 in 24 bits, its own colours on light gray")
+    with open(os.path.join(WORK, "modern", "icon.ico"), "rb") as f:
+        ico = f.read()
+    sizes = [struct.unpack_from("<B", ico, 6 + 16 * i)[0] or 256 for i in range(struct.unpack_from("<H", ico, 4)[0])]
+    last = struct.unpack_from("<I", ico, 6 + 16 * (len(sizes) - 1) + 12)[0]
+    ok(sizes == [16, 20, 24, 32, 40, 48, 64, 256] and ico[last:last + 8] == b"\x89PNG\r\n\x1a\n",
+       f"modern icon frames {sizes}, expected 16 to 256 with 256 a PNG")
+    ok(record("modern")["style"] == "modern", "the build record does not say modern")
+    run(brand_file("classic.brand", {"icon": "icon.png"}), "classic")
+    ok(not os.path.exists(os.path.join(WORK, "classic", "manifest.xml")) and record("classic")["style"] == "classic",
+       "a classic brand has a manifest, or its record does not say classic")
+
+
 def cmake(brand, build, *args):
     return subprocess.run(["cmake", "-G", "Ninja", "-S", SOURCE, "-B", os.path.join(WORK, build), f"-DBRAND={brand}",
                            "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", "i686-w64-mingw32.cmake"),
@@ -388,6 +438,7 @@ test_codepages()
 test_language_table()
 test_sections()
 test_icons()
+test_modern()
 test_pictures()
 test_more_brands()
 test_configure()

@@ -17,17 +17,26 @@ if [ -n "$3" ]; then
     exit 0
 fi
 [ $rc = 0 ] || fail "$NAME: the preview failed with exit code $rc"
-expected=$(grep -c "^dialog" "$1/bin/$NAME.record.txt")
-[ "$expected" = 1 ] && names=dialog.png || names="dialogs.png $(sed -n 's/^dialog\t\(.*\)/dialog-\1.png/p' "$1/bin/$NAME.record.txt")"
-got=$(cd "$OUT" && ls *.png | sort | tr '\n' ' ')
-want=$(tr ' ' '\n' <<< "$names" | sort | tr '\n' ' ')
-[ "$got" = "$want" ] || fail "$NAME: screenshots $got, expected $want"
-# A dialog drawn in a stand-in font of its script takes that font's size.
 source "$(dirname "$0")/../tools/env.sh"
+record=$1/bin/$NAME.record.txt
+expected=$(grep -c "^dialog" "$record")
+style=$(record_field "$record" style)
+# Each dialog's screenshot, a modern launcher's at 150 % too, and a sheet of them all.
+names=""
 while read -r tag _ _ script; do
-    shot=$OUT/dialog-$tag.png
-    [ "$expected" = 1 ] && shot=$OUT/dialog.png
-    size=$(identify -format %wx%h "$shot") || fail "$shot is not a picture"
-    [ "$script" != - ] || [ "$size" = 336x155 ] || fail "$shot is $size, expected the 336x155 dialog"
-done <<< "$(record_dialogs "$1/bin/$NAME.record.txt")"
+    shot=dialog-$tag
+    [ "$expected" = 1 ] && shot=dialog
+    names="$names $shot.png"
+    [ "$style" = modern ] && names="$names $shot@150.png"
+    size=$(identify -format %wx%h "$OUT/$shot.png") || fail "$OUT/$shot.png is not a picture"
+    # 336x155 in MS Sans Serif; a stand-in font of a script, or Tahoma, takes its own size
+    [ "$script" != - ] || [ "$style" = modern ] || [ "$size" = 336x155 ] ||
+        fail "$shot.png is $size, expected the 336x155 dialog"
+    [ "$style" != modern ] || [ "$(identify -format %w "$OUT/$shot@150.png")" -gt $(( ${size%x*} * 14 / 10 )) ] ||
+        fail "$shot@150.png is not half as large again as $shot.png ($size)"
+done <<< "$(record_dialogs "$record")"
+[ "$expected" = 1 ] || names="$names dialogs.png"
+got=$(cd "$OUT" && ls *.png | sort | tr '\n' ' ')
+want=$(tr ' ' '\n' <<< "$names" | grep . | sort | tr '\n' ' ')
+[ "$got" = "$want" ] || fail "$NAME: screenshots $got, expected $want"
 echo "preview.sh: $NAME: $expected dialogs previewed and saved"

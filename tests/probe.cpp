@@ -32,15 +32,41 @@ static void map_units(HWND dlg, int x, int y, int cx, int cy, RECT *out)
     out->bottom += out->top;
 }
 
-/* What the dialog's font came out as. */
+/* What the dialog's font came out as, the DPI, and how wide the controls' texts are in it. */
 static void font_face(HWND dlg)
 {
+    static const int ids[4] = { IDOK, IDCANCEL, IDC_QUESTION1, IDC_QUESTION2 };
     HDC dc = GetDC(dlg);
     HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(dlg, WM_GETFONT, 0, 0));
+    WCHAR text[256];
+    RECT rc;
 
     GetTextFaceW(dc, LF_FACESIZE, result.font_face);
+    result.dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    for (int i = 0; i < 4; i++)
+    {
+        GetDlgItemTextW(dlg, ids[i], text, 256);
+        SetRectEmpty(&rc);
+        DrawTextW(dc, text, -1, &rc, DT_CALCRECT | DT_SINGLELINE);
+        result.extent[i] = rc.right;
+    }
     SelectObject(dc, old);
     ReleaseDC(dlg, dc);
+}
+
+/* Whether Common Controls draw the buttons: only version 6, which a manifest
+ * asks for, has buttons (themed ones); otherwise user32 draws them. */
+static int buttons_comctl(HWND dlg)
+{
+    HMODULE owner;
+    char path[MAX_PATH], *name;
+
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            (LPCSTR)GetClassLongPtrW(GetDlgItem(dlg, IDOK), GCLP_WNDPROC), &owner) ||
+        !GetModuleFileNameA(owner, path, sizeof(path)))
+        return 0;
+    name = strrchr(path, '\\') ? strrchr(path, '\\') + 1 : path;
+    return !lstrcmpiA(name, "comctl32.dll");
 }
 
 static void probe(HWND dlg, HWND hwnd)
@@ -57,6 +83,8 @@ static void probe(HWND dlg, HWND hwnd)
 
     result.probed = 1;
     result.icon = (HICON)SendMessageW(dlg, WM_GETICON, ICON_BIG, 0);
+    result.small_icon = (HICON)SendMessageW(dlg, WM_GETICON, ICON_SMALL, 0);
+    result.buttons_comctl = buttons_comctl(dlg);
     marker = hwnd;
     font_face(dlg);
     probed_dialog = dlg;

@@ -27,4 +27,8 @@ struct ProbeResult
     int reinit_old_deleted;     /* ... and the first one no longer exists */
     WCHAR font_face[LF_FACESIZE];   /* the face the dialog's font came out as */
     HICON icon;                 /* what the dialog answers to WM_GETICON, ICON_BIG */
+    HICON small_icon;           /* ... and ICON_SMALL */
+    int dpi;                    /* the screen's, as the launcher sees it */
+    int buttons_comctl;         /* Common Controls 6 draw the buttons, not user32 */
+    int extent[4];              /* each control's text (Play, Cancel, the lines) on one line, in the dialog's font */
 };

@@ -97,6 +97,7 @@ wine_prefix() {
         die "could not configure the Wine prefix"
     wineserver -w
     dialog_fonts - 1252
+    screen_dpi 96
     map_build_drive
 }
 
@@ -104,29 +105,38 @@ wine_prefix() {
 # Arabic letters as boxes and has no Devanagari or Vietnamese ones, where
 # Windows draws them in a font of their script: for a dialog in such a script
 # the prefix goes without MS Sans Serif and a Debian font of the script stands
-# in for it, in the caption too. Otherwise captions are drawn in Tahoma (as
-# "MS Shell Dlg", bold 8 pt), but in DejaVu Sans for Greek, which Wine's own
-# Tahoma lacks, where Windows' has it.
-dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE
+# in for it, in the caption too. A modern launcher's font, Tahoma ("MS Shell
+# Dlg 2"), lacks the same scripts in Wine, so it then goes without Tahoma.
+# Otherwise captions are drawn in Tahoma (as "MS Shell Dlg", bold 8 pt), but in
+# DejaVu Sans for Greek, which Wine's own Tahoma lacks, where Windows' has it.
+dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE [STYLE]
     local fonts=$WINEPREFIX/drive_c/windows/Fonts face caption="MS Shell Dlg"
-    local replacements='HKCU\Software\Wine\Fonts\Replacements'
+    local replacements='HKCU\Software\Wine\Fonts\Replacements' font="MS Sans Serif" files="ss*.fon ms_sans_serif.ttf"
     case $1 in
         thai) face=Loma ;;
         devanagari) face="Lohit Devanagari" ;;
         hebrew|arabic|latin) face="DejaVu Sans" ;;
         *) [ "$2" = 1253 ] && caption="DejaVu Sans" ;;
     esac
+    # what another dialog took out, back first
+    if [ ! -f "$fonts/sserife.fon" ] || [ ! -f "$fonts/tahoma.ttf" ]; then
+        cp /usr/share/wine/fonts/* "$fonts"/ || die "could not put Wine's fonts back"
+        wine reg delete "$replacements" /v "MS Sans Serif" /f >/dev/null 2>&1 || true
+        wine reg delete "$replacements" /v Tahoma /f >/dev/null 2>&1 || true
+    fi
     if [ -n "$face" ]; then
-        rm -f "$fonts"/ss*.fon "$fonts"/ms_sans_serif.ttf
-        wine reg add "$replacements" /v "MS Sans Serif" /d "$face" /f >/dev/null 2>&1 ||
-            die "could not set the dialog font"
+        [ "$3" = modern ] && font=Tahoma files="tahoma*.ttf"
+        (cd "$fonts" && rm -f $files) &&
+        wine reg add "$replacements" /v "$font" /d "$face" /f >/dev/null 2>&1 || die "could not set the dialog font"
         caption=$face
-    elif [ ! -f "$fonts/sserife.fon" ]; then
-        cp /usr/share/wine/fonts/ss*.fon /usr/share/wine/fonts/ms_sans_serif.ttf "$fonts"/ &&
-        wine reg delete "$replacements" /v "MS Sans Serif" /f >/dev/null 2>&1 ||
-            die "could not put MS Sans Serif back"
     fi
     caption_font "$caption"
+}
+
+# The screen's DPI, as Windows' display scaling sets it: 96 is 100 %, 144 is 150 %.
+screen_dpi() {      # screen_dpi DPI
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
+        die "could not set the DPI"
 }
 
 caption_font() {    # caption_font FACE

@@ -55,6 +55,7 @@ extern int windows_created;             /* by the launcher started last */
 void CALLBACK on_create(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG object, LONG child, DWORD thread,
                         DWORD time);
 bool start(Launcher *l, const char *cmdline, const char *cwd);
+bool start_w(Launcher *l, const WCHAR *cmdline, const WCHAR *cwd);
 DWORD wait_exit(Launcher *l, DWORD timeout);
 DWORD job_processes(Launcher *l);
 void finish(Launcher *l);
@@ -87,3 +88,4 @@ void test_guard(void);
 void test_resources(void);
 void test_brands(void);
 void test_edition(void);
+void test_modern(void);

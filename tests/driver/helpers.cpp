@@ -164,14 +164,25 @@ void poll(void)
 
 bool start(Launcher *l, const char *cmdline, const char *cwd)
 {
-    STARTUPINFOA si;
+    WCHAR wide_cmdline[1024], wide_cwd[MAX_PATH];
+
+    MultiByteToWideChar(CP_ACP, 0, cmdline, -1, wide_cmdline, 1024);
+    if (cwd)
+        MultiByteToWideChar(CP_ACP, 0, cwd, -1, wide_cwd, MAX_PATH);
+    return start_w(l, wide_cmdline, cwd ? wide_cwd : NULL);
+}
+
+/* The same for a path that the ANSI code page may not hold. */
+bool start_w(Launcher *l, const WCHAR *cmdline, const WCHAR *cwd)
+{
+    STARTUPINFOW si;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit;
-    char cmd[1024];
+    WCHAR cmd[1024];
 
     memset(l, 0, sizeof(*l));
     memset(&si, 0, sizeof(si));
     si.cb = sizeof(si);
-    snprintf(cmd, sizeof(cmd), "%s", cmdline);
+    lstrcpynW(cmd, cmdline, 1024);
 
     l->job = CreateJobObjectA(NULL, NULL);
     memset(&limit, 0, sizeof(limit));
@@ -180,8 +191,8 @@ bool start(Launcher *l, const char *cmdline, const char *cwd)
 
     /* Named as the application too: Wine then takes a relative name that
      * resolves to more than MAX_PATH characters. */
-    if (!ok(CreateProcessA(cmdline, cmd, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, cwd, &si, &l->pi),
-            "CreateProcess(%s) failed, error %lu\n", cmdline, GetLastError()))
+    if (!ok(CreateProcessW(cmdline, cmd, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, cwd, &si, &l->pi),
+            "CreateProcess(%ls) failed, error %lu\n", cmdline, GetLastError()))
         return false;
     ok(AssignProcessToJobObject(l->job, l->pi.hProcess), "AssignProcessToJobObject failed, error %lu\n",
        GetLastError());

@@ -15,6 +15,7 @@ static const struct
     { "resources", test_resources },
     { "brands", test_brands },
     { "edition", test_edition },
+    { "modern", test_modern },
 };
 
 /* Reads a record from beside the driver: NAME.record.txt, or NAME.record.txt:TAG
