@@ -20,8 +20,8 @@ import unicodedata
 import images
 
 REQUIRED = ("exe", "caption", "line1", "line2", "picture", "class")
-DEFAULTS = {"play": "Play", "cancel": "Cancel", "game": "GAME.BAT", "style": "classic"}
-KEYS = REQUIRED + ("play", "cancel", "language", "icon", "game", "style")
+DEFAULTS = {"play": "Play", "cancel": "Cancel", "game": "GAME.BAT", "style": "classic", "gamepad": "no"}
+KEYS = REQUIRED + ("play", "cancel", "language", "icon", "game", "style", "gamepad")
 STYLES = ("classic", "modern")
 TEXTS = ("caption", "line1", "line2", "play", "cancel")     # what a language section may set
 # Windows takes a 32-bit program whose name holds one of these for an
@@ -49,6 +49,7 @@ BUILD_UNSAFE = ';$%#`"'
 MAX_TEXT = 255              # UTF-16 units of a caption, line or label
 MODERN_CODE = 512           # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
+GAMEPAD_CODE = 1024         # what reading a controller adds
 MAX_PATH = 260
 MAX_NAME = 255
 
@@ -379,6 +380,8 @@ def extra_size(values, languages, icon_size, picture_size=0):
     grown += len(values["class"]) - len(tolvar["class"]) + len(values["game"]) - len(tolvar["game"])
     if values["style"] == "modern":
         grown += len(MANIFEST) + picture_size - CLASSIC_PICTURE + MODERN_CODE
+    if values["gamepad"] == "yes":
+        grown += GAMEPAD_CODE
     grown = icon_size + max(0, grown)
     return -(-grown // 512) * 512
 
@@ -444,7 +447,7 @@ def literal(value):
 
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
-RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "extra")
+RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "extra")
 DIALOG_FIELDS = ("locale", "codepage", "script", "layout") + TEXTS
 
 
@@ -490,6 +493,8 @@ def main(argv):
     values["program"] = check_game(values["game"], where.get("game", f"{shown}: game"))
     if values["style"] not in STYLES:
         raise BrandError(f"{where['style']}: the style is classic or modern")
+    if values["gamepad"] not in ("no", "yes"):
+        raise BrandError(f"{where['gamepad']}: gamepad is yes or no")
     modern = values["style"] == "modern"
     languages = dialogs(shown, top, sections)
     folder = os.path.dirname(os.path.abspath(path))
@@ -520,6 +525,8 @@ def main(argv):
         with open(os.path.join(out, "manifest.xml"), "w", encoding="utf-8", newline="\n") as f:
             f.write(MANIFEST)
         header.append("#define BRAND_MODERN   1")
+    if values["gamepad"] == "yes":
+        header.append("#define BRAND_GAMEPAD  1")
     with open(os.path.join(out, "brand.h"), "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(header) + "\n")
 

@@ -6,6 +6,9 @@
 #include <windows.h>
 #include "resource.h"
 #include "brand.h"         /* the class, the game and the icon, fixed by the brand at build time */
+#ifdef BRAND_GAMEPAD
+#include <xinput.h>
+#endif
 
 static HINSTANCE hinst;
 static const char szAppName[] = BRAND_CLASS;
@@ -20,6 +23,18 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
 static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height);
 #ifdef BRAND_MODERN
 static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height);
+#endif
+#ifdef BRAND_GAMEPAD
+/* A controller's buttons as the dialog last saw them, with the left stick
+ * pushed left or right as two more; only a new press counts. */
+enum { PAD_TIMER = 1, PAD_INTERVAL = 50, PAD_STICK = 16384, PAD_LEFT = 0x10000, PAD_RIGHT = 0x20000 };
+typedef DWORD (WINAPI *XInputGetStateProc)(DWORD slot, XINPUT_STATE *state);
+static XInputGetStateProc pXInputGetState;
+static DWORD pad_buttons[XUSER_MAX_COUNT];
+
+static void OpenPads(HWND hDlg);
+static DWORD ReadPad(DWORD slot);
+static void PollPads(HWND hDlg);
 #endif
 
 /* We carry no C runtime, so the process starts here rather than in its start-up code. */
@@ -118,8 +133,17 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
 #endif
 #endif
+#ifdef BRAND_GAMEPAD
+        OpenPads(hDlg);
+#endif
         break;
     }
+
+#ifdef BRAND_GAMEPAD
+    case WM_TIMER:
+        PollPads(hDlg);
+        break;
+#endif
 
     case WM_COMMAND:
         switch (wParam)
@@ -202,5 +226,88 @@ static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height)
         DeleteDC(to);
     ReleaseDC(hDlg, screen);
     return hbm;
+}
+#endif
+
+#ifdef BRAND_GAMEPAD
+/* XInput from the system folder alone, so that a DLL of that name in the
+ * game's folder never runs: Windows 8 and later have xinput1_4, Windows 7
+ * xinput9_1_0. Without either the dialog works as it does without a pad. */
+static void OpenPads(HWND hDlg)
+{
+    static const char *const names[] = { "\\xinput1_4.dll", "\\xinput9_1_0.dll" };
+    char path[MAX_PATH];
+    UINT len = GetSystemDirectoryA(path, MAX_PATH - 20);
+    HMODULE dll;
+
+    if (!len || len >= MAX_PATH - 20)
+        return;
+    for (int i = 0; i < 2 && !pXInputGetState; i++)
+    {
+        lstrcpyA(path + len, names[i]);
+        if ((dll = LoadLibraryA(path)))
+            pXInputGetState = (XInputGetStateProc)GetProcAddress(dll, "XInputGetState");
+    }
+    if (!pXInputGetState)
+        return;
+    /* What is held as the dialog opens, such as the press that started us, is no press. */
+    for (DWORD slot = 0; slot < XUSER_MAX_COUNT; slot++)
+        pad_buttons[slot] = ReadPad(slot);
+    SetTimer(hDlg, PAD_TIMER, PAD_INTERVAL, NULL);
+}
+
+static DWORD ReadPad(DWORD slot)
+{
+    XINPUT_STATE state;
+    DWORD buttons;
+
+    if (pXInputGetState(slot, &state) != ERROR_SUCCESS)
+        return 0;
+    buttons = state.Gamepad.wButtons;
+    if (state.Gamepad.sThumbLX <= -PAD_STICK)
+        buttons |= PAD_LEFT;
+    if (state.Gamepad.sThumbLX >= PAD_STICK)
+        buttons |= PAD_RIGHT;
+    return buttons;
+}
+
+/* A: the focused button (Play unless Cancel has the focus); B: Cancel; left
+ * and right: the focus to the button on that side, shown as for the keyboard.
+ * Only while the dialog is in the foreground, so that a player in another
+ * window never starts the game by accident. */
+static void PollPads(HWND hDlg)
+{
+    HWND play = GetDlgItem(hDlg, IDOK), cancel = GetDlgItem(hDlg, IDCANCEL);
+
+    for (DWORD slot = 0; slot < XUSER_MAX_COUNT; slot++)
+    {
+        DWORD now = ReadPad(slot), pressed = now & ~pad_buttons[slot];
+        RECT p, c;
+        int id = 0;
+
+        pad_buttons[slot] = now;
+        if (!pressed || GetForegroundWindow() != hDlg)
+            continue;
+        if (pressed & (XINPUT_GAMEPAD_A | XINPUT_GAMEPAD_START))
+            id = GetFocus() == cancel ? IDCANCEL : IDOK;
+        else if (pressed & (XINPUT_GAMEPAD_B | XINPUT_GAMEPAD_BACK))
+            id = IDCANCEL;
+        else if (pressed & (XINPUT_GAMEPAD_DPAD_LEFT | XINPUT_GAMEPAD_DPAD_RIGHT | PAD_LEFT | PAD_RIGHT))
+        {
+            bool right = pressed & (XINPUT_GAMEPAD_DPAD_RIGHT | PAD_RIGHT);
+
+            /* Play lies left of Cancel, unless the dialog is mirrored. */
+            GetWindowRect(play, &p);
+            GetWindowRect(cancel, &c);
+            SendMessageA(hDlg, WM_NEXTDLGCTL, (WPARAM)((p.left < c.left) != right ? play : cancel), TRUE);
+            SendMessageA(hDlg, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        }
+        if (id)
+        {
+            KillTimer(hDlg, PAD_TIMER);
+            SendMessageA(hDlg, WM_COMMAND, id, (LPARAM)GetDlgItem(hDlg, id));
+            return;
+        }
+    }
 }
 #endif

@@ -108,19 +108,30 @@ wine_prefix() {
 # in for it, in the caption too. A modern launcher's font, Tahoma ("MS Shell
 # Dlg 2"), lacks the same scripts in Wine, so it then goes without Tahoma.
 # Otherwise captions are drawn in Tahoma (as "MS Shell Dlg", bold 8 pt), but in
-# DejaVu Sans for Greek, which Wine's own Tahoma lacks, where Windows' has it.
+# DejaVu Sans for Greek, which Wine's own Tahoma lacks, where Windows' has it,
+# and in an East Asian language's dialog font (VL Gothic or WenQuanYi stand in).
 dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE [STYLE]
-    local fonts=$WINEPREFIX/drive_c/windows/Fonts face caption="MS Shell Dlg"
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts face caption="MS Shell Dlg" file
     local replacements='HKCU\Software\Wine\Fonts\Replacements' font="MS Sans Serif" files="ss*.fon ms_sans_serif.ttf"
     case $1 in
         thai) face=Loma ;;
         devanagari) face="Lohit Devanagari" ;;
         hebrew|arabic|latin) face="DejaVu Sans" ;;
-        *) [ "$2" = 1253 ] && caption="DejaVu Sans" ;;
+        *)  case $2 in
+                1253) caption="DejaVu Sans" ;;
+                # East Asian captions in the font East Asian Windows draw dialogs in
+                932) caption="MS UI Gothic" ;;
+                936) caption=SimSun ;;
+                949) caption=Gulim ;;
+                950) caption=PMingLiU ;;
+            esac ;;
     esac
     # what another dialog took out, back first
     if [ ! -f "$fonts/sserife.fon" ] || [ ! -f "$fonts/tahoma.ttf" ]; then
-        cp /usr/share/wine/fonts/* "$fonts"/ || die "could not put Wine's fonts back"
+        # only what is missing: Wine reads every font again that changed
+        for file in /usr/share/wine/fonts/*; do
+            [ -f "$fonts/${file##*/}" ] || cp "$file" "$fonts"/ || die "could not put Wine's fonts back"
+        done
         wine reg delete "$replacements" /v "MS Sans Serif" /f >/dev/null 2>&1 || true
         wine reg delete "$replacements" /v Tahoma /f >/dev/null 2>&1 || true
     fi

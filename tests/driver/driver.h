@@ -89,3 +89,4 @@ void test_resources(void);
 void test_brands(void);
 void test_edition(void);
 void test_modern(void);
+void test_gamepad(void);

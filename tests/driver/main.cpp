@@ -16,6 +16,7 @@ static const struct
     { "brands", test_brands },
     { "edition", test_edition },
     { "modern", test_modern },
+    { "gamepad", test_gamepad },
 };
 
 /* Reads a record from beside the driver: NAME.record.txt, or NAME.record.txt:TAG

@@ -1,0 +1,155 @@
+/* A launcher that a controller drives, through the tests' stand-in XInput. */
+
+#include "driver.h"
+#include <xinput.h>
+#include "pad.h"
+
+static PadState *pads;
+static char system_dll[MAX_PATH], saved_dll[MAX_PATH];
+
+static void set_override(const char *dll, const char *order)
+{
+    HKEY key;
+
+    if (!ok(!RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, NULL, 0, KEY_SET_VALUE, NULL,
+                             &key, NULL), "cannot open Wine's DllOverrides\n"))
+        return;
+    if (order)
+        RegSetValueExA(key, dll, 0, REG_SZ, (const BYTE *)order, lstrlenA(order) + 1);
+    else
+        RegDeleteValueA(key, dll);
+    RegCloseKey(key);
+}
+
+/* The stand-in as the system's xinput1_4.dll, in place of Wine's. */
+static bool install_pads(void)
+{
+    char src[MAX_PATH];
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(PadState), PAD_MAPPING);
+
+    pads = mapping ? (PadState *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(PadState)) : NULL;
+    if (!ok(pads != NULL, "cannot share the pads' state, error %lu\n", GetLastError()))
+        return false;
+    GetSystemDirectoryA(system_dll, MAX_PATH);
+    path_join(saved_dll, system_dll, "xinput1_4.dll.wine");
+    lstrcatA(system_dll, "\\xinput1_4.dll");
+    if (!file_exists(saved_dll))
+        MoveFileA(system_dll, saved_dll);
+    path_join(src, bindir, "xinput1_4.dll");
+    set_override("xinput1_4", "native");
+    return ok(CopyFileA(src, system_dll, FALSE), "copying %s to %s failed, error %lu\n", src, system_dll,
+              GetLastError());
+}
+
+static void remove_pads(void)
+{
+    set_override("xinput1_4", NULL);
+    set_override("xinput9_1_0", NULL);
+    DeleteFileA(system_dll);
+    MoveFileA(saved_dll, system_dll);
+}
+
+/* Sets a pad's buttons and gives the launcher time to see them. */
+static void pad(int slot, WORD buttons)
+{
+    pads->connected[slot] = TRUE;
+    pads->state[slot].dwPacketNumber++;
+    pads->state[slot].Gamepad.wButtons = buttons;
+    Sleep(250);
+}
+
+static const struct
+{
+    const char *what;
+    int slot;
+    WORD held;              /* held from before the dialog opens */
+    WORD presses[2];        /* then each released, pressed and released */
+    bool elsewhere;         /* another window in the foreground all along */
+    bool runs, closes;
+} cases[] = {
+    { "A", 0, 0, { XINPUT_GAMEPAD_A }, false, true, true },
+    { "Start, on a pad plugged in to the last slot after the dialog opened", 3, 0, { XINPUT_GAMEPAD_START },
+      false, true, true },
+    { "B", 1, 0, { XINPUT_GAMEPAD_B }, false, false, true },
+    { "right, then A: Cancel", 0, 0, { XINPUT_GAMEPAD_DPAD_RIGHT, XINPUT_GAMEPAD_A }, false, false, true },
+    { "A held from before the dialog opened, released and pressed again", 0, XINPUT_GAMEPAD_A,
+      { XINPUT_GAMEPAD_A }, false, true, true },
+    { "A while another window is in the foreground", 0, 0, { XINPUT_GAMEPAD_A }, true, false, false },
+};
+
+static void test_pad(int i)
+{
+    char folder[MAX_PATH], exe[MAX_PATH], planted[MAX_PATH], marker[MAX_PATH];
+    HWND dlg, other = NULL;
+    Launcher l;
+
+    /* A DLL of XInput's name in the game's folder must never be loaded. */
+    game_folder(folder, "gamepad", brand.exe, true);
+    path_join(planted, folder, "xinput1_4.dll");
+    CopyFileA(system_dll, planted, FALSE);
+    path_join(marker, folder, PAD_MARKER);
+    path_join(exe, folder, brand.exe);
+    memset(pads, 0, sizeof(*pads));
+    if (cases[i].held)
+        pad(cases[i].slot, cases[i].held);
+    if (!(dlg = launch(&l, exe, folder)))
+        return;
+    if (cases[i].elsewhere)
+    {
+        other = CreateWindowA("STATIC", "another window", WS_POPUP | WS_VISIBLE, 0, 0, 200, 50, NULL, NULL, NULL, NULL);
+        SetForegroundWindow(other);
+        Sleep(200);
+    }
+    else
+        SetForegroundWindow(dlg);
+    Sleep(300);
+    ok(wait_exit(&l, 0) == STILL_ACTIVE, "%s: the launcher ended before any press\n", cases[i].what);
+    for (WORD b : cases[i].presses)
+        if (b)
+        {
+            pad(cases[i].slot, 0);
+            pad(cases[i].slot, b);
+            pad(cases[i].slot, 0);
+        }
+    if (cases[i].closes)
+        ok(wait_exit(&l, EXIT_TIMEOUT) == 0, "%s: the launcher did not end with exit code 0\n", cases[i].what);
+    else
+        ok(wait_exit(&l, 300) == STILL_ACTIVE, "%s: the launcher ended, expected it to wait\n", cases[i].what);
+    if (cases[i].runs)
+        check_game_ran(folder, folder);
+    else
+        check_nothing_ran(&l, folder);
+    ok(!file_exists(marker), "%s: the launcher loaded the xinput1_4.dll of the game's folder\n", cases[i].what);
+    if (other)
+        DestroyWindow(other);
+    if (!cases[i].closes)
+        answer(&l, dlg, VK_ESCAPE, "Esc");
+    finish(&l);
+}
+
+/* With no XInput at all, the keyboard works as ever. */
+static void test_no_xinput(void)
+{
+    char folder[MAX_PATH], exe[MAX_PATH];
+    Launcher l;
+    HWND dlg;
+
+    set_override("xinput1_4", "");
+    set_override("xinput9_1_0", "");
+    game_folder(folder, "gamepad-none", brand.exe, true);
+    path_join(exe, folder, brand.exe);
+    if (!(dlg = launch(&l, exe, folder)))
+        return;
+    answer(&l, dlg, VK_RETURN, "Enter without XInput");
+    check_game_ran(folder, folder);
+    finish(&l);
+}
+
+void test_gamepad(void)
+{
+    if (install_pads())
+        for (unsigned i = 0; i < sizeof(cases) / sizeof(cases[0]); i++)
+            test_pad(i);
+    test_no_xinput();
+    remove_pads();
+}

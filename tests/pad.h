@@ -1,0 +1,11 @@
+/* What the tests' stand-in XInput DLL shares with the test driver: the pads'
+ * state, in shared memory of this name, which the driver writes. */
+
+#define PAD_MAPPING "LauncherTestPads"
+#define PAD_MARKER  "xinput-loaded.txt"     /* written beside the DLL when it is loaded */
+
+struct PadState
+{
+    BOOL connected[XUSER_MAX_COUNT];
+    XINPUT_STATE state[XUSER_MAX_COUNT];
+};
