@@ -85,6 +85,7 @@ BAD = [
     ("sections without language", None, TOP + b"[de]\ncaption = Hallo\n", ":7: [de]"),
     ("unknown language tag", None, TOP + b"language = en-US\n[xx]\n", ":8: [xx]"),
     ("unknown style", {"style": "fancy"}, None, ":7: style"),
+    ("gamepad neither yes nor no", {"gamepad": "maybe"}, None, ":7: gamepad"),
     ("country of a tag without one", None, TOP + b"language = en-US\n[he-IL]\n", "did you mean he?"),
     ("repeated language tag", None, TOP + b"language = en-US\n[de]\n[DE]\n", ":9: [DE]"),
     ("section of the top part's language", None, TOP + b"language = de\n[de]\n", ":8: [de]"),
