@@ -329,13 +329,14 @@ def dialogs(path, top, sections):
             check_text(texts[key], f"{path}:{line}: {key}" + (f" [{tag}]" if sections else ""))
         if tag:
             # Windows picks a template by the player's language, so it is
-            # previewed under that language's locale, whatever it lacks.
+            # previewed under that language's locale, in UTF-8 if its code
+            # page lacks some of the texts.
             locale, cp = LANGUAGES[tag][3], LANGUAGES[tag][4]
+            if not all(can_encode(c, cp) for c in "".join(texts.values())):
+                cp = UTF8
         else:
             cp = codepage(texts.values())
             locale = CODEPAGES.get(cp, "en_US")
-        if not all(can_encode(c, cp) for c in "".join(texts.values())):
-            cp = UTF8
         language_id = (LANGUAGES[tag][1], LANGUAGES[tag][2]) if sections else (0, 0)
         place, at, modifier = locale.partition("@")
         out.append({"tag": tag or "-", "id": language_id, "locale": place + ".UTF-8" + at + modifier, "codepage": cp,

@@ -33,7 +33,7 @@ static void map_units(HWND dlg, int x, int y, int cx, int cy, RECT *out)
 }
 
 /* What the dialog's font came out as, the DPI, and how wide the controls' texts are in it. */
-static void font_face(HWND dlg)
+static void read_font(HWND dlg)
 {
     static const int ids[4] = { IDOK, IDCANCEL, IDC_QUESTION1, IDC_QUESTION2 };
     HDC dc = GetDC(dlg);
@@ -86,7 +86,7 @@ static void probe(HWND dlg, HWND hwnd)
     result.small_icon = (HICON)SendMessageW(dlg, WM_GETICON, ICON_SMALL, 0);
     result.buttons_comctl = buttons_comctl(dlg);
     marker = hwnd;
-    font_face(dlg);
+    read_font(dlg);
     probed_dialog = dlg;
     GetWindowThreadProcessId(hwnd, &pid);
     if ((result.marker_found = hwnd && pid == GetCurrentProcessId()))

@@ -76,10 +76,8 @@ wine_prefix() {
         echo "== making Wine prefix $WINEPREFIX (takes a while once)"
         wineboot -i >/dev/null 2>&1 || die "wineboot failed"
     fi
-    # Windows' own dialog fonts (MS Sans Serif, Marlett for the caption's
-    # buttons, Tahoma): Wine looks for them in the prefix only.
     if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
-        cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || die "could not copy Wine's fonts"
+        wine_fonts
         wineserver -k >/dev/null 2>&1 || true
     fi
     # Without a window manager Wine stalls on every hide unless its windows are unmanaged,
@@ -101,6 +99,16 @@ wine_prefix() {
     map_build_drive
 }
 
+# Windows' own dialog fonts (MS Sans Serif, Marlett for the caption's buttons,
+# Tahoma), those the prefix lacks: Wine looks for them in the prefix only, and
+# reads every font again that changed.
+wine_fonts() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts file
+    for file in /usr/share/wine/fonts/*; do
+        [ -f "$fonts/${file##*/}" ] || cp "$file" "$fonts"/ || die "could not copy Wine's fonts"
+    done
+}
+
 # The fonts a dialog is drawn in. Wine's MS Sans Serif draws Thai, Hebrew and
 # Arabic letters as boxes and has no Devanagari or Vietnamese ones, where
 # Windows draws them in a font of their script: for a dialog in such a script
@@ -111,7 +119,7 @@ wine_prefix() {
 # DejaVu Sans for Greek, which Wine's own Tahoma lacks, where Windows' has it,
 # and in an East Asian language's dialog font (VL Gothic or WenQuanYi stand in).
 dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE [STYLE]
-    local fonts=$WINEPREFIX/drive_c/windows/Fonts face caption="MS Shell Dlg" file
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts face caption="MS Shell Dlg"
     local replacements='HKCU\Software\Wine\Fonts\Replacements' font="MS Sans Serif" files="ss*.fon ms_sans_serif.ttf"
     case $1 in
         thai) face=Loma ;;
@@ -128,10 +136,7 @@ dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE [STYLE]
     esac
     # what another dialog took out, back first
     if [ ! -f "$fonts/sserife.fon" ] || [ ! -f "$fonts/tahoma.ttf" ]; then
-        # only what is missing: Wine reads every font again that changed
-        for file in /usr/share/wine/fonts/*; do
-            [ -f "$fonts/${file##*/}" ] || cp "$file" "$fonts"/ || die "could not put Wine's fonts back"
-        done
+        wine_fonts
         wine reg delete "$replacements" /v "MS Sans Serif" /f >/dev/null 2>&1 || true
         wine reg delete "$replacements" /v Tahoma /f >/dev/null 2>&1 || true
     fi

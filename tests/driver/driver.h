@@ -33,6 +33,8 @@ extern int failures, passes;
 extern Record brand, other;             /* the launcher under test, and a second one */
 extern char bindir[MAX_PATH];           /* where the driver and the launchers lie */
 enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000, GAME_TIMEOUT = 20000, SETTLE = 1000 };
+/* The tests' GAME.BAT: it writes the folder it runs in to ran.txt there. */
+#define GAME_BAT "@echo off\r\ncd > ran.txt\r\n"
 
 /* Files and folders */
 void path_join(char *out, const char *dir, const char *name);
@@ -67,6 +69,7 @@ void check_nothing_ran(Launcher *l, const char *folder);
 HWND find_window(DWORD pid, const char *cls, int *count = NULL);
 HWND wait_dialog(Launcher *l);
 bool wait_file(const char *path, DWORD timeout);
+bool wait_file_w(const WCHAR *path, DWORD timeout);
 void check_texts(HWND dlg);
 
 /* Real input */

@@ -115,7 +115,7 @@ void put_game(const char *folder, const Record *b)
 
     path_join(dst, folder, b->program);
     if (!lstrcmpiA(b->program, "GAME.BAT"))
-        write_file(dst, "@echo off\r\ncd > ran.txt\r\n");
+        write_file(dst, GAME_BAT);
     else
     {
         path_join(src, bindir, "game.exe");
@@ -299,8 +299,16 @@ HWND wait_dialog(Launcher *l)
 
 bool wait_file(const char *path, DWORD timeout)
 {
+    WCHAR wide[MAX_PATH];
+
+    MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
+    return wait_file_w(wide, timeout);
+}
+
+bool wait_file_w(const WCHAR *path, DWORD timeout)
+{
     for (DWORD start = GetTickCount(); GetTickCount() - start < timeout; Sleep(50))
-        if (file_exists(path))
+        if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
         {
             Sleep(200);     /* let the batch file finish writing */
             return true;

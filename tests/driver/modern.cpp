@@ -96,7 +96,7 @@ static void test_unicode_folder(void)
         return;
     wsprintfW(ran, L"%s\\GAME.BAT", folder);
     file = CreateFileW(ran, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    WriteFile(file, "@echo off\r\ncd > ran.txt\r\n", 25, &written, NULL);
+    WriteFile(file, GAME_BAT, lstrlenA(GAME_BAT), &written, NULL);
     CloseHandle(file);
     if (!start_w(&l, dst, elsewhere))
         return;
@@ -107,10 +107,7 @@ static void test_unicode_folder(void)
     }
     answer(&l, dlg, VK_RETURN, "Play");
     wsprintfW(ran, L"%s\\ran.txt", folder);
-    for (DWORD t = GetTickCount(); GetFileAttributesW(ran) == INVALID_FILE_ATTRIBUTES &&
-                                   GetTickCount() - t < GAME_TIMEOUT; Sleep(100))
-        ;
-    ok(GetFileAttributesW(ran) != INVALID_FILE_ATTRIBUTES, "GAME.BAT did not run in %ls\n", folder);
+    ok(wait_file_w(ran, GAME_TIMEOUT), "GAME.BAT did not run in %ls\n", folder);
     finish(&l);
 }
 

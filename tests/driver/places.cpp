@@ -20,7 +20,7 @@ void test_places(void)
     path_join(src, bindir, brand.exe);
     path_join(root_exe, "T:", brand.exe);
     ok(CopyFileA(src, root_exe, FALSE), "cannot copy the launcher to T:\\, error %lu\n", GetLastError());
-    write_file("T:\\GAME.BAT", "@echo off\r\ncd > ran.txt\r\n");
+    write_file("T:\\GAME.BAT", GAME_BAT);
     CreateDirectoryA("T:\\sub", NULL);
     for (int on_t = 0; on_t < 2; on_t++)
     {
