@@ -6,12 +6,22 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${LAUNCHER_BUILD:-$ROOT/build}
-export WINEPREFIX=$BUILD/wineprefix
-export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 die() { echo "error: $*" >&2; exit 1; }
+
+# Two prefixes: a 32-bit one, and a 64-bit one in which the launcher runs under
+# WoW64, as on 64-bit Windows and in Proton. LAUNCHER_ARCH picks one.
+use_arch() {        # use_arch win32|win64
+    export WINEARCH=$1
+    case $1 in
+        win32) export WINEPREFIX=$BUILD/wineprefix ;;
+        win64) export WINEPREFIX=$BUILD/wineprefix64 ;;
+        *) die "LAUNCHER_ARCH is win32 or win64, not $1" ;;
+    esac
+}
+use_arch "${LAUNCHER_ARCH:-win32}"
 
 # CMake keeps its lists apart with ";" and cannot quote '"' in a path.
 case $ROOT in
@@ -27,7 +37,7 @@ as_root() {
 
 # Installs whatever of the tool chain and test runtime is missing.
 setup() {
-    local pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build wine wine32:i386 fonts-wine
+    local pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build wine wine32:i386 wine64 fonts-wine
                 xvfb xauth x11-utils imagemagick locales fonts-vlgothic fonts-wqy-microhei fonts-dejavu-core fonts-tlwg-loma-ttf fonts-lohit-deva python3-pil
                 osslsigncode openssl"
     local missing=""
@@ -73,7 +83,7 @@ build() {   # build BRAND_FILE TESTS [TARGET...]
 # A prefix made once and kept in the build tree; never the user's ~/.wine.
 wine_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "== making Wine prefix $WINEPREFIX (takes a while once)"
+        echo "== making the $WINEARCH Wine prefix $WINEPREFIX (takes a while once)"
         wineboot -i >/dev/null 2>&1 || die "wineboot failed"
     fi
     if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
@@ -165,10 +175,16 @@ print((struct.pack("<5i8B", -11, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0x22) + face
 }
 
 # Drive L: is the build folder, so that what runs under Wine has short ASCII
-# paths whatever folder the clone lies in and whatever the code page.
+# paths whatever folder the clone lies in and whatever the code page; drive T:
+# a folder of the tests', for a launcher in a drive's root.
 map_build_drive() {
-    mkdir -p "$WINEPREFIX/dosdevices" && ln -sfn "$BUILD" "$WINEPREFIX/dosdevices/l:" ||
-        die "could not map drive L: to $BUILD"
+    mkdir -p "$WINEPREFIX/dosdevices" "$BUILD/drive-t" && ln -sfn "$BUILD" "$WINEPREFIX/dosdevices/l:" &&
+        ln -sfn "$BUILD/drive-t" "$WINEPREFIX/dosdevices/t:" || die "could not map drives L: and T: in $WINEPREFIX"
+}
+
+# Both prefixes, for the tests.
+wine_prefixes() {
+    (use_arch win32 && wine_prefix) && (use_arch win64 && wine_prefix) || exit 1
 }
 
 # Starts Xvfb on a free display unless told to use the one we have.
@@ -186,7 +202,8 @@ start_xvfb() {
 }
 
 stop_all() {
-    wineserver -k >/dev/null 2>&1 || true
+    (use_arch win32 && wineserver -k >/dev/null 2>&1) || true
+    (use_arch win64 && wineserver -k >/dev/null 2>&1) || true
     if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
 

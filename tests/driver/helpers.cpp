@@ -344,6 +344,9 @@ char *check_game_ran(const char *folder, const char *expected_cwd)
     ok(!_strnicmp(text, expected_cwd, strlen(expected_cwd)) && strchr("\r\n", text[strlen(expected_cwd)]),
        "%s ran in \"%.*s\", expected \"%s\"\n", brand.program, (int)strcspn(text, "\r\n"), text,
        expected_cwd);
+    /* 64-bit Windows runs a 32-bit program's batch in its 32-bit cmd */
+    if (!lstrcmpiA(brand.program, "GAME.BAT"))
+        ok(strstr(text, "\narch x86") != NULL, "GAME.BAT ran under \"%s\", expected arch x86\n", text);
     return text;
 }
 
