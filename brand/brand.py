@@ -536,9 +536,12 @@ def main(argv):
         rc.append("")
         rc.append(f"#define DLG_LANGUAGE    0x{d['id'][0]:02x}, 0x{d['id'][1]:02x}")
         if d["rtl"]:
-            # mirrored, and read right to left: the caption, the question and the buttons
-            rc.append("#define DLG_EXSTYLE     WS_EX_LAYOUTRTL | WS_EX_RTLREADING")
-            rc.append("#define DLG_TEXTSTYLE   WS_EX_RTLREADING")
+            # Mirrored, which makes the reading order right to left too: in a
+            # mirrored window Windows reverses WS_EX_RTLREADING. The texts and
+            # buttons are mirrored as the dialog; the picture is not, so that
+            # it is shown as drawn.
+            rc.append("#define DLG_EXSTYLE     WS_EX_LAYOUTRTL | WS_EX_NOINHERITLAYOUT")
+            rc.append("#define DLG_TEXTSTYLE   WS_EX_LAYOUTRTL")
         rc += [f"#define DLG_{k.upper():11} {literal(d[k])}" for k in TEXTS]
         rc.append('#include "dialog.rc"')
         rc += [f"#undef DLG_{k.upper()}" for k in ("language", "exstyle", "textstyle") + TEXTS]

@@ -132,14 +132,33 @@ static void question_marks(const WCHAR *expected, const WCHAR *shown, WCHAR *out
         }
 }
 
-/* Whether the dialog is laid out right to left: mirrored, with Play right of Cancel. */
-static bool mirrored(HWND dlg)
+/* What is wrong with the dialog's layout, or NULL. Windows mirrors a dialog
+ * with WS_EX_LAYOUTRTL (Play then lies right of Cancel) and reverses
+ * WS_EX_RTLREADING inside it, so no window may carry that; in a mirrored
+ * dialog every control is mirrored but the picture, shown as drawn. */
+static const char *layout_fault(HWND dlg, bool rtl)
 {
+    static const int ids[] = { IDOK, IDCANCEL, IDC_QUESTION1, IDC_QUESTION2 };
     RECT play, cancel;
+    bool mirrored;
 
     GetWindowRect(GetDlgItem(dlg, IDOK), &play);
     GetWindowRect(GetDlgItem(dlg, IDCANCEL), &cancel);
-    return (GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) && play.left > cancel.left;
+    mirrored = (GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) && play.left > cancel.left;
+    if (mirrored != rtl)
+        return rtl ? "left to right, expected mirrored, as Windows shows a language written right to left"
+                   : "mirrored, expected left to right";
+    for (HWND h = dlg; h; h = h == dlg ? GetWindow(dlg, GW_CHILD) : GetWindow(h, GW_HWNDNEXT))
+        if (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_RTLREADING)
+            return "WS_EX_RTLREADING, which Windows reverses in a mirrored window: the texts would read left to right";
+    if (!rtl)
+        return NULL;
+    for (int id : ids)
+        if (!(GetWindowLongW(GetDlgItem(dlg, id), GWL_EXSTYLE) & WS_EX_LAYOUTRTL))
+            return "a text or button is not mirrored with the dialog";
+    if (GetWindowLongW(GetDlgItem(dlg, IDC_PICTURE), GWL_EXSTYLE) & WS_EX_LAYOUTRTL)
+        return "the picture is mirrored, expected as drawn";
+    return NULL;
 }
 
 static int check(void)
@@ -148,6 +167,7 @@ static int check(void)
     static const char *const room[TEXTS] = { "title bar", "control", "control", "button", "button" };
     const Dialog *d = record.shown;
     WCHAR shown[MAX_TEXT], lost[64];
+    const char *fault;
     Measure m;
     RECT rc;
     HWND dlg;
@@ -180,9 +200,8 @@ static int check(void)
         }
     else
         problems++;
-    if (mirrored(dlg) != d->rtl)
-        say(L"layout [%hs]: %hs, expected %hs\n", label, d->rtl ? "left to right" : "mirrored",
-            d->rtl ? "mirrored, as Windows shows a language written right to left" : "left to right"), problems++;
+    if ((fault = layout_fault(dlg, d->rtl)))
+        say(L"layout [%hs]: %hs\n", label, fault), problems++;
     GetWindowRect(dlg, &rc);
     say(L"geometry %ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
     return problems ? 1 : 0;

@@ -226,6 +226,11 @@ def test_sections():
     blocks = rc.split('#include "dialog.rc"')
     mirrored = ["WS_EX_LAYOUTRTL" in b for b in blocks[:4]]
     ok(mirrored == [False, False, False, True], f"mirrored templates {mirrored}, expected he's alone")
+    # Windows reverses WS_EX_RTLREADING in a mirrored window; the picture keeps its own layout.
+    styles = {line.split(None, 2)[1]: line.split(None, 2)[2] for line in blocks[3].splitlines()
+              if line.startswith("#define DLG_") and "STYLE" in line}
+    ok(styles == {"DLG_EXSTYLE": "WS_EX_LAYOUTRTL | WS_EX_NOINHERITLAYOUT", "DLG_TEXTSTYLE": "WS_EX_LAYOUTRTL"},
+       f"he's styles {styles}, expected a mirrored dialog and texts, no reading-order flag, the picture as drawn")
     got = [[d[k] for k in ("tag", "locale", "codepage", "layout", "caption", "line1", "line2", "play", "cancel")]
            for d in record("langs")["dialogs"]]
     expected = [["en-US", "en_US.UTF-8", "1252", "ltr", "A caption", "Do you wish to", "play?", "Play", "Cancel"],
