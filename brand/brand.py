@@ -4,7 +4,8 @@
     brand.py BRAND_FILE OUT_DIR
 
 Writes into OUT_DIR:
-  brand.h      the class, the game's command line and whether there is an icon, for the code
+  brand.h      for the code: the class, the game's command line, whether Play starts a
+               program directly, and which features the brand has (icon, modern, gamepad)
   dialogs.rc   the launch dialog's texts in each of the brand's languages, for the resource script
   picture.bmp  the picture as a 90x90, 16-colour bitmap (modern: 180x180 in full colour)
   icon.ico     the icon at 16, 32 and 48 pixels (modern: 16 to 256), if the brand has one
@@ -47,7 +48,7 @@ SYSTEM_CLASSES = {c.lower() for c in (
 # (CMake's lists, make, the shell behind windres) cannot pass through.
 BUILD_UNSAFE = ';$%#`"'
 MAX_TEXT = 255              # UTF-16 units of a caption, line or label
-MODERN_CODE = 512           # what a modern launcher's code and templates add
+MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
 GAMEPAD_CODE = 1024         # what reading a controller adds
 MAX_PATH = 260
@@ -426,6 +427,13 @@ MANIFEST = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 """
 
 
+def guard_name(cls):
+    """The kernel object that a modern launcher takes before it looks for the
+    class's window: in the session's namespace, as windows are, named after the
+    class, with no backslash (which would name a namespace) and within MAX_PATH."""
+    return ("Local\\" + cls.replace("\\", "/"))[:MAX_PATH - 1]
+
+
 def image_at(folder, value):
     """A picture or icon named relative to the brand file; either separator
     does, as a publisher on Windows writes it."""
@@ -522,10 +530,13 @@ def main(argv):
         with open(os.path.join(out, "icon.ico"), "wb") as f:
             f.write(ico)
         header.append("#define BRAND_ICON     1")
+    if not values["program"].lower().endswith((".bat", ".cmd")):
+        header.append("#define BRAND_DIRECT   1")
     if modern:
         with open(os.path.join(out, "manifest.xml"), "w", encoding="utf-8", newline="\n") as f:
             f.write(MANIFEST)
         header.append("#define BRAND_MODERN   1")
+        header.append(f"#define BRAND_GUARD    {literal(guard_name(values['class']))}")
     if values["gamepad"] == "yes":
         header.append("#define BRAND_GAMEPAD  1")
     with open(os.path.join(out, "brand.h"), "w", encoding="utf-8", newline="\n") as f:

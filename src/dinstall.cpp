@@ -12,7 +12,13 @@
 
 static HINSTANCE hinst;
 static const char szAppName[] = BRAND_CLASS;
+#ifdef BRAND_MODERN
+/* A modern launcher's code page is UTF-8, in which MAX_PATH bytes hold as few
+ * as 86 characters: its folder is kept in UTF-16, up to Windows' own limit. */
+static WCHAR SetupDirectory[MAX_PATH];
+#else
 static char SetupDirectory[MAX_PATH];
+#endif
 static const char *const copy_list[] = { BRAND_GAME };
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
@@ -21,16 +27,26 @@ static HWND Create(HINSTANCE hInstance, int nCmdShow);
 static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height);
+static void ProgramDirectory(void);
 #ifdef BRAND_MODERN
 static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height);
+static HBITMAP Canvas(HDC screen, int width, int height);
+#endif
+#ifdef BRAND_DIRECT
+static void StartGame(const char *command);
 #endif
 #ifdef BRAND_GAMEPAD
 /* A controller's buttons as the dialog last saw them, with the left stick
- * pushed left or right as two more; only a new press counts. */
-enum { PAD_TIMER = 1, PAD_INTERVAL = 50, PAD_STICK = 16384, PAD_LEFT = 0x10000, PAD_RIGHT = 0x20000 };
+ * pushed left or right as two more; only a new press counts. A slot is
+ * PAD_EMPTY while it reports no pad, which XInput asks us not to poll often,
+ * and PAD_UNSEEN until its next reading, which is taken as it stands. */
+enum { PAD_TIMER = 1, PAD_INTERVAL = 50, PAD_RETRY = 2000, PAD_STICK = 16384, PAD_LEFT = 0x10000,
+       PAD_RIGHT = 0x20000 };
+static const DWORD PAD_EMPTY = 0x80000000, PAD_UNSEEN = 0x40000000;
 typedef DWORD (WINAPI *XInputGetStateProc)(DWORD slot, XINPUT_STATE *state);
 static XInputGetStateProc pXInputGetState;
 static DWORD pad_buttons[XUSER_MAX_COUNT];
+static DWORD pad_asked[XUSER_MAX_COUNT];        /* when an empty slot was last asked */
 
 static void OpenPads(HWND hDlg);
 static DWORD ReadPad(DWORD slot);
@@ -50,12 +66,33 @@ extern "C" void WINAPI Start(void)
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
-    char *p, *cut;
-
     hinst = hInstance;
 
+#ifdef BRAND_MODERN
+    /* Two starts at once would both pass the window test, as the window comes
+     * later: the first to name this object wins. It goes with our process. */
+    if (CreateMutexA(NULL, FALSE, BRAND_GUARD) && GetLastError() == ERROR_ALREADY_EXISTS)
+        return 0;
+#endif
     if (FindWindowA(szAppName, NULL))
         return 0;
+
+    ProgramDirectory();
+
+    if (!Register(hinst))
+        return 0;
+    if (!Create(hinst, nCmdShow))
+        return 0;
+
+    DialogBoxParamA(hinst, "DLG_MASTER", NULL, masterDlgProc, 0);
+    return 0;
+}
+
+#ifndef BRAND_MODERN
+/* The folder the program lies in: its path cut at the last separator. */
+static void ProgramDirectory(void)
+{
+    char *p, *cut;
 
     GetModuleFileNameA(hinst, SetupDirectory, sizeof(SetupDirectory));
     /* Older systems leave a path that fills the buffer without its NUL. */
@@ -72,15 +109,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     if (cut == SetupDirectory + 2 && SetupDirectory[1] == ':')
         cut++;
     *cut = '\0';
-
-    if (!Register(hinst))
-        return 0;
-    if (!Create(hinst, nCmdShow))
-        return 0;
-
-    DialogBoxParamA(hinst, "DLG_MASTER", NULL, masterDlgProc, 0);
-    return 0;
 }
+#endif
 
 static int Register(HINSTANCE hInstance)
 {
@@ -149,8 +179,16 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
         switch (wParam)
         {
         case IDOK:
+#ifdef BRAND_MODERN
+            SetCurrentDirectoryW(SetupDirectory);
+#else
             SetCurrentDirectoryA(SetupDirectory);
+#endif
+#ifdef BRAND_DIRECT
+            StartGame(copy_list[0]);
+#else
             WinExec(copy_list[0], SW_SHOW);
+#endif
             EndDialog(hDlg, -1);
             break;
 
@@ -186,7 +224,53 @@ static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height
         DeleteObject(old);
 }
 
+#ifdef BRAND_DIRECT
+/* WinExec returns only once the new program reads its first message, or after
+ * 30 s: a game that loads before it opens a window would hold the dialog up.
+ * The program is looked for where WinExec looks, our own folder first. */
+static void StartGame(const char *command)
+{
+    STARTUPINFOA si = { sizeof(si) };
+    PROCESS_INFORMATION pi;
+    char line[MAX_PATH];
+
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOW;
+    lstrcpynA(line, command, MAX_PATH);
+    if (CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+    {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+}
+#endif
+
 #ifdef BRAND_MODERN
+/* The folder the program lies in, as the classic launcher finds it, in UTF-16. */
+static void ProgramDirectory(void)
+{
+    WCHAR *p, *cut = SetupDirectory;
+
+    GetModuleFileNameW(hinst, SetupDirectory, MAX_PATH);
+    SetupDirectory[MAX_PATH - 1] = 0;
+    for (p = SetupDirectory; *p; p++)
+        if (*p == '\\' || *p == '/')
+            cut = p;
+    if (cut == SetupDirectory + 2 && SetupDirectory[1] == ':')
+        cut++;
+    *cut = 0;
+}
+
+/* A full-colour section of that size: one of the screen's own depth would lose
+ * colours on a 16-bit display, as remote desktops often are. */
+static HBITMAP Canvas(HDC screen, int width, int height)
+{
+    BITMAPINFO bi = { { sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB } };
+    void *bits;
+
+    return CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+}
+
 /* A modern launcher is DPI-aware and keeps its picture at twice its size in
  * full colour: drawn down to width x height at the screen's DPI, it stays
  * sharp from 100 % to 200 %. Returns the picture at that size, or the one
@@ -205,7 +289,7 @@ static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height)
     height = MulDiv(height, dpi, 96);
     from = CreateCompatibleDC(screen);
     to = CreateCompatibleDC(screen);
-    fitted = CreateCompatibleBitmap(screen, width, height);
+    fitted = Canvas(screen, width, height);
     if (from && to && fitted)
     {
         HGDIOBJ old_from = SelectObject(from, hbm), old_to = SelectObject(to, fitted);
@@ -256,13 +340,17 @@ static void OpenPads(HWND hDlg)
     SetTimer(hDlg, PAD_TIMER, PAD_INTERVAL, NULL);
 }
 
+/* A slot's buttons, or PAD_EMPTY. */
 static DWORD ReadPad(DWORD slot)
 {
     XINPUT_STATE state;
     DWORD buttons;
 
     if (pXInputGetState(slot, &state) != ERROR_SUCCESS)
-        return 0;
+    {
+        pad_asked[slot] = GetTickCount();
+        return PAD_EMPTY;
+    }
     buttons = state.Gamepad.wButtons;
     if (state.Gamepad.sThumbLX <= -PAD_STICK)
         buttons |= PAD_LEFT;
@@ -274,19 +362,32 @@ static DWORD ReadPad(DWORD slot)
 /* A: the focused button (Play unless Cancel has the focus); B: Cancel; left
  * and right: the focus to the button on that side, shown as for the keyboard.
  * Only while the dialog is in the foreground, so that a player in another
- * window never starts the game by accident. */
+ * window never starts the game by accident; what is held as it comes back,
+ * or as a pad connects, is no press. */
 static void PollPads(HWND hDlg)
 {
     HWND play = GetDlgItem(hDlg, IDOK), cancel = GetDlgItem(hDlg, IDCANCEL);
+    bool front = GetForegroundWindow() == hDlg;
 
     for (DWORD slot = 0; slot < XUSER_MAX_COUNT; slot++)
     {
-        DWORD now = ReadPad(slot), pressed = now & ~pad_buttons[slot];
+        DWORD before = pad_buttons[slot], now, pressed;
         RECT p, c;
         int id = 0;
 
-        pad_buttons[slot] = now;
-        if (!pressed || GetForegroundWindow() != hDlg)
+        if (!front)
+        {
+            if (before != PAD_EMPTY)
+                pad_buttons[slot] = PAD_UNSEEN;
+            continue;
+        }
+        if (before == PAD_EMPTY && GetTickCount() - pad_asked[slot] < PAD_RETRY)
+            continue;
+        pad_buttons[slot] = now = ReadPad(slot);
+        if ((now | before) & (PAD_EMPTY | PAD_UNSEEN))
+            continue;
+        pressed = now & ~before;
+        if (!pressed)
             continue;
         if (pressed & (XINPUT_GAMEPAD_A | XINPUT_GAMEPAD_START))
             id = GetFocus() == cancel ? IDCANCEL : IDOK;

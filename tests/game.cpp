@@ -1,20 +1,34 @@
 /* Stands in for a game that a brand starts directly: writes into ran.txt in
  * its current directory that directory, its own path and its command line,
- * a line each. A GUI program, as games are, so it opens no console. */
+ * a line each. Then, as a game does, it loads for a while before its first
+ * window, after which it writes loaded.txt there too. A GUI program, as games
+ * are, so it opens no console. */
 
 #include <windows.h>
+
+enum { LOADING = 8000 };
+
+static void write_text(const char *name, const char *text)
+{
+    HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written;
+
+    WriteFile(file, text, lstrlenA(text), &written, NULL);
+    CloseHandle(file);
+}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int show)
 {
     char cwd[MAX_PATH], self[MAX_PATH], text[3 * MAX_PATH + 8];
-    HANDLE file;
-    DWORD written;
+    MSG msg;
 
     GetCurrentDirectoryA(sizeof(cwd), cwd);
     GetModuleFileNameA(NULL, self, sizeof(self));
     wsprintfA(text, "%s\r\n%s\r\n%s", cwd, self, GetCommandLineA());
-    file = CreateFileA("ran.txt", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    WriteFile(file, text, lstrlenA(text), &written, NULL);
-    CloseHandle(file);
+    write_text("ran.txt", text);
+    Sleep(LOADING);
+    CreateWindowA("STATIC", "game", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, NULL, NULL, instance, NULL);
+    PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE);
+    write_text("loaded.txt", "");
     return 0;
 }

@@ -8,4 +8,5 @@ struct PadState
 {
     BOOL connected[XUSER_MAX_COUNT];
     XINPUT_STATE state[XUSER_MAX_COUNT];
+    LONG reads[XUSER_MAX_COUNT];        /* XInputGetState calls for each slot, which the DLL counts */
 };

@@ -30,9 +30,12 @@ extern "C" __declspec(dllexport) DWORD WINAPI XInputGetState(DWORD slot, XINPUT_
 {
     HANDLE mapping;
 
-    if (!pads && (mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, PAD_MAPPING)))
-        pads = (PadState *)MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(PadState));
-    if (slot >= XUSER_MAX_COUNT || !pads || !pads->connected[slot])
+    if (!pads && (mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, PAD_MAPPING)))
+        pads = (PadState *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(PadState));
+    if (slot >= XUSER_MAX_COUNT || !pads)
+        return ERROR_DEVICE_NOT_CONNECTED;
+    InterlockedIncrement(&pads->reads[slot]);
+    if (!pads->connected[slot])
         return ERROR_DEVICE_NOT_CONNECTED;
     *state = pads->state[slot];
     return ERROR_SUCCESS;

@@ -57,8 +57,8 @@ extern bool marker_seen_visible;        /* any launcher's marker window, at any 
 extern int windows_created;             /* by the launcher started last */
 void CALLBACK on_create(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG object, LONG child, DWORD thread,
                         DWORD time);
-bool start(Launcher *l, const char *cmdline, const char *cwd);
-bool start_w(Launcher *l, const WCHAR *cmdline, const WCHAR *cwd);
+bool start(Launcher *l, const char *cmdline, const char *cwd, bool suspended = false);
+bool start_w(Launcher *l, const WCHAR *cmdline, const WCHAR *cwd, bool suspended = false);
 DWORD wait_exit(Launcher *l, DWORD timeout);
 DWORD job_processes(Launcher *l);
 void finish(Launcher *l);

@@ -4,10 +4,12 @@
 
 /* A brand whose Play starts a program by a command line: from the game's
  * folder, though a program of that name lies in the folder it was started
- * from; in this locale's language, with the brand's icon. */
+ * from, without waiting for the game to load; in this locale's language, with
+ * the brand's icon. */
 void test_edition(void)
 {
-    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], ran[MAX_PATH], expected[1024], *got;
+    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], ran[MAX_PATH], loaded[MAX_PATH], expected[1024];
+    char *got;
     ProbeResult res;
     Launcher l;
     HWND dlg;
@@ -23,6 +25,9 @@ void test_edition(void)
     if (probe(dlg, &res))
         ok(res.icon != NULL, "the dialog has no icon, expected the brand's\n");
     answer(&l, dlg, VK_RETURN, "Play");
+    /* the stand-in game opens its window 8 s after it starts */
+    path_join(loaded, folder, "loaded.txt");
+    ok(!file_exists(loaded), "the launcher ended only after the game had loaded\n");
     probe_final(&res);
     if ((got = check_game_ran(folder, folder)))
     {

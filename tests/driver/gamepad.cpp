@@ -49,32 +49,46 @@ static void remove_pads(void)
     MoveFileA(saved_dll, system_dll);
 }
 
-/* Sets a pad's buttons and gives the launcher time to see them. */
+/* Sets a pad's buttons and gives the launcher time to see them: a pad that
+ * connects is asked for only every two seconds until then. */
 static void pad(int slot, WORD buttons)
 {
+    bool connects = !pads->connected[slot];
+
     pads->connected[slot] = TRUE;
     pads->state[slot].dwPacketNumber++;
     pads->state[slot].Gamepad.wButtons = buttons;
-    Sleep(250);
+    Sleep(connects ? 2500 : 250);
 }
+
+enum Where
+{
+    FRONT,                  /* the dialog in the foreground all along */
+    ELSEWHERE,              /* another window in the foreground all along */
+    COMES_BACK,             /* another window, until the first press is held */
+};
 
 static const struct
 {
     const char *what;
     int slot;
-    WORD held;              /* held from before the dialog opens */
+    WORD held;              /* held from before the dialog opens, or as the pad connects */
+    bool connects_held;     /* ... the latter */
+    Where where;
     WORD presses[2];        /* then each released, pressed and released */
-    bool elsewhere;         /* another window in the foreground all along */
     bool runs, closes;
 } cases[] = {
-    { "A", 0, 0, { XINPUT_GAMEPAD_A }, false, true, true },
-    { "Start, on a pad plugged in to the last slot after the dialog opened", 3, 0, { XINPUT_GAMEPAD_START },
-      false, true, true },
-    { "B", 1, 0, { XINPUT_GAMEPAD_B }, false, false, true },
-    { "right, then A: Cancel", 0, 0, { XINPUT_GAMEPAD_DPAD_RIGHT, XINPUT_GAMEPAD_A }, false, false, true },
-    { "A held from before the dialog opened, released and pressed again", 0, XINPUT_GAMEPAD_A,
-      { XINPUT_GAMEPAD_A }, false, true, true },
-    { "A while another window is in the foreground", 0, 0, { XINPUT_GAMEPAD_A }, true, false, false },
+    { "A", 0, 0, false, FRONT, { XINPUT_GAMEPAD_A }, true, true },
+    { "Start, on a pad plugged in to the last slot after the dialog opened", 3, 0, false, FRONT,
+      { XINPUT_GAMEPAD_START }, true, true },
+    { "B", 1, 0, false, FRONT, { XINPUT_GAMEPAD_B }, false, true },
+    { "right, then A: Cancel", 0, 0, false, FRONT, { XINPUT_GAMEPAD_DPAD_RIGHT, XINPUT_GAMEPAD_A }, false, true },
+    { "A held from before the dialog opened, released and pressed again", 0, XINPUT_GAMEPAD_A, false, FRONT,
+      { XINPUT_GAMEPAD_A }, true, true },
+    { "A held as a pad connects, then released", 2, XINPUT_GAMEPAD_A, true, FRONT, { 0 }, false, false },
+    { "A while another window is in the foreground", 0, 0, false, ELSEWHERE, { XINPUT_GAMEPAD_A }, false, false },
+    { "A pressed in another window, held as the dialog comes back, then released", 0, 0, false, COMES_BACK,
+      { XINPUT_GAMEPAD_A }, false, false },
 };
 
 static void test_pad(int i)
@@ -82,6 +96,7 @@ static void test_pad(int i)
     char folder[MAX_PATH], exe[MAX_PATH], planted[MAX_PATH], marker[MAX_PATH];
     HWND dlg, other = NULL;
     Launcher l;
+    int slot = cases[i].slot;
 
     /* A DLL of XInput's name in the game's folder must never be loaded. */
     game_folder(folder, "gamepad", brand.exe, true);
@@ -90,11 +105,13 @@ static void test_pad(int i)
     path_join(marker, folder, PAD_MARKER);
     path_join(exe, folder, brand.exe);
     memset(pads, 0, sizeof(*pads));
-    if (cases[i].held)
-        pad(cases[i].slot, cases[i].held);
+    if (cases[i].held && !cases[i].connects_held)
+        pad(slot, cases[i].held);
+    if (cases[i].where == COMES_BACK)
+        pad(slot, 0);       /* connected all along: only the return to the front makes a baseline */
     if (!(dlg = launch(&l, exe, folder)))
         return;
-    if (cases[i].elsewhere)
+    if (cases[i].where != FRONT)
     {
         other = CreateWindowA("STATIC", "another window", WS_POPUP | WS_VISIBLE, 0, 0, 200, 50, NULL, NULL, NULL, NULL);
         SetForegroundWindow(other);
@@ -104,12 +121,22 @@ static void test_pad(int i)
         SetForegroundWindow(dlg);
     Sleep(300);
     ok(wait_exit(&l, 0) == STILL_ACTIVE, "%s: the launcher ended before any press\n", cases[i].what);
+    if (cases[i].connects_held)
+    {
+        pad(slot, cases[i].held);
+        pad(slot, 0);
+    }
     for (WORD b : cases[i].presses)
         if (b)
         {
-            pad(cases[i].slot, 0);
-            pad(cases[i].slot, b);
-            pad(cases[i].slot, 0);
+            pad(slot, 0);
+            pad(slot, b);
+            if (cases[i].where == COMES_BACK)
+            {
+                SetForegroundWindow(dlg);
+                Sleep(300);
+            }
+            pad(slot, 0);
         }
     if (cases[i].closes)
         ok(wait_exit(&l, EXIT_TIMEOUT) == 0, "%s: the launcher did not end with exit code 0\n", cases[i].what);
@@ -124,6 +151,41 @@ static void test_pad(int i)
         DestroyWindow(other);
     if (!cases[i].closes)
         answer(&l, dlg, VK_ESCAPE, "Esc");
+    finish(&l);
+}
+
+/* How often the launcher asks XInput: a pad's slot often, an empty slot at
+ * most once a second, nothing while another window is in front. */
+static void test_reads(void)
+{
+    char folder[MAX_PATH], exe[MAX_PATH];
+    HWND dlg, other;
+    Launcher l;
+
+    game_folder(folder, "gamepad-reads", brand.exe, true);
+    path_join(exe, folder, brand.exe);
+    memset(pads, 0, sizeof(*pads));
+    pad(0, 0);
+    if (!(dlg = launch(&l, exe, folder)))
+        return;
+    SetForegroundWindow(dlg);
+    Sleep(300);
+    memset(pads->reads, 0, sizeof(pads->reads));
+    Sleep(3000);
+    ok(pads->reads[0] >= 20, "the pad's slot was read %ld times in 3 s, expected 20 or more\n", pads->reads[0]);
+    for (int slot = 1; slot < XUSER_MAX_COUNT; slot++)
+        ok(pads->reads[slot] <= 3, "empty slot %d was read %ld times in 3 s, expected 3 at most\n", slot + 1,
+           pads->reads[slot]);
+    other = CreateWindowA("STATIC", "another window", WS_POPUP | WS_VISIBLE, 0, 0, 200, 50, NULL, NULL, NULL, NULL);
+    SetForegroundWindow(other);
+    Sleep(300);
+    memset(pads->reads, 0, sizeof(pads->reads));
+    Sleep(2500);
+    for (int slot = 0; slot < XUSER_MAX_COUNT; slot++)
+        ok(pads->reads[slot] == 0, "slot %d was read %ld times in the background, expected none\n", slot + 1,
+           pads->reads[slot]);
+    DestroyWindow(other);
+    answer(&l, dlg, VK_ESCAPE, "Esc");
     finish(&l);
 }
 
@@ -148,8 +210,11 @@ static void test_no_xinput(void)
 void test_gamepad(void)
 {
     if (install_pads())
+    {
         for (unsigned i = 0; i < sizeof(cases) / sizeof(cases[0]); i++)
             test_pad(i);
+        test_reads();
+    }
     test_no_xinput();
     remove_pads();
 }

@@ -162,18 +162,18 @@ void poll(void)
             marker_seen_visible = true;
 }
 
-bool start(Launcher *l, const char *cmdline, const char *cwd)
+bool start(Launcher *l, const char *cmdline, const char *cwd, bool suspended)
 {
     WCHAR wide_cmdline[1024], wide_cwd[MAX_PATH];
 
     MultiByteToWideChar(CP_ACP, 0, cmdline, -1, wide_cmdline, 1024);
     if (cwd)
         MultiByteToWideChar(CP_ACP, 0, cwd, -1, wide_cwd, MAX_PATH);
-    return start_w(l, wide_cmdline, cwd ? wide_cwd : NULL);
+    return start_w(l, wide_cmdline, cwd ? wide_cwd : NULL, suspended);
 }
 
 /* The same for a path that the ANSI code page may not hold. */
-bool start_w(Launcher *l, const WCHAR *cmdline, const WCHAR *cwd)
+bool start_w(Launcher *l, const WCHAR *cmdline, const WCHAR *cwd, bool suspended)
 {
     STARTUPINFOW si;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit;
@@ -198,7 +198,8 @@ bool start_w(Launcher *l, const WCHAR *cmdline, const WCHAR *cwd)
        GetLastError());
     watched_thread = l->pi.dwThreadId;
     windows_created = 0;
-    ResumeThread(l->pi.hThread);
+    if (!suspended)
+        ResumeThread(l->pi.hThread);
     return true;
 }
 

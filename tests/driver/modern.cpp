@@ -43,6 +43,10 @@ static void test_scaling(void)
             ok(res.bitmap_ok && res.bitmap.bmWidth == side && res.bitmap.bmHeight == side,
                "%d DPI: the picture is %ldx%ld, expected %dx%d\n", dpi, res.bitmap.bmWidth, res.bitmap.bmHeight,
                side, side);
+            /* a DIB section has its bits in our reach, whatever the screen's depth */
+            ok(res.bitmap.bmBits && res.bitmap.bmBitsPixel == 24,
+               "%d DPI: the picture is %s at %u bits, expected a section at 24\n", dpi,
+               res.bitmap.bmBits ? "a section" : "device-dependent", res.bitmap.bmBitsPixel);
             ok(pic->right - pic->left == side && pic->bottom - pic->top == side &&
                pic->left == res.control_units[4].left && pic->top == res.control_units[4].top,
                "%d DPI: the picture's control is %ldx%ld at %ld,%ld, expected %dx%d at %ld,%ld\n", dpi,
@@ -66,11 +70,10 @@ static void test_scaling(void)
 }
 
 /* Started from elsewhere, a launcher in a folder whose name the ANSI code
- * page cannot hold runs the game in that folder. */
-static void test_unicode_folder(void)
+ * page cannot hold runs the game in that folder: a Cyrillic one, and one of
+ * 150 Chinese characters, which take 450 bytes in UTF-8. */
+static void test_unicode_folder(const WCHAR *const names[2], int repeat)
 {
-    static const WCHAR names[2][16] = { L"\x0418\x0433\x0440\x044b \x00dc\x006e\x00ef",        /* Игры Ünï */
-                                        L"\x041f\x043e\x043b\x044f\x0440\x043d\x0430\x044f" };  /* Полярная */
     char work[MAX_PATH], exe[MAX_PATH];
     WCHAR folder[MAX_PATH], src[MAX_PATH], dst[MAX_PATH], elsewhere[MAX_PATH], ran[MAX_PATH];
     HANDLE file;
@@ -86,7 +89,8 @@ static void test_unicode_folder(void)
     for (int i = 0; i < 2; i++)
     {
         lstrcatW(folder, L"\\");
-        lstrcatW(folder, names[i]);
+        for (int j = 0; j < repeat; j++)
+            lstrcatW(folder, names[i]);
         CreateDirectoryW(folder, NULL);
     }
     path_join(exe, bindir, brand.exe);
@@ -111,8 +115,50 @@ static void test_unicode_folder(void)
     finish(&l);
 }
 
+/* Starts that overlap, as when a player double-clicks again while a slow
+ * start is pending: of each pair, one shows the dialog and the other ends. */
+static void test_overlapping(void)
+{
+    char folder[MAX_PATH], exe[MAX_PATH];
+    int dialogs;
+
+    game_folder(folder, "overlapping", brand.exe, true);
+    path_join(exe, folder, brand.exe);
+    for (int pair = 0; pair < 10; pair++)
+    {
+        Launcher l[2];
+        DWORD code[2] = { STILL_ACTIVE, STILL_ACTIVE };
+        int ended;
+
+        if (!start(&l[0], exe, folder, true) || !start(&l[1], exe, folder, true))
+            break;
+        ResumeThread(l[0].pi.hThread);
+        ResumeThread(l[1].pi.hThread);
+        for (DWORD t = GetTickCount(); GetTickCount() - t < EXIT_TIMEOUT; )
+            if ((code[0] = wait_exit(&l[0], 50)) != STILL_ACTIVE || (code[1] = wait_exit(&l[1], 50)) != STILL_ACTIVE)
+                break;
+        ended = code[0] != STILL_ACTIVE ? 0 : 1;
+        if (ok(code[ended] != STILL_ACTIVE, "pair %d: neither start ended\n", pair))
+        {
+            ok(code[ended] == 0, "pair %d: exit code %lx, expected 0\n", pair, code[ended]);
+            ok(wait_dialog(&l[1 - ended]) != NULL, "pair %d: the other start showed no dialog\n", pair);
+            find_window(0, "#32770", &dialogs);
+            ok(dialogs == 1, "pair %d: %d dialogs, expected 1\n", pair, dialogs);
+        }
+        finish(&l[0]);
+        finish(&l[1]);
+    }
+}
+
 void test_modern(void)
 {
+    static const WCHAR *const cyrillic[2] = { L"\x0418\x0433\x0440\x044b \x00dc\x006e\x00ef",   /* Игры Ünï */
+                                              L"\x041f\x043e\x043b\x044f\x0440\x043d\x0430\x044f" }; /* Полярная */
+    static const WCHAR *const chinese[2] = { L"\x5c71\x5cf0\x6e38\x620f\x5939",     /* 山峰游戏夹 */
+                                             L"\x5317\x5cb3\x767b\x5c71\x5bb6" };   /* 北岳登山家 */
+
     test_scaling();
-    test_unicode_folder();
+    test_unicode_folder(cyrillic, 1);
+    test_unicode_folder(chinese, 15);     /* 75 characters each */
+    test_overlapping();
 }
