@@ -14,6 +14,7 @@ Writes into OUT_DIR:
 and prints the picture's and the icon's paths, so that the build can watch them.
 A brand file that will not do is refused with a message naming its file, line
 and key; what builds but deserves a look is printed as a warning."""
+import difflib
 import os
 import sys
 import unicodedata
@@ -45,14 +46,18 @@ SYSTEM_CLASSES = {c.lower() for c in (
     "TaskManagerWindow", "ForegroundStaging", "MultitaskingViewFrame", "Ghost", "#32768", "#32769",
     "#32770", "#32771", "#32772")}
 # Characters that a file name may hold on Windows but that the build's tools
-# (CMake's lists, make, the shell behind windres) cannot pass through.
-BUILD_UNSAFE = ';$%#`"'
+# (CMake's lists, make, the shell behind windres) cannot pass through, or that
+# would reach the linker as an option (a comma, inside -Wl,).
+BUILD_UNSAFE = ';$%#`",'
 MAX_TEXT = 255              # UTF-16 units of a caption, line or label
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
 GAMEPAD_CODE = 1024         # what reading a controller adds
 MAX_PATH = 260
 MAX_NAME = 255
+MAX_FILE = 1 << 20          # bytes of a brand file: a hundred times what forty languages need
+MAX_LINE = 4096             # characters of a line
+MAX_SHOWN = 60              # characters of a value quoted in a message
 
 # Windows' ANSI code pages, in the order the preview tries them, with a
 # locale of each for Wine, which takes its code page from the locale.
@@ -128,21 +133,28 @@ def parse(path):
             raw = f.read()
     except OSError as e:
         raise BrandError(f"{shown}: cannot read the brand file: {e.strerror}")
+    if raw.startswith((b"\xff\xfe", b"\xfe\xff")):
+        raise BrandError(f"{shown}:1: the file is UTF-16; save it as UTF-8")
+    if len(raw) > MAX_FILE:
+        raise BrandError(f"{shown}: the file has {len(raw):,} bytes; a brand file has at most {MAX_FILE:,}")
     if raw.startswith(b"\xef\xbb\xbf"):
         raw = raw[3:]
     top = {}
     sections = []           # (tag, values, line of the header)
     values = top
     for number, line in enumerate(raw.split(b"\n"), 1):
+        if len(line) > MAX_LINE:
+            raise BrandError(f"{shown}:{number}: the line has {len(line):,} bytes; a line has at most {MAX_LINE:,}")
         try:
             text = line.decode("utf-8").rstrip("\r").strip()
         except UnicodeDecodeError:
-            raise BrandError(f"{shown}:{number}: the line is not valid UTF-8")
+            raise BrandError(f"{shown}:{number}: the line is not valid UTF-8{encoding_hint(line)}; "
+                             "save the file as UTF-8")
         if not text or text.startswith("#"):
             continue
         if text.startswith("[") and text.endswith("]"):
             name = text[1:-1].strip()
-            where = f"{shown}:{number}: [{name}]"
+            where = f"{shown}:{number}: [{clip(name)}]"
             tag = language_tag(name)
             if not top:
                 raise BrandError(f"{where}: a section comes before the top part; begin with exe, caption and "
@@ -157,11 +169,16 @@ def parse(path):
             continue
         key, eq, value = text.partition("=")
         key, value = key.strip(), value.strip()
-        where = f"{shown}:{number}: {key or '(no key)'}"
+        where = f"{shown}:{number}: {clip(key) or '(no key)'}"
         if not eq:
             raise BrandError(f"{where}: expected a line of the form key = value")
         if key not in KEYS:
-            raise BrandError(f"{where}: unknown key; the keys are {', '.join(KEYS)}")
+            near = difflib.get_close_matches(key.lower(), KEYS, n=1)
+            raise BrandError(f"{where}: unknown key{f' (did you mean {near[0]}?)' if near else ''}; "
+                             f"the keys are {', '.join(KEYS)}")
+        controls = [c for c in value if unicodedata.category(c) == "Cc"]
+        if controls:
+            raise BrandError(f"{where}: {char_names(controls)} is a control character, which no key takes")
         if values is not top and key not in TEXTS:
             raise BrandError(f"{where}: a language section may set only {', '.join(TEXTS)}; "
                              f"put {key} in the top part")
@@ -179,6 +196,28 @@ def parse(path):
     return top, sections
 
 
+def char_names(chars):
+    """Characters as a reader can tell them apart: U+2013 EN DASH."""
+    names = []
+    for c in sorted(set(chars)):
+        names.append(f"U+{ord(c):04X} {unicodedata.name(c, '')}".rstrip())
+    return ", ".join(names)
+
+
+def clip(text):
+    """A value as a message quotes it: at most MAX_SHOWN characters."""
+    return text if len(text) <= MAX_SHOWN else text[:MAX_SHOWN] + f"... ({len(text):,} characters)"
+
+
+def encoding_hint(line):
+    """What a line that is not UTF-8 looks like."""
+    try:
+        line.decode("cp1252")
+    except UnicodeDecodeError:
+        return ""
+    return " (it looks like Windows-1252 or Latin-1)"
+
+
 def utf16_units(value):
     return len(value.encode("utf-16-le")) // 2
 
@@ -190,8 +229,9 @@ def noncharacters(value):
 
 
 def check_class(value, where):
-    if not all(" " <= c <= "~" for c in value):
-        raise BrandError(f"{where}: the class must be printable ASCII")
+    bad = [c for c in value if not " " <= c <= "~"]
+    if bad:
+        raise BrandError(f"{where}: the class must be printable ASCII, not {char_names(bad)}")
     if len(value) > MAX_NAME:
         raise BrandError(f"{where}: the class has {len(value)} characters, at most {MAX_NAME} are allowed")
     if value.startswith("#") or value.lower() in SYSTEM_CLASSES:
@@ -203,7 +243,7 @@ def check_name(value, where, what):
     """A file name as Windows takes it."""
     bad = sorted({c for c in value if c in '<>:"/\\|?*' or ord(c) < 32})
     if bad:
-        raise BrandError(f"{where}: Windows forbids {' '.join(repr(c) for c in bad)} in {what}")
+        raise BrandError(f"{where}: Windows forbids {char_names(bad)} in {what}")
     stem = value.split(".")[0].rstrip(" ")
     if stem.lower() in DEVICE_NAMES:
         raise BrandError(f"{where}: {stem} is a device name on Windows, never a file")
@@ -221,8 +261,7 @@ def check_exe(value, where):
     check_name(value, where, "file names")
     bad = sorted({c for c in value if c in BUILD_UNSAFE} | set(noncharacters(value)))
     if bad:
-        raise BrandError(f"{where}: the build cannot make a file whose name holds "
-                         f"{' '.join(repr(c) for c in bad)}")
+        raise BrandError(f"{where}: the build cannot make a file whose name holds {char_names(bad)}")
     for word in INSTALLER_WORDS:
         if word in value.lower():
             raise BrandError(f"{where}: a name with \"{word}\" makes Windows take the launcher for an "
@@ -230,11 +269,9 @@ def check_exe(value, where):
 
 
 def check_text(value, where):
-    if any(ord(c) < 32 or ord(c) == 127 for c in value):
-        raise BrandError(f"{where}: control characters are not allowed")
     bad = noncharacters(value)
     if bad:
-        raise BrandError(f"{where}: {', '.join(f'U+{ord(c):04X}' for c in bad)} is not a character; "
+        raise BrandError(f"{where}: {char_names(bad)} is not a character; "
                          "Windows would not store the text as written")
     if utf16_units(value) > MAX_TEXT:
         raise BrandError(f"{where}: {utf16_units(value)} UTF-16 units; each text may have at most {MAX_TEXT}, "
@@ -244,8 +281,10 @@ def check_text(value, where):
 def check_game(value, where):
     """The command line Play hands to WinExec, which takes it in ANSI and
     expands nothing; returns the program it names."""
-    if not all(" " <= c <= "~" for c in value):
-        raise BrandError(f"{where}: the command line must be printable ASCII")
+    bad = [c for c in value if not " " <= c <= "~"]
+    if bad:
+        raise BrandError(f"{where}: the command line must be printable ASCII (Windows takes it in ANSI), "
+                         f"not {char_names(bad)}")
     if len(value) >= MAX_PATH:
         raise BrandError(f"{where}: the command line has {len(value)} characters; "
                          f"at most {MAX_PATH - 1} fit in MAX_PATH")
@@ -321,13 +360,18 @@ def dialogs(path, top, sections):
         number = next(n for tag, _, n in sections if tag == language)
         raise BrandError(f"{path}:{number}: [{language}]: repeated; the top part is {language} already")
     out = []
-    for tag, values in parts:
+    for (tag, values), header in zip(parts, [top.get("language", (None, 0))[1]] + [n for _, _, n in sections]):
         texts = {}
         for key in TEXTS:
             value, line = values.get(key) or top.get(key) or (DEFAULTS.get(key), 0)
+            # Composed, as Windows' fonts and its shaping expect: combining marks
+            # typed apart from their letters land beside them.
+            value = unicodedata.normalize("NFC", value)
             # A static control, like a button, takes & for a mnemonic: the question shows it as written.
             texts[key] = value.replace("&", "&&") if key in ("line1", "line2") else value
             check_text(texts[key], f"{path}:{line}: {key}" + (f" [{tag}]" if sections else ""))
+        if tag:
+            check_script(tag, texts, f"{path}:{header}: " + (f"[{tag}]" if values is not top else "language"))
         if tag:
             # Windows picks a template by the player's language, so it is
             # previewed under that language's locale, in UTF-8 if its code
@@ -346,6 +390,29 @@ def dialogs(path, top, sections):
         warn(f"{path}: no [en-US] section: where a player's language is not among the brand's, "
              "Windows shows the first of its dialogs, not an English one")
     return out
+
+
+# The letters a language's texts are written in, by the start of their Unicode
+# names; every other tag of LANGUAGES is written in Latin letters.
+LANGUAGE_SCRIPTS = {
+    "ar": ("ARABIC",), "he": ("HEBREW",), "el": ("GREEK",), "th": ("THAI",), "hi": ("DEVANAGARI",),
+    "bg": ("CYRILLIC",), "ru": ("CYRILLIC",), "uk": ("CYRILLIC",),
+    "ja": ("HIRAGANA", "KATAKANA", "CJK UNIFIED IDEOGRAPH"), "ko": ("HANGUL",),
+    "zh-CN": ("CJK UNIFIED IDEOGRAPH",), "zh-TW": ("CJK UNIFIED IDEOGRAPH",),
+}
+
+
+def check_script(tag, texts, where):
+    """A dialog for a language holds at least one letter of that language's
+    script: a name in Latin letters inside it is fine, texts left in another
+    language are not."""
+    scripts = LANGUAGE_SCRIPTS.get(tag, ("LATIN",))
+    letters = [unicodedata.name(c, "") for t in texts.values() for c in t if c.isalpha()]
+    if not any(name.startswith(scripts) for name in letters):
+        script = scripts[0].split()[0].capitalize() if tag not in ("ja", "zh-CN", "zh-TW") else "Chinese or Japanese"
+        raise BrandError(f"{where}: none of the {LANGUAGES[tag][0]} dialog's texts holds a {script} letter; "
+                         f"its texts are still in another language (caption: {clip(texts['caption'])!r}, "
+                         f"line1: {clip(texts['line1'])!r})")
 
 
 def right_to_left(tag, texts):

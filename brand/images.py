@@ -25,6 +25,7 @@ FORMATS = ("PNG", "JPEG", "GIF", "BMP")
 MAX_SIDE = 8192
 MAX_PIXELS = 4096 * 4096
 MAX_BYTES = 64 << 20
+MAX_SCANS = 64             # a progressive JPEG has about ten; each one is decoded again
 
 
 class ImageError(Exception):
@@ -47,6 +48,8 @@ def open_image(path, formats=FORMATS):
         raise ImageError(f"{path} is not a file")
     if info.st_size > MAX_BYTES:
         raise ImageError(f"{path} has {info.st_size:,} bytes; a picture may have at most {MAX_BYTES:,}")
+    # The size is checked below, against limits of our own, before anything is decoded.
+    Image.MAX_IMAGE_PIXELS = None
     try:
         image = Image.open(path, formats=formats)
     except Exception:
@@ -55,6 +58,12 @@ def open_image(path, formats=FORMATS):
     if width > MAX_SIDE or height > MAX_SIDE or width * height > MAX_PIXELS:
         raise ImageError(f"{path} is {width}x{height} pixels; at most {MAX_PIXELS:,} pixels "
                          f"and {MAX_SIDE} on a side are taken")
+    if image.format == "JPEG":
+        # Start of Scan markers: entropy-coded data never holds FF DA
+        with open(path, "rb") as f:
+            scans = f.read().count(b"\xff\xda")
+        if scans > MAX_SCANS:
+            raise ImageError(f"{path} is a JPEG of {scans:,} scans; at most {MAX_SCANS} are taken")
     try:
         if image.format == "JPEG":
             image.draft("RGB", (SIZE * 2, SIZE * 2))   # decode at a fraction of the size: fast
@@ -107,6 +116,22 @@ def fit(image, size, background):
     return canvas
 
 
+def fill(image, size, background):
+    """The image filling a square of `size`, keeping its shape: scaled to cover
+    it and its middle cut out, so that no band of another colour frames it
+    in the dialog; transparent pixels show `background`."""
+    from PIL import Image
+    rgba = image.convert("RGBA")
+    scale = max(size / rgba.width, size / rgba.height)
+    covered = (max(size, round(rgba.width * scale)), max(size, round(rgba.height * scale)))
+    if covered != rgba.size:
+        rgba = rgba.resize(covered, Image.LANCZOS)
+    left, top = (covered[0] - size) // 2, (covered[1] - size) // 2
+    canvas = Image.new("RGBA", (size, size), background)
+    canvas.alpha_composite(rgba.crop((left, top, left + size, top + size)))
+    return canvas
+
+
 def bitmap16(indices):
     """A bottom-up 4-bit BMP file of SIZE x SIZE palette indices (a row each, top first)."""
     rows = []
@@ -122,9 +147,10 @@ def bitmap16(indices):
 
 
 def picture(image):
-    """The image fitted into 90x90 on light gray, in the 16 standard colours, as a BMP file."""
+    """The image filling 90x90, on light gray where it is transparent, in the 16
+    standard colours, as a BMP file."""
     from PIL import Image
-    canvas = fit(image, SIZE, LIGHT_GRAY + (255,))
+    canvas = fill(image, SIZE, LIGHT_GRAY + (255,))
     palette = Image.new("P", (1, 1))
     palette.putpalette([c for rgb in PALETTE for c in rgb])
     indexed = canvas.convert("RGB").quantize(palette=palette, dither=Image.Dither.FLOYDSTEINBERG)
@@ -133,10 +159,10 @@ def picture(image):
 
 
 def picture_full(image):
-    """The image fitted into MODERN_SIZE on light gray, in full colour, as a
-    24-bit BMP file."""
+    """The image filling MODERN_SIZE, on light gray where it is transparent, in
+    full colour, as a 24-bit BMP file."""
     from PIL import Image
-    canvas = fit(image, MODERN_SIZE, LIGHT_GRAY + (255,)).convert("RGB")
+    canvas = fill(image, MODERN_SIZE, LIGHT_GRAY + (255,)).convert("RGB")
     bits = canvas.transpose(Image.Transpose.FLIP_TOP_BOTTOM).tobytes("raw", "BGR")     # rows need no padding
     info = struct.pack("<IiiHHIIiiII", 40, MODERN_SIZE, MODERN_SIZE, 1, 24, 0, len(bits), 0, 0, 0, 0)
     head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(bits), 0, 0, 14 + len(info))
@@ -178,25 +204,25 @@ def icon(image, frames_of=None, sizes=ICON_SIZES):
 
 
 def open_icon(path):
-    """An icon source: any picture, or an .ico whose own frames are used where it has them."""
+    """An icon source: any picture, or an .ico whose own frames are used where
+    it has them. Every frame of an .ico is read here, so that one whose
+    directory lies about it is refused whichever sizes the build takes."""
     image = open_image(path, FORMATS + ("ICO",))
     if image.format != "ICO":
         return image, None
-    own = set(image.info.get("sizes", ()))
-
-    def frame(size):
-        if (size, size) not in own:
-            return None
+    from PIL import Image
+    frames = {}
+    for width, height in sorted(image.info.get("sizes", ())):
         try:
-            from PIL import Image
             with warnings.catch_warnings():
                 warnings.simplefilter("ignore")
                 ico = Image.open(path, formats=("ICO",))
-                ico.size = (size, size)
+                ico.size = (width, height)
                 ico.load()
         except Exception as e:
-            raise ImageError(f"cannot read the {size}x{size} frame of {path}: {e or type(e).__name__}")
-        if ico.size != (size, size):
-            raise ImageError(f"the {size}x{size} frame of {path} is {ico.width}x{ico.height}: the icon is damaged")
-        return plain(ico)
-    return image, frame
+            raise ImageError(f"cannot read the {width}x{height} frame of {path}: {e or type(e).__name__}")
+        if ico.size != (width, height):
+            raise ImageError(f"the {width}x{height} frame of {path} is {ico.width}x{ico.height}: the icon is damaged")
+        if width == height:
+            frames[width] = plain(ico)
+    return image, frames.get

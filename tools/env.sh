@@ -128,6 +128,8 @@ wine_fonts() {
 # Otherwise captions are drawn in Tahoma (as "MS Shell Dlg", bold 8 pt), but in
 # DejaVu Sans for Greek, which Wine's own Tahoma lacks, where Windows' has it,
 # and in an East Asian language's dialog font (VL Gothic or WenQuanYi stand in).
+# Windows draws those at 8 pt from their own bitmaps, crisp and black; Wine
+# would smooth the stand-ins to gray, so their dialogs are drawn unsmoothed.
 dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE [STYLE]
     local fonts=$WINEPREFIX/drive_c/windows/Fonts face caption="MS Shell Dlg"
     local replacements='HKCU\Software\Wine\Fonts\Replacements' font="MS Sans Serif" files="ss*.fon ms_sans_serif.ttf"
@@ -144,6 +146,8 @@ dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE [STYLE]
                 950) caption=PMingLiU ;;
             esac ;;
     esac
+    unset FONTCONFIG_FILE
+    case $caption in "MS UI Gothic"|SimSun|Gulim|PMingLiU) unsmoothed_fonts ;; esac
     # what another dialog took out, back first
     if [ ! -f "$fonts/sserife.fon" ] || [ ! -f "$fonts/tahoma.ttf" ]; then
         wine_fonts
@@ -157,6 +161,20 @@ dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE [STYLE]
         caption=$face
     fi
     caption_font "$caption"
+}
+
+# Wine smooths the fonts it finds through fontconfig as fontconfig says: here, not at all.
+unsmoothed_fonts() {
+    local conf=$WINEPREFIX/unsmoothed-fonts.conf
+    [ -f "$conf" ] || cat > "$conf" <<'END' || die "could not write $conf"
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+  <match target="font"><edit name="antialias" mode="assign"><bool>false</bool></edit></match>
+</fontconfig>
+END
+    export FONTCONFIG_FILE=$conf
 }
 
 # The screen's DPI, as Windows' display scaling sets it: 96 is 100 %, 144 is 150 %.
