@@ -27,7 +27,7 @@ function(add_launcher target brand)
     endif()
     string(REPLACE "\n" ";" images "${images}")
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${brand} ${images} ${BRAND_PY}
-                 ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/images.py)
+                 ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/images.py ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/fonts.py)
     record_field(${out}/record.txt exe exe)
     record_field(${out}/record.txt extra extra)
     # The name as the brand writes it, .EXE too.

@@ -19,6 +19,7 @@ import os
 import sys
 import unicodedata
 
+import fonts
 import images
 
 REQUIRED = ("exe", "caption", "line1", "line2", "picture", "class")
@@ -361,15 +362,16 @@ def dialogs(path, top, sections):
         raise BrandError(f"{path}:{number}: [{language}]: repeated; the top part is {language} already")
     out = []
     for (tag, values), header in zip(parts, [top.get("language", (None, 0))[1]] + [n for _, _, n in sections]):
-        texts = {}
+        texts, where = {}, {}
         for key in TEXTS:
             value, line = values.get(key) or top.get(key) or (DEFAULTS.get(key), 0)
+            where[key] = f"{path}:{line}: {key}" + (f" [{tag}]" if sections else "")
             # Composed, as Windows' fonts and its shaping expect: combining marks
             # typed apart from their letters land beside them.
             value = unicodedata.normalize("NFC", value)
             # A static control, like a button, takes & for a mnemonic: the question shows it as written.
             texts[key] = value.replace("&", "&&") if key in ("line1", "line2") else value
-            check_text(texts[key], f"{path}:{line}: {key}" + (f" [{tag}]" if sections else ""))
+            check_text(texts[key], where[key])
         if tag:
             check_script(tag, texts, f"{path}:{header}: " + (f"[{tag}]" if values is not top else "language"))
         if tag:
@@ -385,7 +387,7 @@ def dialogs(path, top, sections):
         language_id = (LANGUAGES[tag][1], LANGUAGES[tag][2]) if sections else (0, 0)
         place, at, modifier = locale.partition("@")
         out.append({"tag": tag or "-", "id": language_id, "locale": place + ".UTF-8" + at + modifier, "codepage": cp,
-                    "script": script(texts.values()), "rtl": right_to_left(tag, texts), **texts})
+                    "script": script(texts.values()), "rtl": right_to_left(tag, texts), "where": where, **texts})
     if len(out) > 1 and "en-US" not in [d["tag"] for d in out]:
         warn(f"{path}: no [en-US] section: where a player's language is not among the brand's, "
              "Windows shows the first of its dialogs, not an English one")
@@ -426,6 +428,50 @@ def right_to_left(tag, texts):
         if kind in ("L", "R", "AL"):
             return kind != "L"
     return False
+
+
+# The standard dialog, in dialog units: the question's lines, the buttons, the
+# room the lines and the buttons share, and what lies beside and around them
+# (res/resource.h). A language whose texts do not fit grows from it.
+LINE1_WIDTH, LINE2_WIDTH, BUTTON_WIDTH, CONTENT_WIDTH = 60, 110, 40, 110
+CONTENT_X, BUTTON_GAP, DIALOG_MARGIN, DIALOG_X = 90, 30, 20, 70
+BUTTON_EDGES = 6            # pixels of a button's edges, inside which its label lies
+SLACK = 2                   # pixels a grown control keeps spare, for Wine's hinting and 150 %
+MIN_SCREEN = 800            # pixels: the narrowest screen Windows 10 and 11 run on
+
+
+def layout(d, style):
+    """The rectangles of a dialog whose texts do not fit the standard one, in
+    the fonts the preview draws them in (with a tenth spare where a stand-in
+    font draws them), or None when they fit: the lines, the buttons (both as
+    wide as the wider label needs) and the dialog grow, nothing else moves."""
+    measure = fonts.Measure(d["codepage"], d["script"], style)
+    base = measure.base_unit()
+    spare = 10 if d["script"] != "-" else 0
+
+    def need(key, units, edges):
+        text = d[key]
+        px = lambda u: (u * base + 2) // 4 - edges
+        if measure.width(text) <= px(units) * (100 - spare) // 100:
+            return units
+        while measure.width(text) > (px(units) - SLACK) * (100 - spare) // 100:
+            units += 1
+        return units
+
+    line1, line2 = need("line1", LINE1_WIDTH, 0), need("line2", LINE2_WIDTH, 0)
+    button = max(need("play", BUTTON_WIDTH, BUTTON_EDGES), need("cancel", BUTTON_WIDTH, BUTTON_EDGES))
+    if (line1, line2, button) == (LINE1_WIDTH, LINE2_WIDTH, BUTTON_WIDTH):
+        return None
+    content = max(CONTENT_WIDTH, line1, line2, 2 * button + BUTTON_GAP)
+    width = CONTENT_X + content + DIALOG_MARGIN
+    pixels = ((DIALOG_X + width) * base + 2) // 4 + BUTTON_EDGES
+    if pixels > MIN_SCREEN:
+        key = max(("line1", "line2", "play"), key=lambda k: {"line1": line1, "line2": line2, "play": 2 * button}[k])
+        raise BrandError(f"{d['where'][key]}: the dialog would be {pixels:,} pixels wide to hold it, more than a "
+                         f"screen {MIN_SCREEN} pixels wide has: shorten it")
+    return {"DLG_RECT": (DIALOG_X, 70, width, 80), "PLAY_RECT": (CONTENT_X, 50, button, 14),
+            "CANCEL_RECT": (CONTENT_X + content - button, 50, button, 14),
+            "QUESTION1_RECT": (CONTENT_X, 10, line1, 10), "QUESTION2_RECT": (CONTENT_X, 20, line2, 10)}
 
 
 def warn(message):
@@ -524,7 +570,7 @@ def literal(value):
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
 RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "extra")
-DIALOG_FIELDS = ("locale", "codepage", "script", "layout") + TEXTS
+DIALOG_FIELDS = ("locale", "codepage", "script", "layout", "width") + TEXTS
 
 
 def write_record(path, values, languages, icon_size, extra):
@@ -533,7 +579,8 @@ def write_record(path, values, languages, icon_size, extra):
     lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
     for d in languages:
         lines.append(f"dialog\t{d['tag']}")
-        d = dict(d, layout="rtl" if d["rtl"] else "ltr")
+        width = d["rects"]["DLG_RECT"][2] if d["rects"] else CONTENT_X + CONTENT_WIDTH + DIALOG_MARGIN
+        d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width)
         lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
@@ -573,6 +620,11 @@ def main(argv):
         raise BrandError(f"{where['gamepad']}: gamepad is yes or no")
     modern = values["style"] == "modern"
     languages = dialogs(shown, top, sections)
+    try:
+        for d in languages:
+            d["rects"] = layout(d, values["style"])
+    except fonts.FontError as e:
+        raise BrandError(f"{shown}: cannot measure the texts: {e}")
     folder = os.path.dirname(os.path.abspath(path))
     watched = [image_at(folder, values["picture"])]
     try:
@@ -621,8 +673,13 @@ def main(argv):
             rc.append("#define DLG_EXSTYLE     WS_EX_LAYOUTRTL | WS_EX_NOINHERITLAYOUT")
             rc.append("#define DLG_TEXTSTYLE   WS_EX_LAYOUTRTL")
         rc += [f"#define DLG_{k.upper():11} {literal(d[k])}" for k in TEXTS]
+        if d["rects"]:
+            # grown for its texts: the standard layout is back after it
+            rc += [f"#undef {k}\n#define {k:15} {', '.join(map(str, r))}" for k, r in d["rects"].items()]
         rc.append('#include "dialog.rc"')
         rc += [f"#undef DLG_{k.upper()}" for k in ("language", "exstyle", "textstyle") + TEXTS]
+        if d["rects"]:
+            rc += [f"#undef {k}" for k in d["rects"]] + ['#include "resource.h"']
     with open(os.path.join(out, "dialogs.rc"), "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(rc) + "\n")
 

@@ -8,6 +8,9 @@
  *   preview <record>[:<tag>]   checks the launcher's dialog and prints where it
  *                              is on the screen: "geometry WxH+X+Y"
  *   preview close <record>     closes it, as a person would: Esc
+ *   preview pad <record> A|B   answers it with a controller, through the
+ *                              stand-in XInput (pad.h), and waits for the
+ *                              launcher to end
  *
  * The record is NAME.record.txt beside this program (brand/FORMAT.md); the tag
  * names the dialog that the locale it runs under should show.
@@ -15,12 +18,14 @@
  */
 
 #include <windows.h>
+#include <xinput.h>
 #include <stdio.h>
 #include "record.h"
+#include "pad.h"
 #include "measure.h"
 #include "resource.h"
 
-enum { DIALOG_TIMEOUT = 20000 };
+enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000, PAD_SEEN = 2500 };
 
 static Record record;
 static char bindir[MAX_PATH];
@@ -207,20 +212,51 @@ static int check(void)
     return problems ? 1 : 0;
 }
 
+/* Connects a pad, gives the launcher time to see it (it asks an empty slot
+ * every two seconds), then presses and releases the button. */
+static int pad(HWND dlg, WORD button)
+{
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(PadState), PAD_MAPPING);
+    PadState *pads = mapping ? (PadState *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(PadState)) : NULL;
+    HANDLE launcher;
+    DWORD pid;
+
+    GetWindowThreadProcessId(dlg, &pid);
+    if (!pads || !(launcher = OpenProcess(SYNCHRONIZE, FALSE, pid)))
+    {
+        say(L"cannot drive the stand-in XInput, error %lu\n", GetLastError());
+        return 1;
+    }
+    SetForegroundWindow(dlg);
+    pads->connected[0] = TRUE;
+    Sleep(PAD_SEEN);
+    for (int pressed = 1; pressed >= 0; pressed--)
+    {
+        pads->state[0].dwPacketNumber++;
+        pads->state[0].Gamepad.wButtons = pressed ? button : 0;
+        Sleep(250);
+    }
+    if (WaitForSingleObject(launcher, EXIT_TIMEOUT) == WAIT_OBJECT_0)
+        return 0;
+    say(L"the launcher did not answer the controller's %hs\n", button == XINPUT_GAMEPAD_A ? "A" : "B");
+    return 1;
+}
+
 int main(int argc, char **argv)
 {
     char path[MAX_PATH], name[MAX_PATH], *tag, *slash;
     bool close = argc == 3 && !strcmp(argv[1], "close");
+    bool pad_button = argc == 4 && !strcmp(argv[1], "pad") && (!strcmp(argv[3], "A") || !strcmp(argv[3], "B"));
 
     GetModuleFileNameA(NULL, bindir, sizeof(bindir));
     if ((slash = strrchr(bindir, '\\')))
         *slash = 0;
-    if (argc != 2 && !close)
+    if (argc != 2 && !close && !pad_button)
     {
-        printf("usage: preview <record>[:<tag>] | preview close <record>\n");
+        printf("usage: preview <record>[:<tag>] | preview close <record> | preview pad <record> A|B\n");
         return 2;
     }
-    lstrcpynA(name, argv[argc - 1], sizeof(name));
+    lstrcpynA(name, argv[pad_button ? 2 : argc - 1], sizeof(name));
     if ((tag = strchr(name, ':')))
         *tag++ = 0;
     snprintf(path, sizeof(path), "%s\\%s", bindir, name);
@@ -242,6 +278,12 @@ int main(int argc, char **argv)
             keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
         }
         return dlg ? 0 : 1;
+    }
+    if (pad_button)
+    {
+        HWND dlg = find_dialog();
+
+        return dlg ? pad(dlg, argv[3][0] == 'A' ? XINPUT_GAMEPAD_A : XINPUT_GAMEPAD_B) : 1;
     }
     return check();
 }

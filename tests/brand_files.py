@@ -263,6 +263,37 @@ def test_sections():
        f"no en-US: exit {res.returncode}, {res.stderr.strip()!r}, expected a warning")
 
 
+# texts, and the widths in dialog units they give line 1, line 2, the buttons,
+# the dialog and Cancel's place; None for the standard template, unchanged
+GROWTH = [
+    ({}, None),
+    ({"cancel": "キャンセル", "language": "ja", "line1": "山", "caption": "山"}, (60, 110, 42, 224, 162)),
+    ({"line2": "сыграть в Большие Вершины Толвара?"}, (60, 135, 40, 245, 185)),
+    ({"line1": "هل ترغب في اللعب", "caption": "قمم"}, (74, 110, 40, 220, 160)),
+    ({"line1": "Czy chcesz zagrać w", "style": "modern"}, (74, 110, 40, 220, 160)),
+    ({"play": "Spiel starten", "cancel": "Nicht jetzt"}, (60, 110, 44, 228, 164)),
+]
+
+
+def test_growth():
+    """A language's dialog grows for texts that do not fit it, and only then; past a screen's width it is refused."""
+    for lines, expected in GROWTH:
+        res = run(brand_file("grow.brand", lines), "grow")
+        if not ok(res.returncode == 0, f"{lines}: refused: {res.stderr.strip()}"):
+            continue
+        with open(os.path.join(WORK, "grow", "dialogs.rc"), encoding="utf-8") as f:
+            rects = {line.split()[1]: [int(n) for n in line.split(None, 2)[2].split(",")]
+                     for line in f if line.startswith("#define") and line.split()[1].endswith("_RECT")}
+        got = (rects["QUESTION1_RECT"][2], rects["QUESTION2_RECT"][2], rects["PLAY_RECT"][2], rects["DLG_RECT"][2],
+               rects["CANCEL_RECT"][0]) if rects else None
+        ok(got == expected and (not rects or rects["PLAY_RECT"][2] == rects["CANCEL_RECT"][2]) and
+           record("grow")["dialogs"][0]["width"] == str(expected[3] if expected else 220),
+           f"{lines}: widths {got}, expected {expected}")
+    res = run(brand_file("grow.brand", {"line2": "W" * 120}), "grow")
+    ok(res.returncode != 0 and ":4: line2: the dialog would be" in res.stderr and "Traceback" not in res.stderr,
+       f"a line wider than a screen: {res.stderr.strip()!r}")
+
+
 def bitmap(out):
     with open(os.path.join(WORK, out, "picture.bmp"), "rb") as f:
         data = f.read()
@@ -469,6 +500,7 @@ test_good_brand()
 test_codepages()
 test_language_table()
 test_sections()
+test_growth()
 test_icons()
 test_modern()
 test_pictures()

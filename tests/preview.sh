@@ -23,15 +23,16 @@ expected=$(grep -c "^dialog" "$record")
 style=$(record_field "$record" style)
 # Each dialog's screenshot, a modern launcher's at 150 % too, and a sheet of them all.
 names=""
-while read -r tag _ _ script; do
+while read -r tag _ _ script width; do
     shot=dialog-$tag
     [ "$expected" = 1 ] && shot=dialog
     names="$names $shot.png"
     [ "$style" = modern ] && names="$names $shot@150.png"
     size=$(identify -format %wx%h "$OUT/$shot.png") || fail "$OUT/$shot.png is not a picture"
-    # 336x155 in MS Sans Serif; a stand-in font of a script, or Tahoma, takes its own size
-    [ "$script" != - ] || [ "$style" = modern ] || [ "$size" = 336x155 ] ||
-        fail "$shot.png is $size, expected the 336x155 dialog"
+    # 336x155 in MS Sans Serif, or wider for a dialog grown for its texts (dialog
+    # units of 1.5 pixels, and the frame); a stand-in font of a script, or Tahoma, takes its own size
+    [ "$script" != - ] || [ "$style" = modern ] || [ "$size" = $(( (width * 3 + 1) / 2 + 6 ))x155 ] ||
+        fail "$shot.png is $size, expected the $(( (width * 3 + 1) / 2 + 6 ))x155 dialog"
     [ "$style" != modern ] || [ "$(identify -format %w "$OUT/$shot@150.png")" -gt $(( ${size%x*} * 14 / 10 )) ] ||
         fail "$shot@150.png is not half as large again as $shot.png ($size)"
 done <<< "$(record_dialogs "$record")"

@@ -107,6 +107,7 @@ wine_prefix() {
     dialog_fonts - 1252
     screen_dpi 96
     map_build_drive
+    wine_xinput
 }
 
 # Windows' own dialog fonts (MS Sans Serif, Marlett for the caption's buttons,
@@ -200,6 +201,39 @@ map_build_drive() {
         ln -sfn "$BUILD/drive-t" "$WINEPREFIX/dosdevices/t:" || die "could not map drives L: and T: in $WINEPREFIX"
 }
 
+# The stand-in XInput (preview/xinput.cpp) as the prefix's xinput1_4.dll, in
+# the system folder of 32-bit programs, while COMMAND runs; then Wine's own is
+# back and every XInput DLL override gone, whatever COMMAND did. One left by an
+# interrupted run goes when the prefix is set up.
+stand_in_xinput() {     # stand_in_xinput COMMAND...
+    local dir rc=0
+    dir=$(xinput_dir)
+    wine_xinput
+    mv "$dir/xinput1_4.dll" "$dir/xinput1_4.dll.wine" && cp "$BUILD/bin/xinput1_4.dll" "$dir/" &&
+        wine reg add 'HKCU\Software\Wine\DllOverrides' /v xinput1_4 /d native /f >/dev/null 2>&1 ||
+        { wine_xinput; die "could not put the stand-in XInput in $dir"; }
+    "$@" || rc=$?
+    wine_xinput
+    return $rc
+}
+
+xinput_dir() {
+    if [ "$WINEARCH" = win64 ]; then echo "$WINEPREFIX/drive_c/windows/syswow64"
+    else echo "$WINEPREFIX/drive_c/windows/system32"; fi
+}
+
+# Wine's own XInput, as the prefix was made.
+wine_xinput() {
+    local dir v
+    dir=$(xinput_dir)
+    [ ! -f "$dir/xinput1_4.dll.wine" ] || mv -f "$dir/xinput1_4.dll.wine" "$dir/xinput1_4.dll" ||
+        die "could not put Wine's XInput back in $dir"
+    rm -f "$dir/xinput-loaded.txt"      # the stand-in's, each time it was loaded
+    for v in xinput1_4 xinput9_1_0; do
+        wine reg delete 'HKCU\Software\Wine\DllOverrides' /v $v /f >/dev/null 2>&1 || true
+    done
+}
+
 # Both prefixes, for the tests.
 wine_prefixes() {
     (use_arch win32 && wine_prefix) && (use_arch win64 && wine_prefix) || exit 1
@@ -226,17 +260,19 @@ stop_all() {
 }
 
 # The shell's reader of a build record (brand/FORMAT.md): one launcher-wide
-# field, or the dialogs, a line each: tag, locale, code page and script.
+# field, or the dialogs, a line each: tag, locale, code page, script and width.
 record_field() {    # record_field RECORD FIELD
     awk -F'\t' -v f="$2" '$1 == "dialog" { exit } $1 == f { print $2; exit }' "$1"
 }
 record_dialogs() {  # record_dialogs RECORD
-    awk -F'\t' '$1 == "dialog" { if (tag != "") print tag, locale, cp, script; tag = $2 }
+    awk -F'\t' '$1 == "dialog" { if (tag != "") print tag, locale, cp, script, width; tag = $2 }
                 $1 == "locale" { locale = $2 } $1 == "codepage" { cp = $2 } $1 == "script" { script = $2 }
-                END { if (tag != "") print tag, locale, cp, script }' "$1"
+                $1 == "width" { width = $2 } END { if (tag != "") print tag, locale, cp, script, width }' "$1"
 }
 
-# Run as a program: its arguments, with Wine set up as above.
+# Run as a program: its arguments, with Wine set up as above (a function of
+# this file, or a program).
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    if declare -F "$1" >/dev/null; then "$@"; exit; fi
     exec "$@"
 fi

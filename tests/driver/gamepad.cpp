@@ -1,52 +1,40 @@
-/* A launcher that a controller drives, through the tests' stand-in XInput. */
+/* A launcher that a controller drives, through the stand-in XInput, which
+ * tools/env.sh puts in the prefix for this scenario. */
 
 #include "driver.h"
 #include <xinput.h>
 #include "pad.h"
 
 static PadState *pads;
-static char system_dll[MAX_PATH], saved_dll[MAX_PATH];
 
-static void set_override(const char *dll, const char *order)
+/* The pads' state, shared with the stand-in; it must be the system's XInput. */
+static bool open_pads(void)
+{
+    char path[MAX_PATH], marker[MAX_PATH];
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(PadState), PAD_MAPPING);
+
+    pads = mapping ? (PadState *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(PadState)) : NULL;
+    if (!ok(pads != NULL, "cannot share the pads' state, error %lu\n", GetLastError()))
+        return false;
+    GetSystemDirectoryA(path, MAX_PATH);
+    path_join(marker, path, PAD_MARKER);
+    lstrcatA(path, "\\xinput1_4.dll");
+    DeleteFileA(marker);
+    FreeLibrary(LoadLibraryA(path));
+    return ok(file_exists(marker), "%s is not the stand-in XInput (run the scenario through tools/env.sh "
+              "stand_in_xinput)\n", path);
+}
+
+/* Turns a DLL off, for this scenario: tools/env.sh clears the overrides after it. */
+static void disable(const char *dll)
 {
     HKEY key;
 
     if (!ok(!RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, NULL, 0, KEY_SET_VALUE, NULL,
                              &key, NULL), "cannot open Wine's DllOverrides\n"))
         return;
-    if (order)
-        RegSetValueExA(key, dll, 0, REG_SZ, (const BYTE *)order, lstrlenA(order) + 1);
-    else
-        RegDeleteValueA(key, dll);
+    RegSetValueExA(key, dll, 0, REG_SZ, (const BYTE *)"", 1);
     RegCloseKey(key);
-}
-
-/* The stand-in as the system's xinput1_4.dll, in place of Wine's. */
-static bool install_pads(void)
-{
-    char src[MAX_PATH];
-    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(PadState), PAD_MAPPING);
-
-    pads = mapping ? (PadState *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(PadState)) : NULL;
-    if (!ok(pads != NULL, "cannot share the pads' state, error %lu\n", GetLastError()))
-        return false;
-    GetSystemDirectoryA(system_dll, MAX_PATH);
-    path_join(saved_dll, system_dll, "xinput1_4.dll.wine");
-    lstrcatA(system_dll, "\\xinput1_4.dll");
-    if (!file_exists(saved_dll))
-        MoveFileA(system_dll, saved_dll);
-    path_join(src, bindir, "xinput1_4.dll");
-    set_override("xinput1_4", "native");
-    return ok(CopyFileA(src, system_dll, FALSE), "copying %s to %s failed, error %lu\n", src, system_dll,
-              GetLastError());
-}
-
-static void remove_pads(void)
-{
-    set_override("xinput1_4", NULL);
-    set_override("xinput9_1_0", NULL);
-    DeleteFileA(system_dll);
-    MoveFileA(saved_dll, system_dll);
 }
 
 /* Sets a pad's buttons and gives the launcher time to see them: a pad that
@@ -101,7 +89,8 @@ static void test_pad(int i)
     /* A DLL of XInput's name in the game's folder must never be loaded. */
     game_folder(folder, "gamepad", brand.exe, true);
     path_join(planted, folder, "xinput1_4.dll");
-    CopyFileA(system_dll, planted, FALSE);
+    path_join(marker, bindir, "xinput1_4.dll");
+    CopyFileA(marker, planted, FALSE);
     path_join(marker, folder, PAD_MARKER);
     path_join(exe, folder, brand.exe);
     memset(pads, 0, sizeof(*pads));
@@ -196,8 +185,8 @@ static void test_no_xinput(void)
     Launcher l;
     HWND dlg;
 
-    set_override("xinput1_4", "");
-    set_override("xinput9_1_0", "");
+    disable("xinput1_4");
+    disable("xinput9_1_0");
     game_folder(folder, "gamepad-none", brand.exe, true);
     path_join(exe, folder, brand.exe);
     if (!(dlg = launch(&l, exe, folder)))
@@ -209,12 +198,11 @@ static void test_no_xinput(void)
 
 void test_gamepad(void)
 {
-    if (install_pads())
+    if (open_pads())
     {
         for (unsigned i = 0; i < sizeof(cases) / sizeof(cases[0]); i++)
             test_pad(i);
         test_reads();
     }
     test_no_xinput();
-    remove_pads();
 }

@@ -1,5 +1,6 @@
-/* A stand-in for XInput, whose pads Wine finds none of in a test display: the
- * test driver sets each slot's state in shared memory (pad.h).
+/* A stand-in for XInput, whose pads Wine finds none of in an X display without
+ * one: the preview's program or the test driver sets each slot's state in
+ * shared memory (pad.h); tools/env.sh puts it in the prefix as the system's.
  * Wherever it is loaded from, it leaves a marker file beside itself, so that
  * the tests see a copy planted in a game's folder being loaded. */
 

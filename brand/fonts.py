@@ -1,0 +1,187 @@
+"""How wide a dialog's texts are, in the fonts the preview draws them in: Wine's
+MS Sans Serif (bitmap .fon files, one for each code page) or Tahoma, the
+stand-ins for the scripts those lack, and the East Asian fonts that Wine links
+to them. Used by brand.py to size each language's dialog; the preview then
+checks the dialog under Wine."""
+import ctypes
+import ctypes.util
+import os
+import struct
+import unicodedata
+
+WINE_FONTS = "/usr/share/wine/fonts"
+# 8 points at 96 DPI: the em of a TrueType font, and the cell of MS Sans Serif's face
+EM = 11
+CELL = 13
+# Wine's MS Sans Serif for each ANSI code page; the East Asian ones have the Western face
+SANS_SERIF = {1252: "sserife.fon", 1250: "sserifee.fon", 1251: "sserifer.fon", 1253: "sserifeg.fon",
+              1254: "sserifet.fon", 1255: "ssee1255.fon", 1256: "ssee1256.fon", 1257: "ssee1257.fon",
+              874: "ssee874.fon"}
+TAHOMA = "tahoma.ttf"
+DEBIAN_FONTS = "/usr/share/fonts/truetype"
+# The fonts that stand in for a script's (tools/env.sh), and those Wine links
+# to for East Asian letters, with the Debian package of each.
+STAND_INS = {"thai": ("tlwg/Loma.ttf", "fonts-tlwg-loma-ttf"),
+             "devanagari": ("lohit-devanagari/Lohit-Devanagari.ttf", "fonts-lohit-deva"),
+             "hebrew": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
+             "arabic": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
+             "latin": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core")}
+EAST_ASIAN = {932: ("vlgothic/VL-Gothic-Regular.ttf", "fonts-vlgothic")}
+FALLBACK = ("wqy/wqy-microhei.ttc", "fonts-wqy-microhei")
+LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+
+
+class FontError(Exception):
+    pass
+
+
+def fnt_widths(path, cell):
+    """The advance of each character code of the face of a .fon file whose
+    cell is `cell` pixels high: a dict from byte to pixels."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError:
+        raise FontError(f"no font {path}: apt-get install fonts-wine")
+    ne = struct.unpack_from("<I", data, 0x3C)[0]
+    table = ne + struct.unpack_from("<H", data, ne + 0x24)[0]
+    shift = struct.unpack_from("<H", data, table)[0]
+    at = table + 2
+    while True:
+        kind, count = struct.unpack_from("<HH", data, at)
+        if not kind:
+            break
+        for i in range(count):
+            offset = struct.unpack_from("<H", data, at + 8 + 12 * i)[0] << shift
+            version, = struct.unpack_from("<H", data, offset)
+            height, = struct.unpack_from("<H", data, offset + 88)
+            if kind != 0x8008 or height != cell:
+                continue
+            first, last, default = struct.unpack_from("<BBB", data, offset + 95)
+            entry, start = (4, 118) if version < 0x300 else (6, 148)
+            widths = {first + c: struct.unpack_from("<H", data, offset + start + entry * c)[0]
+                      for c in range(last - first + 1)}
+            return widths, widths.get(first + default, 0)
+        at += 8 + 12 * count
+    raise FontError(f"{path} has no face {cell} pixels high")
+
+
+class Measure:
+    """Widths in pixels of texts drawn in a dialog of one code page, script and style."""
+
+    def __init__(self, codepage, script, style):
+        self.codepage, self.fnt, self.faces = codepage, None, []
+        if script != "-":
+            self.faces.append(STAND_INS[script])
+        elif style == "modern":
+            self.faces.append((os.path.join(WINE_FONTS, TAHOMA), "fonts-wine"))
+        else:
+            self.fnt = fnt_widths(os.path.join(WINE_FONTS, SANS_SERIF.get(codepage, SANS_SERIF[1252])), CELL)
+        # what the dialog's font lacks comes from the fonts Wine links to it
+        self.faces.append(EAST_ASIAN.get(codepage, FALLBACK))
+
+    def font(self, c):
+        """What draws c: None for the bitmap face, else a TrueType face."""
+        if self.fnt:
+            try:
+                code = c.encode("cp1252" if self.codepage not in SANS_SERIF else f"cp{self.codepage}")
+            except UnicodeEncodeError:
+                code = b""
+            if len(code) == 1 and code[0] in self.fnt[0]:
+                return None
+        for spec in self.faces:
+            face = truetype(*spec)
+            if face.has(c):
+                return face
+        return face
+
+    def run(self, face, text):
+        """Wine adds up each character's whole-pixel advance, as Windows does;
+        marks sit on their letters. Devanagari alone it shapes, as Pillow does."""
+        if face is None:
+            return sum(self.fnt[0].get(c.encode(f"cp{self.codepage}" if self.codepage in SANS_SERIF else "cp1252")[0],
+                                       self.fnt[1]) for c in text)
+        if any(unicodedata.name(c, "").startswith("DEVANAGARI") for c in text):
+            return face.shaped(text)
+        return sum(face.advance(c) for c in text if unicodedata.category(c) not in ("Mn", "Me", "Cf"))
+
+    def width(self, text):
+        """A text as a static control or a button draws it: & marks the next
+        letter and is not drawn, && is one &."""
+        text = text.replace("&&", "\0").replace("&", "").replace("\0", "&")
+        total, start = 0, 0
+        for i in range(1, len(text) + 1):
+            if i == len(text) or self.font(text[i]) is not self.font(text[start]):
+                total += self.run(self.font(text[start]), text[start:i])
+                start = i
+        return total
+
+    def base_unit(self):
+        """The dialog's horizontal base unit, as Windows works it out from its font."""
+        return (self.width(LETTERS) // 26 + 1) // 2
+
+
+_loaded = {}
+
+
+def truetype(path, package):
+    """A TrueType font at 8 points; each is read once, when a text first needs it."""
+    path = path if os.path.isabs(path) else os.path.join(DEBIAN_FONTS, path)
+    if path not in _loaded:
+        if not os.path.isfile(path):
+            raise FontError(f"no font {path}: apt-get install {package}")
+        _loaded[path] = TrueType(path)
+    return _loaded[path]
+
+
+class _Metrics(ctypes.Structure):
+    _fields_ = [(n, ctypes.c_long) for n in ("width", "height", "horiBearingX", "horiBearingY", "horiAdvance",
+                                             "vertBearingX", "vertBearingY", "vertAdvance")]
+
+
+class _GlyphSlot(ctypes.Structure):
+    _fields_ = [("library", ctypes.c_void_p), ("face", ctypes.c_void_p), ("next", ctypes.c_void_p),
+                ("glyph_index", ctypes.c_uint), ("generic", ctypes.c_void_p * 2), ("metrics", _Metrics)]
+
+
+class _Face(ctypes.Structure):
+    _fields_ = [("num_faces", ctypes.c_long), ("face_index", ctypes.c_long), ("face_flags", ctypes.c_long),
+                ("style_flags", ctypes.c_long), ("num_glyphs", ctypes.c_long), ("family_name", ctypes.c_char_p),
+                ("style_name", ctypes.c_char_p), ("num_fixed_sizes", ctypes.c_int),
+                ("available_sizes", ctypes.c_void_p), ("num_charmaps", ctypes.c_int), ("charmaps", ctypes.c_void_p),
+                ("generic", ctypes.c_void_p * 2), ("bbox", ctypes.c_long * 4), ("units_per_EM", ctypes.c_ushort),
+                ("metrics", ctypes.c_short * 7), ("glyph", ctypes.POINTER(_GlyphSlot))]
+
+
+class TrueType:
+    """A TrueType font measured as Wine measures it: through FreeType (the
+    library Pillow uses), each glyph hinted at 8 points from its outline, its
+    advance rounded up to whole pixels."""
+    LOAD = 0x8 | 0x200          # FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH, as Wine loads
+    _library = None
+
+    def __init__(self, path):
+        if not TrueType._library:
+            TrueType._ft = ctypes.CDLL(ctypes.util.find_library("freetype") or "libfreetype.so.6")
+            TrueType._library = ctypes.c_void_p()
+            if TrueType._ft.FT_Init_FreeType(ctypes.byref(TrueType._library)):
+                raise FontError("FreeType does not start")
+        self.path, self.face, self.cache = path, ctypes.c_void_p(), {}
+        if self._ft.FT_New_Face(self._library, path.encode(), 0, ctypes.byref(self.face)) or \
+                self._ft.FT_Set_Pixel_Sizes(self.face, 0, EM):
+            raise FontError(f"FreeType cannot read {path}")
+        self.slot = ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.glyph
+
+    def has(self, c):
+        return self._ft.FT_Get_Char_Index(self.face, ord(c)) != 0
+
+    def advance(self, c):
+        if c not in self.cache:
+            self._ft.FT_Load_Glyph(self.face, self._ft.FT_Get_Char_Index(self.face, ord(c)), self.LOAD)
+            self.cache[c] = (self.slot.contents.metrics.horiAdvance + 63) >> 6
+        return self.cache[c]
+
+    def shaped(self, text):
+        """A run shaped as a whole, as Wine shapes Devanagari (Pillow, through HarfBuzz)."""
+        from PIL import ImageFont
+        return round(ImageFont.truetype(self.path, size=EM).getlength(text))
