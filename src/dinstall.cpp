@@ -1,14 +1,19 @@
 /*
- * Launcher for Tolvar Grand Peaks: asks whether to play and, if so,
- * starts GAME.BAT from the folder the launcher lies in.
+ * Launcher for Tolvar Grand Peaks: asks whether to play and, if so, starts
+ * the game (GAME.BAT) from the folder the launcher lies in. A second start
+ * while one runs ends at once.
+ *
+ * The default build is this file alone, as it reads. A brand (brand/) may
+ * switch on, in brand.h: a game started directly rather than by WinExec
+ * (BRAND_DIRECT), an icon (BRAND_ICON), the modern style (BRAND_MODERN, with
+ * modern.cpp) and a controller (BRAND_GAMEPAD, with gamepad.h and
+ * gamepad.cpp). Those files are compiled as part of this one, where they are
+ * included, so that the compiler sees the whole program at once.
  */
 
 #include <windows.h>
 #include "resource.h"
-#include "brand.h"         /* the class, the game and the icon, fixed by the brand at build time */
-#ifdef BRAND_GAMEPAD
-#include <xinput.h>
-#endif
+#include "brand.h"         /* the class, the game and the features, fixed by the brand at build time */
 
 static HINSTANCE hinst;
 static const char szAppName[] = BRAND_CLASS;
@@ -36,21 +41,7 @@ static HBITMAP Canvas(HDC screen, int width, int height);
 static void StartGame(const char *command);
 #endif
 #ifdef BRAND_GAMEPAD
-/* A controller's buttons as the dialog last saw them, with the left stick
- * pushed left or right as two more; only a new press counts. A slot is
- * PAD_EMPTY while it reports no pad, which XInput asks us not to poll often,
- * and PAD_UNSEEN until its next reading, which is taken as it stands. */
-enum { PAD_TIMER = 1, PAD_INTERVAL = 50, PAD_RETRY = 2000, PAD_STICK = 16384, PAD_LEFT = 0x10000,
-       PAD_RIGHT = 0x20000 };
-static const DWORD PAD_EMPTY = 0x80000000, PAD_UNSEEN = 0x40000000;
-typedef DWORD (WINAPI *XInputGetStateProc)(DWORD slot, XINPUT_STATE *state);
-static XInputGetStateProc pXInputGetState;
-static DWORD pad_buttons[XUSER_MAX_COUNT];
-static DWORD pad_asked[XUSER_MAX_COUNT];        /* when an empty slot was last asked */
-
-static void OpenPads(HWND hDlg);
-static DWORD ReadPad(DWORD slot);
-static void PollPads(HWND hDlg);
+#include "gamepad.h"
 #endif
 
 /* We carry no C runtime, so the process starts here rather than in its start-up code. */
@@ -156,12 +147,12 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
 #ifdef BRAND_ICON
         /* A dialog shows an icon in the taskbar and Alt+Tab only when it is given one. */
         SendMessageA(hDlg, WM_SETICON, ICON_BIG, (LPARAM)LoadIconA(hinst, MAKEINTRESOURCEA(IDI_GAME)));
-#ifdef BRAND_MODERN
+#endif
+#if defined(BRAND_ICON) && defined(BRAND_MODERN)
         /* ... and its title bar's own size, rather than the big one drawn down. */
         SendMessageA(hDlg, WM_SETICON, ICON_SMALL,
                      (LPARAM)LoadImageA(hinst, MAKEINTRESOURCEA(IDI_GAME), IMAGE_ICON,
                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-#endif
 #endif
 #ifdef BRAND_GAMEPAD
         OpenPads(hDlg);
@@ -246,169 +237,9 @@ static void StartGame(const char *command)
 #endif
 
 #ifdef BRAND_MODERN
-/* The folder the program lies in, as the classic launcher finds it, in UTF-16. */
-static void ProgramDirectory(void)
-{
-    WCHAR *p, *cut = SetupDirectory;
-
-    GetModuleFileNameW(hinst, SetupDirectory, MAX_PATH);
-    SetupDirectory[MAX_PATH - 1] = 0;
-    for (p = SetupDirectory; *p; p++)
-        if (*p == '\\' || *p == '/')
-            cut = p;
-    if (cut == SetupDirectory + 2 && SetupDirectory[1] == ':')
-        cut++;
-    *cut = 0;
-}
-
-/* A full-colour section of that size: one of the screen's own depth would lose
- * colours on a 16-bit display, as remote desktops often are. */
-static HBITMAP Canvas(HDC screen, int width, int height)
-{
-    BITMAPINFO bi = { { sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB } };
-    void *bits;
-
-    return CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
-}
-
-/* A modern launcher is DPI-aware and keeps its picture at twice its size in
- * full colour: drawn down to width x height at the screen's DPI, it stays
- * sharp from 100 % to 200 %. Returns the picture at that size, or the one
- * given if it cannot be drawn. */
-static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height)
-{
-    HDC screen, from, to;
-    HBITMAP fitted;
-    BITMAP bm;
-    int dpi;
-
-    if (!GetObjectA(hbm, sizeof(bm), &bm) || !(screen = GetDC(hDlg)))
-        return hbm;
-    dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    width = MulDiv(width, dpi, 96);
-    height = MulDiv(height, dpi, 96);
-    from = CreateCompatibleDC(screen);
-    to = CreateCompatibleDC(screen);
-    fitted = Canvas(screen, width, height);
-    if (from && to && fitted)
-    {
-        HGDIOBJ old_from = SelectObject(from, hbm), old_to = SelectObject(to, fitted);
-
-        SetStretchBltMode(to, HALFTONE);
-        SetBrushOrgEx(to, 0, 0, NULL);
-        StretchBlt(to, 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-        SelectObject(from, old_from);
-        SelectObject(to, old_to);
-        DeleteObject(hbm);
-        hbm = fitted;
-    }
-    else if (fitted)
-        DeleteObject(fitted);
-    if (from)
-        DeleteDC(from);
-    if (to)
-        DeleteDC(to);
-    ReleaseDC(hDlg, screen);
-    return hbm;
-}
+#include "modern.cpp"
 #endif
 
 #ifdef BRAND_GAMEPAD
-/* XInput from the system folder alone, so that a DLL of that name in the
- * game's folder never runs: Windows 8 and later have xinput1_4, Windows 7
- * xinput9_1_0. Without either the dialog works as it does without a pad. */
-static void OpenPads(HWND hDlg)
-{
-    static const char *const names[] = { "\\xinput1_4.dll", "\\xinput9_1_0.dll" };
-    char path[MAX_PATH];
-    UINT len = GetSystemDirectoryA(path, MAX_PATH - 20);
-    HMODULE dll;
-
-    if (!len || len >= MAX_PATH - 20)
-        return;
-    for (int i = 0; i < 2 && !pXInputGetState; i++)
-    {
-        lstrcpyA(path + len, names[i]);
-        if ((dll = LoadLibraryA(path)))
-            pXInputGetState = (XInputGetStateProc)GetProcAddress(dll, "XInputGetState");
-    }
-    if (!pXInputGetState)
-        return;
-    /* What is held as the dialog opens, such as the press that started us, is no press. */
-    for (DWORD slot = 0; slot < XUSER_MAX_COUNT; slot++)
-        pad_buttons[slot] = ReadPad(slot);
-    SetTimer(hDlg, PAD_TIMER, PAD_INTERVAL, NULL);
-}
-
-/* A slot's buttons, or PAD_EMPTY. */
-static DWORD ReadPad(DWORD slot)
-{
-    XINPUT_STATE state;
-    DWORD buttons;
-
-    if (pXInputGetState(slot, &state) != ERROR_SUCCESS)
-    {
-        pad_asked[slot] = GetTickCount();
-        return PAD_EMPTY;
-    }
-    buttons = state.Gamepad.wButtons;
-    if (state.Gamepad.sThumbLX <= -PAD_STICK)
-        buttons |= PAD_LEFT;
-    if (state.Gamepad.sThumbLX >= PAD_STICK)
-        buttons |= PAD_RIGHT;
-    return buttons;
-}
-
-/* A: the focused button (Play unless Cancel has the focus); B: Cancel; left
- * and right: the focus to the button on that side, shown as for the keyboard.
- * Only while the dialog is in the foreground, so that a player in another
- * window never starts the game by accident; what is held as it comes back,
- * or as a pad connects, is no press. */
-static void PollPads(HWND hDlg)
-{
-    HWND play = GetDlgItem(hDlg, IDOK), cancel = GetDlgItem(hDlg, IDCANCEL);
-    bool front = GetForegroundWindow() == hDlg;
-
-    for (DWORD slot = 0; slot < XUSER_MAX_COUNT; slot++)
-    {
-        DWORD before = pad_buttons[slot], now, pressed;
-        RECT p, c;
-        int id = 0;
-
-        if (!front)
-        {
-            if (before != PAD_EMPTY)
-                pad_buttons[slot] = PAD_UNSEEN;
-            continue;
-        }
-        if (before == PAD_EMPTY && GetTickCount() - pad_asked[slot] < PAD_RETRY)
-            continue;
-        pad_buttons[slot] = now = ReadPad(slot);
-        if ((now | before) & (PAD_EMPTY | PAD_UNSEEN))
-            continue;
-        pressed = now & ~before;
-        if (!pressed)
-            continue;
-        if (pressed & (XINPUT_GAMEPAD_A | XINPUT_GAMEPAD_START))
-            id = GetFocus() == cancel ? IDCANCEL : IDOK;
-        else if (pressed & (XINPUT_GAMEPAD_B | XINPUT_GAMEPAD_BACK))
-            id = IDCANCEL;
-        else if (pressed & (XINPUT_GAMEPAD_DPAD_LEFT | XINPUT_GAMEPAD_DPAD_RIGHT | PAD_LEFT | PAD_RIGHT))
-        {
-            bool right = pressed & (XINPUT_GAMEPAD_DPAD_RIGHT | PAD_RIGHT);
-
-            /* Play lies left of Cancel, unless the dialog is mirrored. */
-            GetWindowRect(play, &p);
-            GetWindowRect(cancel, &c);
-            SendMessageA(hDlg, WM_NEXTDLGCTL, (WPARAM)((p.left < c.left) != right ? play : cancel), TRUE);
-            SendMessageA(hDlg, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-        }
-        if (id)
-        {
-            KillTimer(hDlg, PAD_TIMER);
-            SendMessageA(hDlg, WM_COMMAND, id, (LPARAM)GetDlgItem(hDlg, id));
-            return;
-        }
-    }
-}
+#include "gamepad.cpp"
 #endif

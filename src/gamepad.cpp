@@ -1,0 +1,100 @@
+/* A launcher that a controller drives (brand key gamepad = yes), compiled with
+ * dinstall.cpp: XInput found and read, and its buttons turned into the dialog's. */
+
+/* XInput from the system folder alone, so that a DLL of that name in the
+ * game's folder never runs: Windows 8 and later have xinput1_4, Windows 7
+ * xinput9_1_0. Without either the dialog works as it does without a pad. */
+static void OpenPads(HWND hDlg)
+{
+    static const char *const names[] = { "\\xinput1_4.dll", "\\xinput9_1_0.dll" };
+    char path[MAX_PATH];
+    UINT len = GetSystemDirectoryA(path, MAX_PATH - 20);
+    HMODULE dll;
+
+    if (!len || len >= MAX_PATH - 20)
+        return;
+    for (int i = 0; i < 2 && !pXInputGetState; i++)
+    {
+        lstrcpyA(path + len, names[i]);
+        if ((dll = LoadLibraryA(path)))
+            pXInputGetState = (XInputGetStateProc)GetProcAddress(dll, "XInputGetState");
+    }
+    if (!pXInputGetState)
+        return;
+    /* What is held as the dialog opens, such as the press that started us, is no press. */
+    for (DWORD slot = 0; slot < XUSER_MAX_COUNT; slot++)
+        pad_buttons[slot] = ReadPad(slot);
+    SetTimer(hDlg, PAD_TIMER, PAD_INTERVAL, NULL);
+}
+
+/* A slot's buttons, or PAD_EMPTY. */
+static DWORD ReadPad(DWORD slot)
+{
+    XINPUT_STATE state;
+    DWORD buttons;
+
+    if (pXInputGetState(slot, &state) != ERROR_SUCCESS)
+    {
+        pad_asked[slot] = GetTickCount();
+        return PAD_EMPTY;
+    }
+    buttons = state.Gamepad.wButtons;
+    if (state.Gamepad.sThumbLX <= -PAD_STICK)
+        buttons |= PAD_LEFT;
+    if (state.Gamepad.sThumbLX >= PAD_STICK)
+        buttons |= PAD_RIGHT;
+    return buttons;
+}
+
+/* A: the focused button (Play unless Cancel has the focus); B: Cancel; left
+ * and right: the focus to the button on that side, shown as for the keyboard.
+ * Only while the dialog is in the foreground, so that a player in another
+ * window never starts the game by accident; what is held as it comes back,
+ * or as a pad connects, is no press. */
+static void PollPads(HWND hDlg)
+{
+    HWND play = GetDlgItem(hDlg, IDOK), cancel = GetDlgItem(hDlg, IDCANCEL);
+    bool front = GetForegroundWindow() == hDlg;
+
+    for (DWORD slot = 0; slot < XUSER_MAX_COUNT; slot++)
+    {
+        DWORD before = pad_buttons[slot], now, pressed;
+        RECT p, c;
+        int id = 0;
+
+        if (!front)
+        {
+            if (before != PAD_EMPTY)
+                pad_buttons[slot] = PAD_UNSEEN;
+            continue;
+        }
+        if (before == PAD_EMPTY && GetTickCount() - pad_asked[slot] < PAD_RETRY)
+            continue;
+        pad_buttons[slot] = now = ReadPad(slot);
+        if ((now | before) & (PAD_EMPTY | PAD_UNSEEN))
+            continue;
+        pressed = now & ~before;
+        if (!pressed)
+            continue;
+        if (pressed & (XINPUT_GAMEPAD_A | XINPUT_GAMEPAD_START))
+            id = GetFocus() == cancel ? IDCANCEL : IDOK;
+        else if (pressed & (XINPUT_GAMEPAD_B | XINPUT_GAMEPAD_BACK))
+            id = IDCANCEL;
+        else if (pressed & (XINPUT_GAMEPAD_DPAD_LEFT | XINPUT_GAMEPAD_DPAD_RIGHT | PAD_LEFT | PAD_RIGHT))
+        {
+            bool right = pressed & (XINPUT_GAMEPAD_DPAD_RIGHT | PAD_RIGHT);
+
+            /* Play lies left of Cancel, unless the dialog is mirrored. */
+            GetWindowRect(play, &p);
+            GetWindowRect(cancel, &c);
+            SendMessageA(hDlg, WM_NEXTDLGCTL, (WPARAM)((p.left < c.left) != right ? play : cancel), TRUE);
+            SendMessageA(hDlg, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        }
+        if (id)
+        {
+            KillTimer(hDlg, PAD_TIMER);
+            SendMessageA(hDlg, WM_COMMAND, id, (LPARAM)GetDlgItem(hDlg, id));
+            return;
+        }
+    }
+}

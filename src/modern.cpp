@@ -1,0 +1,68 @@
+/* The modern style (brand key style = modern), compiled with dinstall.cpp:
+ * the program's folder in UTF-16, and the picture drawn for the screen's DPI. */
+
+/* The folder the program lies in, as the classic launcher finds it, in UTF-16. */
+static void ProgramDirectory(void)
+{
+    WCHAR *p, *cut = SetupDirectory;
+
+    GetModuleFileNameW(hinst, SetupDirectory, MAX_PATH);
+    SetupDirectory[MAX_PATH - 1] = 0;
+    for (p = SetupDirectory; *p; p++)
+        if (*p == '\\' || *p == '/')
+            cut = p;
+    if (cut == SetupDirectory + 2 && SetupDirectory[1] == ':')
+        cut++;
+    *cut = 0;
+}
+
+/* A full-colour section of that size: one of the screen's own depth would lose
+ * colours on a 16-bit display, as remote desktops often are. */
+static HBITMAP Canvas(HDC screen, int width, int height)
+{
+    BITMAPINFO bi = { { sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB } };
+    void *bits;
+
+    return CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+}
+
+/* A modern launcher is DPI-aware and keeps its picture at twice its size in
+ * full colour: drawn down to width x height at the screen's DPI, it stays
+ * sharp from 100 % to 200 %. Returns the picture at that size, or the one
+ * given if it cannot be drawn. */
+static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height)
+{
+    HDC screen, from, to;
+    HBITMAP fitted;
+    BITMAP bm;
+    int dpi;
+
+    if (!GetObjectA(hbm, sizeof(bm), &bm) || !(screen = GetDC(hDlg)))
+        return hbm;
+    dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    width = MulDiv(width, dpi, 96);
+    height = MulDiv(height, dpi, 96);
+    from = CreateCompatibleDC(screen);
+    to = CreateCompatibleDC(screen);
+    fitted = Canvas(screen, width, height);
+    if (from && to && fitted)
+    {
+        HGDIOBJ old_from = SelectObject(from, hbm), old_to = SelectObject(to, fitted);
+
+        SetStretchBltMode(to, HALFTONE);
+        SetBrushOrgEx(to, 0, 0, NULL);
+        StretchBlt(to, 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+        SelectObject(from, old_from);
+        SelectObject(to, old_to);
+        DeleteObject(hbm);
+        hbm = fitted;
+    }
+    else if (fitted)
+        DeleteObject(fitted);
+    if (from)
+        DeleteDC(from);
+    if (to)
+        DeleteDC(to);
+    ReleaseDC(hDlg, screen);
+    return hbm;
+}
