@@ -4,7 +4,7 @@
 
 /* Two brands side by side, each started first in turn: each guard refuses
  * only a second start of its own brand. */
-void test_brands(void)
+SCENARIO(brands)
 {
     const Record *pair[2] = { &brand, &other };
     char folder[2][MAX_PATH], exe[2][MAX_PATH];

@@ -28,7 +28,7 @@ static void check_rect(const char *what, const RECT *got, const RECT *expected, 
 
 /* The dialog and the marker window as the launcher makes them, seen from
  * outside and from inside; a refused second start; Cancel by mouse. */
-void test_dialog(void)
+SCENARIO(dialog)
 {
     char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], text[128], before[4096], after[4096];
     WCHAR wtext[256];

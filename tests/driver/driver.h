@@ -24,8 +24,11 @@
 #include "resource.h"
 #include "probe.h"
 
-/* Every check counts; a failed one prints its file and line and what it got. */
+/* Every check counts; a failed one prints its file and line and what it got.
+ * A helper that checks takes its caller's file and line, as name_(), and is
+ * called through a macro name() that passes them. */
 #define ok(cond, ...) ok_(__FILE__, __LINE__, (cond), __VA_ARGS__)
+#define AT __FILE__, __LINE__
 bool ok_(const char *file, int line, bool cond, const char *fmt, ...);
 
 extern const char *scenario;
@@ -43,8 +46,11 @@ bool file_exists(const char *path);
 void write_file(const char *path, const char *text);
 bool read_file(const char *path, char *buf, int size);
 void work_folder(char *out, const char *name);
-void put_game(const char *folder, const Record *b);
-void game_folder(char *out, const char *name, const char *exe_name, bool with_game, const Record *b = &brand);
+void put_game_(const char *file, int line, const char *folder, const Record *b);
+#define put_game(...) put_game_(AT, __VA_ARGS__)
+void game_folder_(const char *file, int line, char *out, const char *name, const char *exe_name, bool with_game,
+                  const Record *b = &brand);
+#define game_folder(...) game_folder_(AT, __VA_ARGS__)
 void listing(const char *dir, char *out, int size);
 
 /* The launcher as a process */
@@ -57,40 +63,51 @@ extern bool marker_seen_visible;        /* any launcher's marker window, at any 
 extern int windows_created;             /* by the launcher started last */
 void CALLBACK on_create(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG object, LONG child, DWORD thread,
                         DWORD time);
-bool start(Launcher *l, const char *cmdline, const char *cwd, bool suspended = false);
-bool start_w(Launcher *l, const WCHAR *cmdline, const WCHAR *cwd, bool suspended = false);
+bool start_(const char *file, int line, Launcher *l, const char *cmdline, const char *cwd, bool suspended = false);
+#define start(...) start_(AT, __VA_ARGS__)
+bool start_w_(const char *file, int line, Launcher *l, const WCHAR *cmdline, const WCHAR *cwd, bool suspended = false);
+#define start_w(...) start_w_(AT, __VA_ARGS__)
 DWORD wait_exit(Launcher *l, DWORD timeout);
 DWORD job_processes(Launcher *l);
 void finish(Launcher *l);
-HWND launch(Launcher *l, const char *exe, const char *cwd);
-char *check_game_ran(const char *folder, const char *expected_cwd);
-void check_nothing_ran(Launcher *l, const char *folder);
+HWND launch_(const char *file, int line, Launcher *l, const char *exe, const char *cwd);
+#define launch(...) launch_(AT, __VA_ARGS__)
+char *check_game_ran_(const char *file, int line, const char *folder, const char *expected_cwd);
+#define check_game_ran(...) check_game_ran_(AT, __VA_ARGS__)
+void check_nothing_ran_(const char *file, int line, Launcher *l, const char *folder);
+#define check_nothing_ran(...) check_nothing_ran_(AT, __VA_ARGS__)
 
 /* Windows */
 HWND find_window(DWORD pid, const char *cls, int *count = NULL);
 HWND wait_dialog(Launcher *l);
 bool wait_file(const char *path, DWORD timeout);
 bool wait_file_w(const WCHAR *path, DWORD timeout);
-void check_texts(HWND dlg);
+void check_texts_(const char *file, int line, HWND dlg);
+#define check_texts(...) check_texts_(AT, __VA_ARGS__)
 
 /* Real input */
 HWND focus(Launcher *l);
 void click(HWND hwnd);
 void key(HWND dlg, BYTE vk, BYTE modifier = 0);
-void answer(Launcher *l, HWND dlg, BYTE vk, const char *what);
+void answer_(const char *file, int line, Launcher *l, HWND dlg, BYTE vk, const char *what);
+#define answer(...) answer_(AT, __VA_ARGS__)
 
 /* The probe inside the launcher */
-bool probe(HWND dlg, ProbeResult *res);
+bool probe_(const char *file, int line, HWND dlg, ProbeResult *res);
+#define probe(...) probe_(AT, __VA_ARGS__)
 void probe_final(ProbeResult *res);
 
-/* The scenarios, one family a file */
-void test_dialog(void);
-void test_input(void);
-void test_places(void);
-void test_cp932(void);
-void test_guard(void);
-void test_resources(void);
-void test_brands(void);
-void test_edition(void);
-void test_modern(void);
-void test_gamepad(void);
+/* The scenarios, one family a file, each defined once as SCENARIO(name) { ... },
+ * which also makes it known to main() by that name. */
+struct Scenario
+{
+    const char *name;
+    void (*run)(void);
+    Scenario *next;
+    Scenario(const char *name, void (*run)(void));
+};
+extern Scenario *scenarios;
+#define SCENARIO(name) \
+    static void scenario_##name(void); \
+    static Scenario registered_##name(#name, scenario_##name); \
+    static void scenario_##name(void)

@@ -6,7 +6,7 @@
  * folder, though a program of that name lies in the folder it was started
  * from, without waiting for the game to load; in this locale's language, with
  * the brand's icon. */
-void test_edition(void)
+SCENARIO(edition)
 {
     char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], ran[MAX_PATH], loaded[MAX_PATH], expected[1024];
     char *got;

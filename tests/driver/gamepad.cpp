@@ -196,7 +196,7 @@ static void test_no_xinput(void)
     finish(&l);
 }
 
-void test_gamepad(void)
+SCENARIO(gamepad)
 {
     if (open_pads())
     {

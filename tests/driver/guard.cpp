@@ -3,7 +3,7 @@
 #include "driver.h"
 
 /* Another program's window of the launcher's class, hidden or not, under any title. */
-void test_guard(void)
+SCENARIO(guard)
 {
     static const struct
     {

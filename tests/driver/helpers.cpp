@@ -109,7 +109,7 @@ void work_folder(char *out, const char *name)
  * directory into ran.txt there, or, for a brand that starts a program,
  * game.exe under that program's name, which also writes where it lies and
  * its command line. */
-void put_game(const char *folder, const Record *b)
+void put_game_(const char *file, int line, const char *folder, const Record *b)
 {
     char src[MAX_PATH], dst[MAX_PATH];
 
@@ -119,21 +119,22 @@ void put_game(const char *folder, const Record *b)
     else
     {
         path_join(src, bindir, "game.exe");
-        ok(CopyFileA(src, dst, FALSE), "copying %s to %s failed, error %lu\n", src, dst, GetLastError());
+        ok_(file, line, CopyFileA(src, dst, FALSE), "copying %s to %s failed, error %lu\n", src, dst, GetLastError());
     }
 }
 
 /* A game folder: the launcher and, if asked, the brand's game. */
-void game_folder(char *out, const char *name, const char *exe_name, bool with_game, const Record *b)
+void game_folder_(const char *file, int line, char *out, const char *name, const char *exe_name, bool with_game,
+                  const Record *b)
 {
     char src[MAX_PATH], dst[MAX_PATH];
 
     work_folder(out, name);
     path_join(src, bindir, b->exe);
     path_join(dst, out, exe_name);
-    ok(CopyFileA(src, dst, FALSE), "copying %s to %s failed, error %lu\n", src, dst, GetLastError());
+    ok_(file, line, CopyFileA(src, dst, FALSE), "copying %s to %s failed, error %lu\n", src, dst, GetLastError());
     if (with_game)
-        put_game(out, b);
+        put_game_(file, line, out, b);
 }
 
 /* ---- the launcher as a process ---- */
@@ -162,18 +163,18 @@ void poll(void)
             marker_seen_visible = true;
 }
 
-bool start(Launcher *l, const char *cmdline, const char *cwd, bool suspended)
+bool start_(const char *file, int line, Launcher *l, const char *cmdline, const char *cwd, bool suspended)
 {
     WCHAR wide_cmdline[1024], wide_cwd[MAX_PATH];
 
     MultiByteToWideChar(CP_ACP, 0, cmdline, -1, wide_cmdline, 1024);
     if (cwd)
         MultiByteToWideChar(CP_ACP, 0, cwd, -1, wide_cwd, MAX_PATH);
-    return start_w(l, wide_cmdline, cwd ? wide_cwd : NULL, suspended);
+    return start_w_(file, line, l, wide_cmdline, cwd ? wide_cwd : NULL, suspended);
 }
 
 /* The same for a path that the ANSI code page may not hold. */
-bool start_w(Launcher *l, const WCHAR *cmdline, const WCHAR *cwd, bool suspended)
+bool start_w_(const char *file, int line, Launcher *l, const WCHAR *cmdline, const WCHAR *cwd, bool suspended)
 {
     STARTUPINFOW si;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit;
@@ -191,10 +192,10 @@ bool start_w(Launcher *l, const WCHAR *cmdline, const WCHAR *cwd, bool suspended
 
     /* Named as the application too: Wine then takes a relative name that
      * resolves to more than MAX_PATH characters. */
-    if (!ok(CreateProcessW(cmdline, cmd, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, cwd, &si, &l->pi),
+    if (!ok_(file, line, CreateProcessW(cmdline, cmd, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, cwd, &si, &l->pi),
             "CreateProcess(%ls) failed, error %lu\n", cmdline, GetLastError()))
         return false;
-    ok(AssignProcessToJobObject(l->job, l->pi.hProcess), "AssignProcessToJobObject failed, error %lu\n",
+    ok_(file, line, AssignProcessToJobObject(l->job, l->pi.hProcess), "AssignProcessToJobObject failed, error %lu\n",
        GetLastError());
     watched_thread = l->pi.dwThreadId;
     windows_created = 0;
@@ -318,14 +319,14 @@ bool wait_file_w(const WCHAR *path, DWORD timeout)
 }
 
 /* Starts the launcher and waits for its dialog; on failure ends it and returns NULL. */
-HWND launch(Launcher *l, const char *exe, const char *cwd)
+HWND launch_(const char *file, int line, Launcher *l, const char *exe, const char *cwd)
 {
     HWND dlg;
 
-    if (!start(l, exe, cwd))
+    if (!start_(file, line, l, exe, cwd, false))
         return NULL;
     dlg = wait_dialog(l);
-    if (!ok(dlg != NULL, "%s: no dialog within %d ms\n", exe, DIALOG_TIMEOUT))
+    if (!ok_(file, line, dlg != NULL, "%s: no dialog within %d ms\n", exe, DIALOG_TIMEOUT))
         finish(l);
     return dlg;
 }
@@ -333,32 +334,32 @@ HWND launch(Launcher *l, const char *exe, const char *cwd)
 /* After Play: the game ran in the expected folder, with that folder current.
  * Returns what it wrote there: its current directory, and for game.exe, its
  * own path and command line, a line each. */
-char *check_game_ran(const char *folder, const char *expected_cwd)
+char *check_game_ran_(const char *file, int line, const char *folder, const char *expected_cwd)
 {
     static char text[1024];
     char ran[MAX_PATH];
 
     path_join(ran, folder, "ran.txt");
-    if (!ok(wait_file(ran, GAME_TIMEOUT), "%s did not run in %s\n", brand.program, folder))
+    if (!ok_(file, line, wait_file(ran, GAME_TIMEOUT), "%s did not run in %s\n", brand.program, folder))
         return NULL;
     read_file(ran, text, sizeof(text));
-    ok(!_strnicmp(text, expected_cwd, strlen(expected_cwd)) && strchr("\r\n", text[strlen(expected_cwd)]),
+    ok_(file, line, !_strnicmp(text, expected_cwd, strlen(expected_cwd)) && strchr("\r\n", text[strlen(expected_cwd)]),
        "%s ran in \"%.*s\", expected \"%s\"\n", brand.program, (int)strcspn(text, "\r\n"), text,
        expected_cwd);
     /* 64-bit Windows runs a 32-bit program's batch in its 32-bit cmd */
     if (!lstrcmpiA(brand.program, "GAME.BAT"))
-        ok(strstr(text, "\narch x86") != NULL, "GAME.BAT ran under \"%s\", expected arch x86\n", text);
+        ok_(file, line, strstr(text, "\narch x86") != NULL, "GAME.BAT ran under \"%s\", expected arch x86\n", text);
     return text;
 }
 
 /* After Cancel and the like: the launcher started nothing. */
-void check_nothing_ran(Launcher *l, const char *folder)
+void check_nothing_ran_(const char *file, int line, Launcher *l, const char *folder)
 {
     char ran[MAX_PATH];
 
-    ok(job_processes(l) == 1, "%lu processes in the launcher's job, expected 1\n", job_processes(l));
+    ok_(file, line, job_processes(l) == 1, "%lu processes in the launcher's job, expected 1\n", job_processes(l));
     path_join(ran, folder, "ran.txt");
-    ok(!file_exists(ran), "GAME.BAT ran\n");
+    ok_(file, line, !file_exists(ran), "GAME.BAT ran\n");
 }
 
 /* ---- real input ---- */
@@ -400,13 +401,13 @@ void key(HWND dlg, BYTE vk, BYTE modifier)
 }
 
 /* Answers the dialog with a key; the launcher must then end with exit code 0. */
-void answer(Launcher *l, HWND dlg, BYTE vk, const char *what)
+void answer_(const char *file, int line, Launcher *l, HWND dlg, BYTE vk, const char *what)
 {
     DWORD code;
 
     key(dlg, vk);
     code = wait_exit(l, EXIT_TIMEOUT);
-    ok(code == 0, "%s: exit code %lx, expected 0\n", what, code);
+    ok_(file, line, code == 0, "%s: exit code %lx, expected 0\n", what, code);
 }
 
 /* ---- the probe inside the launcher ---- */
@@ -435,7 +436,7 @@ static bool read_probe(ProbeResult *res)
 }
 
 /* Hooks the thread of a launcher's dialog with the probe DLL and asks it to look. */
-bool probe(HWND dlg, ProbeResult *res)
+bool probe_(const char *file, int line, HWND dlg, ProbeResult *res)
 {
     char path[MAX_PATH];
     HMODULE dll;
@@ -448,15 +449,15 @@ bool probe(HWND dlg, ProbeResult *res)
     path_join(path, bindir, "probe.dll");
     dll = LoadLibraryA(path);
     proc = (HOOKPROC)GetProcAddress(dll, "ProbeHook");
-    if (!ok(proc != NULL, "no ProbeHook in %s\n", path))
+    if (!ok_(file, line, proc != NULL, "no ProbeHook in %s\n", path))
         return false;
     probe_hook = SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, thread);
-    if (!ok(probe_hook != NULL, "SetWindowsHookEx failed, error %lu\n", GetLastError()))
+    if (!ok_(file, line, probe_hook != NULL, "SetWindowsHookEx failed, error %lu\n", GetLastError()))
         return false;
     marker = find_window(pid, brand.cls);
     SendMessageTimeoutA(dlg, RegisterWindowMessageA(PROBE_MESSAGE), (WPARAM)marker, 0, SMTO_ABORTIFHUNG, 5000, NULL);
 
-    return ok(read_probe(res) && res->probed, "the probe did not report from inside the launcher\n");
+    return ok_(file, line, read_probe(res) && res->probed, "the probe did not report from inside the launcher\n");
 }
 
 /* What the probe recorded last, after the dialog has gone. */
@@ -487,7 +488,7 @@ void listing(const char *dir, char *out, int size)
 }
 
 /* The dialog's texts are those of the brand's dialog for this locale. */
-void check_texts(HWND dlg)
+void check_texts_(const char *file, int line, HWND dlg)
 {
     static const int ids[TEXTS] = { 0, IDC_QUESTION1, IDC_QUESTION2, IDOK, IDCANCEL };
     WCHAR text[MAX_TEXT];
@@ -498,7 +499,7 @@ void check_texts(HWND dlg)
             GetDlgItemTextW(dlg, ids[i], text, MAX_TEXT);
         else
             GetWindowTextW(dlg, text, MAX_TEXT);
-        ok(!lstrcmpW(text, brand.shown->text[i]), "%s \"%ls\", expected \"%ls\"\n", text_names[i], text,
+        ok_(file, line, !lstrcmpW(text, brand.shown->text[i]), "%s \"%ls\", expected \"%ls\"\n", text_names[i], text,
            brand.shown->text[i]);
     }
 }

@@ -29,7 +29,7 @@ static BYTE mnemonic(void)
     return amp && amp[1] < 128 && isalnum(amp[1]) ? toupper(amp[1]) : 0;
 }
 
-void test_input(void)
+SCENARIO(input)
 {
     char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], ran[MAX_PATH];
     Launcher l;

@@ -2,22 +2,12 @@
 
 #include "driver.h"
 
-static const struct
+Scenario *scenarios;
+
+Scenario::Scenario(const char *name, void (*run)(void)) : name(name), run(run), next(scenarios)
 {
-    const char *name;
-    void (*run)(void);
-} scenarios[] = {
-    { "dialog", test_dialog },
-    { "input", test_input },
-    { "places", test_places },
-    { "cp932", test_cp932 },
-    { "guard", test_guard },
-    { "resources", test_resources },
-    { "brands", test_brands },
-    { "edition", test_edition },
-    { "modern", test_modern },
-    { "gamepad", test_gamepad },
-};
+    scenarios = this;
+}
 
 /* Reads a record from beside the driver: NAME.record.txt, or NAME.record.txt:TAG
  * for the dialog of that language. */
@@ -49,9 +39,9 @@ int main(int argc, char **argv)
         printf("cannot read the build record %s or %s beside the driver\n", argv[2], argc == 4 ? argv[3] : "-");
         return 2;
     }
-    for (unsigned i = 0; i < sizeof(scenarios) / sizeof(scenarios[0]); i++)
+    for (Scenario *sc = scenarios; sc; sc = sc->next)
     {
-        if (strcmp(argv[1], scenarios[i].name))
+        if (strcmp(argv[1], sc->name))
             continue;
         scenario = argv[1];
         SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, on_create, 0, 0, WINEVENT_OUTOFCONTEXT);
@@ -60,7 +50,7 @@ int main(int argc, char **argv)
             printf("%s: a launcher is already running; scenarios must run one at a time\n", scenario);
             return 1;
         }
-        scenarios[i].run();
+        sc->run();
         printf("%s (%s): %d checks, %d failures\n", scenario, brand.exe, passes + failures, failures);
         return failures ? 1 : 0;
     }

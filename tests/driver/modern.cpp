@@ -150,7 +150,7 @@ static void test_overlapping(void)
     }
 }
 
-void test_modern(void)
+SCENARIO(modern)
 {
     static const WCHAR *const cyrillic[2] = { L"\x0418\x0433\x0440\x044b \x00dc\x006e\x00ef",   /* Игры Ünï */
                                               L"\x041f\x043e\x043b\x044f\x0440\x043d\x0430\x044f" }; /* Полярная */

@@ -4,7 +4,7 @@
 
 /* Where players put games: a drive's root, a path too long for the
  * launcher's buffer, a folder without GAME.BAT. */
-void test_places(void)
+SCENARIO(places)
 {
     static const WCHAR long_names[][2] = { { 'd', 0 }, { 'e', 0 } };
     char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], src[MAX_PATH], relative[MAX_PATH];
@@ -76,7 +76,7 @@ void test_places(void)
 }
 
 /* Under a double-byte code page: names whose second bytes are backslashes. */
-void test_cp932(void)
+SCENARIO(cp932)
 {
     /* 表ソ in code page 932: 95 5C 83 5C */
     static const char name[] = "\x95\x5c\x83\x5c";

@@ -68,7 +68,7 @@ static bool rename_dialog(const char *exe)
 enum Edit { OTHER_BITMAP, EMPTY_STRING, NO_DIALOG };
 
 /* Copies of the launcher with changed resources, the code untouched. */
-void test_resources(void)
+SCENARIO(resources)
 {
     static const struct
     {
