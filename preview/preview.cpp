@@ -21,6 +21,7 @@
 #include <xinput.h>
 #include <stdio.h>
 #include "record.h"
+#include "harness.h"
 #include "pad.h"
 #include "measure.h"
 #include "resource.h"
@@ -48,41 +49,20 @@ static void say(const WCHAR *fmt, ...)
     fflush(stdout);
 }
 
-struct FindArgs
-{
-    DWORD pid;
-    const char *cls;
-    HWND found;
-};
-
-static BOOL CALLBACK find_proc(HWND hwnd, LPARAM lparam)
-{
-    FindArgs *args = (FindArgs *)lparam;
-    char cls[256];
-    DWORD pid;
-
-    GetWindowThreadProcessId(hwnd, &pid);
-    GetClassNameA(hwnd, cls, sizeof(cls));
-    if (pid == args->pid && !strcmp(cls, args->cls) && IsWindowVisible(hwnd))
-        args->found = hwnd;
-    return !args->found;
-}
-
 /* The launcher's marker window names its process, and so its dialog,
  * whatever the dialog's caption came out as. */
 static HWND find_dialog(void)
 {
     for (DWORD start = GetTickCount(); GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
     {
-        HWND marker = FindWindowA(record.cls, NULL);
-        FindArgs args = { 0, "#32770", NULL };
+        HWND marker = FindWindowA(record.cls, NULL), dlg;
+        DWORD pid;
 
         if (!marker)
             continue;
-        GetWindowThreadProcessId(marker, &args.pid);
-        EnumWindows(find_proc, (LPARAM)&args);
-        if (args.found)
-            return args.found;
+        GetWindowThreadProcessId(marker, &pid);
+        if ((dlg = find_top(pid, "#32770", true)))
+            return dlg;
     }
     say(L"no dialog of a launcher with the class \"%hs\" appeared within %d ms\n", record.cls, DIALOG_TIMEOUT);
     return NULL;
@@ -100,7 +80,7 @@ static bool measure(HWND dlg, Measure *m)
 
     snprintf(path, sizeof(path), "%s\\%s", bindir, MEASURE_FILE);
     DeleteFileA(path);
-    snprintf(path, sizeof(path), "%s\\measure.dll", bindir);
+    snprintf(path, sizeof(path), "%s\\inside.dll", bindir);
     if (!(dll = LoadLibraryA(path)) || !(proc = (HOOKPROC)GetProcAddress(dll, "MeasureHook")) ||
         !(hook = SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, GetWindowThreadProcessId(dlg, NULL))))
     {

@@ -217,6 +217,27 @@ stand_in_xinput() {     # stand_in_xinput COMMAND...
     return $rc
 }
 
+# No XInput at all while COMMAND runs, as on a Windows without it.
+without_xinput() {      # without_xinput COMMAND...
+    local v rc=0
+    for v in xinput1_4 xinput9_1_0; do
+        wine reg add 'HKCU\Software\Wine\DllOverrides' /v $v /d "" /f >/dev/null 2>&1 ||
+            { wine_xinput; die "could not turn XInput off"; }
+    done
+    "$@" || rc=$?
+    wine_xinput
+    return $rc
+}
+
+# The screen at LAUNCHER_DPI while COMMAND runs, then at 96 again.
+at_dpi() {              # at_dpi COMMAND...
+    local rc=0
+    screen_dpi "$LAUNCHER_DPI"
+    "$@" || rc=$?
+    screen_dpi 96
+    return $rc
+}
+
 xinput_dir() {
     if [ "$WINEARCH" = win64 ]; then echo "$WINEPREFIX/drive_c/windows/syswow64"
     else echo "$WINEPREFIX/drive_c/windows/system32"; fi

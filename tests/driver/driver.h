@@ -22,6 +22,7 @@
 #include <wchar.h>
 #include "record.h"
 #include "resource.h"
+#include "harness.h"
 #include "probe.h"
 
 /* Every check counts; a failed one prints its file and line and what it got.

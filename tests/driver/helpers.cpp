@@ -249,40 +249,10 @@ void finish(Launcher *l)
 
 /* ---- windows ---- */
 
-struct FindArgs
-{
-    DWORD pid;              /* 0: any process */
-    const char *cls;
-    HWND found;
-    int count;
-};
-
-static BOOL CALLBACK find_proc(HWND hwnd, LPARAM lparam)
-{
-    FindArgs *args = (FindArgs *)lparam;
-    char cls[256];
-    DWORD pid;
-
-    GetWindowThreadProcessId(hwnd, &pid);
-    GetClassNameA(hwnd, cls, sizeof(cls));
-    if ((!args->pid || pid == args->pid) && !strcmp(cls, args->cls))
-    {
-        if (!args->found)
-            args->found = hwnd;
-        args->count++;
-    }
-    return TRUE;
-}
-
 /* Top-level windows of a class, of one process or of all (pid 0). */
 HWND find_window(DWORD pid, const char *cls, int *count)
 {
-    FindArgs args = { pid, cls, NULL, 0 };
-
-    EnumWindows(find_proc, (LPARAM)&args);
-    if (count)
-        *count = args.count;
-    return args.found;
+    return find_top(pid, cls, false, count);
 }
 
 HWND wait_dialog(Launcher *l)
@@ -446,7 +416,7 @@ bool probe_(const char *file, int line, HWND dlg, ProbeResult *res)
 
     probe_path(path);
     DeleteFileA(path);
-    path_join(path, bindir, "probe.dll");
+    path_join(path, bindir, "inside.dll");
     dll = LoadLibraryA(path);
     proc = (HOOKPROC)GetProcAddress(dll, "ProbeHook");
     if (!ok_(file, line, proc != NULL, "no ProbeHook in %s\n", path))

@@ -1,72 +1,58 @@
-/* A modern launcher: DPI-aware, themed, and with UTF-8 as its code page. */
+/* A modern launcher: DPI-aware, themed, with UTF-8 as its code page, and
+ * guarded against starts that overlap. */
 
 #include "driver.h"
 
-static void set_dpi(int dpi)
-{
-    HKEY key;
-    DWORD value = dpi;
-
-    if (ok(!RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &key),
-           "cannot open HKCU\\Control Panel\\Desktop\n"))
-    {
-        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, (BYTE *)&value, sizeof(value));
-        RegCloseKey(key);
-    }
-}
-
-/* At 100 %, 150 % and 200 %: the picture drawn for the DPI and filling its
+/* At the screen's DPI, which the test set-up makes 96, 144 or 192 (100 %, 150 %
+ * and 200 %) for this scenario: the picture drawn for the DPI and filling its
  * control, every text within its control, and themed buttons. */
-static void test_scaling(void)
+SCENARIO(scaling)
 {
-    static const int dpis[] = { 96, 144, 192 };
     static const char *const names[4] = { "play", "cancel", "line1", "line2" };
     char folder[MAX_PATH], exe[MAX_PATH];
+    const char *asked = getenv("LAUNCHER_DPI");
+    HDC screen = GetDC(NULL);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSX), side = MulDiv(PICTURE_WIDTH, dpi, 96);
+    ProbeResult res;
+    Launcher l;
+    HWND dlg;
 
+    ReleaseDC(NULL, screen);
+    ok(asked && dpi == atoi(asked), "the screen has %d DPI, the set-up asked for %s\n", dpi, asked ? asked : "none");
     game_folder(folder, "modern", brand.exe, true);
     path_join(exe, folder, brand.exe);
-    for (int dpi : dpis)
+    if (!(dlg = launch(&l, exe, folder)))
+        return;
+    if (probe(dlg, &res))
     {
-        ProbeResult res;
-        Launcher l;
-        HWND dlg;
-        int side = MulDiv(PICTURE_WIDTH, dpi, 96);
+        RECT *pic = &res.controls[4];
 
-        set_dpi(dpi);
-        if (!(dlg = launch(&l, exe, folder)))
-            continue;
-        if (probe(dlg, &res))
+        ok(res.dpi == dpi, "%d DPI: the launcher sees %d DPI\n", dpi, res.dpi);
+        ok(res.bitmap_ok && res.bitmap.bmWidth == side && res.bitmap.bmHeight == side,
+           "%d DPI: the picture is %ldx%ld, expected %dx%d\n", dpi, res.bitmap.bmWidth, res.bitmap.bmHeight,
+           side, side);
+        /* a DIB section has its bits in our reach, whatever the screen's depth */
+        ok(res.bitmap.bmBits && res.bitmap.bmBitsPixel == 24,
+           "%d DPI: the picture is %s at %u bits, expected a section at 24\n", dpi,
+           res.bitmap.bmBits ? "a section" : "device-dependent", res.bitmap.bmBitsPixel);
+        ok(pic->right - pic->left == side && pic->bottom - pic->top == side &&
+           pic->left == res.control_units[4].left && pic->top == res.control_units[4].top,
+           "%d DPI: the picture's control is %ldx%ld at %ld,%ld, expected %dx%d at %ld,%ld\n", dpi,
+           pic->right - pic->left, pic->bottom - pic->top, pic->left, pic->top, side, side,
+           res.control_units[4].left, res.control_units[4].top);
+        for (int i = 0; i < 4; i++)
         {
-            RECT *pic = &res.controls[4];
+            /* a button's label has its edges' room less */
+            int room = res.controls[i].right - res.controls[i].left - (i < 2 ? 2 * (GetSystemMetrics(SM_CXEDGE) + 1) : 0);
 
-            ok(res.dpi == dpi, "%d DPI: the launcher sees %d DPI\n", dpi, res.dpi);
-            ok(res.bitmap_ok && res.bitmap.bmWidth == side && res.bitmap.bmHeight == side,
-               "%d DPI: the picture is %ldx%ld, expected %dx%d\n", dpi, res.bitmap.bmWidth, res.bitmap.bmHeight,
-               side, side);
-            /* a DIB section has its bits in our reach, whatever the screen's depth */
-            ok(res.bitmap.bmBits && res.bitmap.bmBitsPixel == 24,
-               "%d DPI: the picture is %s at %u bits, expected a section at 24\n", dpi,
-               res.bitmap.bmBits ? "a section" : "device-dependent", res.bitmap.bmBitsPixel);
-            ok(pic->right - pic->left == side && pic->bottom - pic->top == side &&
-               pic->left == res.control_units[4].left && pic->top == res.control_units[4].top,
-               "%d DPI: the picture's control is %ldx%ld at %ld,%ld, expected %dx%d at %ld,%ld\n", dpi,
-               pic->right - pic->left, pic->bottom - pic->top, pic->left, pic->top, side, side,
-               res.control_units[4].left, res.control_units[4].top);
-            for (int i = 0; i < 4; i++)
-            {
-                /* a button's label has its edges' room less */
-                int room = res.controls[i].right - res.controls[i].left - (i < 2 ? 2 * (GetSystemMetrics(SM_CXEDGE) + 1) : 0);
-
-                ok(res.extent[i] <= room, "%d DPI: %s is %d px in %d px\n", dpi, names[i], res.extent[i], room);
-            }
-            ok(res.buttons_comctl, "%d DPI: user32 draws the buttons, expected Common Controls 6\n", dpi);
-            ok(res.icon && res.small_icon, "%d DPI: icons big %p, small %p, expected both\n", dpi, res.icon,
-               res.small_icon);
+            ok(res.extent[i] <= room, "%d DPI: %s is %d px in %d px\n", dpi, names[i], res.extent[i], room);
         }
-        answer(&l, dlg, VK_ESCAPE, "Cancel");
-        finish(&l);
+        ok(res.buttons_comctl, "%d DPI: user32 draws the buttons, expected Common Controls 6\n", dpi);
+        ok(res.icon && res.small_icon, "%d DPI: icons big %p, small %p, expected both\n", dpi, res.icon,
+           res.small_icon);
     }
-    set_dpi(96);
+    answer(&l, dlg, VK_ESCAPE, "Cancel");
+    finish(&l);
 }
 
 /* Started from elsewhere, a launcher in a folder whose name the ANSI code
@@ -157,7 +143,6 @@ SCENARIO(modern)
     static const WCHAR *const chinese[2] = { L"\x5c71\x5cf0\x6e38\x620f\x5939",     /* 山峰游戏夹 */
                                              L"\x5317\x5cb3\x767b\x5c71\x5bb6" };   /* 北岳登山家 */
 
-    test_scaling();
     test_unicode_folder(cyrillic, 1);
     test_unicode_folder(chinese, 15);     /* 75 characters each */
     test_overlapping();

@@ -9,6 +9,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include "harness.h"
 
 enum { RUNS = 31, SETTLE_MS = 150 };
 
@@ -65,46 +66,23 @@ static double time_to_exit(const char *name)
     return t;
 }
 
-struct Find { DWORD pid; HWND found; };
-
-static BOOL CALLBACK find_dialog(HWND hwnd, LPARAM lparam)
-{
-    Find *f = (Find *)lparam;
-    char cls[16];
-    DWORD pid;
-
-    GetWindowThreadProcessId(hwnd, &pid);
-    GetClassNameA(hwnd, cls, sizeof(cls));
-    if (pid == f->pid && !strcmp(cls, "#32770") && IsWindowVisible(hwnd))
-    {
-        f->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 /* Starts a program, waits until its dialog is visible, and leaves it up. */
 static HWND open_dialog(const char *name, PROCESS_INFORMATION *pi, double *ms)
 {
     double t0 = now_ms();
-    Find f = { 0, NULL };
+    HWND dlg;
 
     spawn(name, pi);
-    f.pid = pi->dwProcessId;
-    while (!f.found && now_ms() - t0 < 20000)
-    {
-        EnumWindows(find_dialog, (LPARAM)&f);
-        if (!f.found)
-            Sleep(1);
-    }
+    while (!(dlg = find_top(pi->dwProcessId, "#32770", true)) && now_ms() - t0 < 20000)
+        Sleep(1);
     *ms = now_ms() - t0;
-    if (!f.found)
+    if (!dlg)
     {
         fprintf(stderr, "%s showed no dialog\n", name);
         TerminateProcess(pi->hProcess, 1);
         exit(1);
     }
-    return f.found;
+    return dlg;
 }
 
 static void close_dialog(HWND dlg, PROCESS_INFORMATION *pi)

@@ -1,6 +1,8 @@
-/* Loaded into the launcher by a hook of the driver's: see probe.h. */
+/* Loaded into the launcher by a hook of the test driver's: see probe.h. One
+ * DLL with measure.cpp, inside.dll. */
 
 #include <windows.h>
+#include "harness.h"
 #include "probe.h"
 #include "resource.h"
 
@@ -10,18 +12,7 @@ static HWND probed_dialog, marker;
 
 static void save(void)
 {
-    char path[MAX_PATH], *slash;
-    HMODULE self;
-    HANDLE file;
-    DWORD written;
-
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)save, &self);
-    GetModuleFileNameA(self, path, sizeof(path));
-    if ((slash = strrchr(path, '\\')))
-        strcpy(slash + 1, PROBE_FILE);
-    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    WriteFile(file, &result, sizeof(result), &written, NULL);
-    CloseHandle(file);
+    save_beside(&result, PROBE_FILE, &result, sizeof(result));
 }
 
 static void map_units(HWND dlg, int x, int y, int cx, int cy, RECT *out)
@@ -92,9 +83,9 @@ static void probe(HWND dlg, HWND hwnd)
     if ((result.marker_found = hwnd && pid == GetCurrentProcessId()))
     {
         result.class_style = GetClassLongA(hwnd, GCL_STYLE);
-        result.brush_is_gray = GetClassLongA(hwnd, GCL_HBRBACKGROUND) == (LONG)(LONG_PTR)GetStockObject(GRAY_BRUSH);
-        result.cursor_is_cross = GetClassLongA(hwnd, GCL_HCURSOR) == (LONG)(LONG_PTR)LoadCursorA(NULL, IDC_CROSS);
-        result.icon_is_application = GetClassLongA(hwnd, GCL_HICON) == (LONG)(LONG_PTR)LoadIconA(NULL, IDI_APPLICATION);
+        result.brush_is_gray = GetClassLongA(hwnd, GCL_HBRBACKGROUND) == (DWORD)(ULONG_PTR)GetStockObject(GRAY_BRUSH);
+        result.cursor_is_cross = GetClassLongA(hwnd, GCL_HCURSOR) == (DWORD)(ULONG_PTR)LoadCursorA(NULL, IDC_CROSS);
+        result.icon_is_application = GetClassLongA(hwnd, GCL_HICON) == (DWORD)(ULONG_PTR)LoadIconA(NULL, IDI_APPLICATION);
         result.placement.length = sizeof(result.placement);
         GetWindowPlacement(hwnd, &result.placement);
     }

@@ -1,27 +1,14 @@
-/* Loaded into a launcher by the preview's hook: see measure.h. */
+/* Loaded into a launcher by the preview's hook: see measure.h. One DLL with
+ * probe.cpp, inside.dll. */
 
 #include <windows.h>
+#include "harness.h"
 #include "measure.h"
 #include "resource.h"
 
 static Measure result;
 static UINT measure_message;
 
-static void save(void)
-{
-    char path[MAX_PATH], *slash;
-    HMODULE self;
-    HANDLE file;
-    DWORD written;
-
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)save, &self);
-    GetModuleFileNameA(self, path, sizeof(path));
-    if ((slash = strrchr(path, '\\')))
-        strcpy(slash + 1, MEASURE_FILE);
-    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    WriteFile(file, &result, sizeof(result), &written, NULL);
-    CloseHandle(file);
-}
 
 struct Glyph
 {
@@ -195,7 +182,7 @@ static void measure_dialog(HWND dlg)
     }
     ReleaseDC(dlg, dc);
     result.done = 1;
-    save();
+    save_beside(&result, MEASURE_FILE, &result, sizeof(result));
 }
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK MeasureHook(int code, WPARAM wparam, LPARAM lparam)

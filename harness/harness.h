@@ -1,0 +1,62 @@
+/* What the programs and DLLs that run beside a launcher under Wine share (the
+ * preview's, the test driver, the benchmark and the DLL hooked into the
+ * launcher): finding a process's top-level windows, and a DLL's report
+ * written beside it. */
+
+#include <string.h>
+
+struct FindTop
+{
+    DWORD pid;              /* 0: any process */
+    const char *cls;
+    bool visible;           /* only visible windows */
+    HWND found;             /* the first */
+    int count;
+};
+
+static BOOL CALLBACK find_top_proc(HWND hwnd, LPARAM lparam)
+{
+    FindTop *f = (FindTop *)lparam;
+    char cls[256];
+    DWORD pid;
+
+    GetWindowThreadProcessId(hwnd, &pid);
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    if ((!f->pid || pid == f->pid) && !strcmp(cls, f->cls) && (!f->visible || IsWindowVisible(hwnd)))
+    {
+        if (!f->found)
+            f->found = hwnd;
+        f->count++;
+    }
+    return TRUE;
+}
+
+/* The first top-level window of a class, of one process or of all (pid 0),
+ * and how many there are. */
+static inline HWND find_top(DWORD pid, const char *cls, bool visible, int *count = NULL)
+{
+    FindTop f = { pid, cls, visible, NULL, 0 };
+
+    EnumWindows(find_top_proc, (LPARAM)&f);
+    if (count)
+        *count = f.count;
+    return f.found;
+}
+
+/* Writes a DLL's report into the file `name` beside the DLL that holds `code`,
+ * where the program that hooked it in reads it. */
+static inline void save_beside(const void *code, const char *name, const void *data, DWORD size)
+{
+    char path[MAX_PATH], *slash;
+    HMODULE self;
+    HANDLE file;
+    DWORD written;
+
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)code, &self);
+    GetModuleFileNameA(self, path, sizeof(path));
+    if ((slash = strrchr(path, '\\')))
+        strcpy(slash + 1, name);
+    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    WriteFile(file, data, size, &written, NULL);
+    CloseHandle(file);
+}
