@@ -14,337 +14,20 @@ Writes into OUT_DIR:
 and prints the picture's and the icon's paths, so that the build can watch them.
 A brand file that will not do is refused with a message naming its file, line
 and key; what builds but deserves a look is printed as a warning."""
-import difflib
 import os
 import sys
 import unicodedata
 
 import fonts
 import images
+from languages import (CODEPAGES, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage, language_tag,
+                       right_to_left, script, tag_hint)
+from rules import (DEFAULTS, STYLES, TEXTS, BrandError, check_class, check_exe, check_game, check_text, clip,
+                   guard_name, parse, printable, utf16_units)
 
-REQUIRED = ("exe", "caption", "line1", "line2", "picture", "class")
-DEFAULTS = {"play": "Play", "cancel": "Cancel", "game": "GAME.BAT", "style": "classic", "gamepad": "no"}
-KEYS = REQUIRED + ("play", "cancel", "language", "icon", "game", "style", "gamepad")
-STYLES = ("classic", "modern")
-TEXTS = ("caption", "line1", "line2", "play", "cancel")     # what a language section may set
-# Windows takes a 32-bit program whose name holds one of these for an
-# installer and asks for administrator rights before it starts.
-INSTALLER_WORDS = ("install", "setup", "update", "upgrade", "patch", "uninst")
-# Names Windows keeps for devices, whatever follows them after a dot; the
-# superscript digits count as digits there.
-DEVICE_NAMES = {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"} | \
-    {f"{d}{n}" for d in ("com", "lpt") for n in "0123456789\u00b9\u00b2\u00b3"}
-# Classes of windows that Windows itself makes, many of them top-level in every
-# session or every program: a launcher of such a class would refuse to start.
-SYSTEM_CLASSES = {c.lower() for c in (
-    "Button", "ComboBox", "ComboLBox", "DDEMLEvent", "DDEMLMom", "Edit", "ListBox", "MDIClient",
-    "ScrollBar", "Static", "Message", "IME", "MSCTFIME UI", "tooltips_class32", "tooltips_class",
-    "Shell_TrayWnd", "Shell_SecondaryTrayWnd", "Progman", "WorkerW", "SysShadow", "SysListView32",
-    "SysTreeView32", "SysHeader32", "ToolbarWindow32", "msctls_statusbar32", "msctls_progress32",
-    "msctls_trackbar32", "msctls_updown32", "SysTabControl32", "ReBarWindow32", "SysLink",
-    "ConsoleWindowClass", "OleMainThreadWndClass", "CicMarshalWndClass", "ApplicationFrameWindow",
-    "Windows.UI.Core.CoreWindow", "DesktopWindowXamlSource", "NotifyIconOverflowWindow",
-    "TaskManagerWindow", "ForegroundStaging", "MultitaskingViewFrame", "Ghost", "#32768", "#32769",
-    "#32770", "#32771", "#32772")}
-# Characters that a file name may hold on Windows but that the build's tools
-# (CMake's lists, make, the shell behind windres) cannot pass through, or that
-# would reach the linker as an option (a comma, inside -Wl,).
-BUILD_UNSAFE = ';$%#`",'
-MAX_TEXT = 255              # UTF-16 units of a caption, line or label
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
 GAMEPAD_CODE = 1024         # what reading a controller adds
-MAX_PATH = 260
-MAX_NAME = 255
-MAX_FILE = 1 << 20          # bytes of a brand file: a hundred times what forty languages need
-MAX_LINE = 4096             # characters of a line
-MAX_SHOWN = 60              # characters of a value quoted in a message
-
-# Windows' ANSI code pages, in the order the preview tries them, with a
-# locale of each for Wine, which takes its code page from the locale.
-CODEPAGES = {1252: "en_US", 1250: "pl_PL", 1251: "ru_RU", 1253: "el_GR", 1254: "tr_TR", 1257: "lt_LT",
-             1255: "he_IL", 1256: "ar_EG", 874: "th_TH", 1258: "vi_VN",
-             932: "ja_JP", 936: "zh_CN", 949: "ko_KR", 950: "zh_TW"}
-UTF8 = 65001
-# The code pages whose letters Wine's MS Sans Serif draws (Windows' own has Thai,
-# Hebrew and Arabic ones too; Wine's draws those as boxes), and the scripts it
-# lacks whatever the code page.
-BITMAP_CODEPAGES = (1252, 1250, 1251, 1253, 1254, 1257, 932, 936, 949, 950)
-SCRIPTS = ("THAI", "HEBREW", "ARABIC", "DEVANAGARI")
-# Language tags, one for each display language of Windows: the name, the
-# LANGID of the template (primary, sublanguage), the locale the preview runs it
-# under and that locale's ANSI code page (0: Unicode only). Windows' resource
-# loader tries the player's exact LANGID, then the language with the neutral
-# sublanguage: a tag without a country takes the neutral one and so serves
-# every country of its language; a tag with a country serves that country
-# alone. Croatian and Serbian share a primary language, so Croatian keeps its
-# country and Serbian (Latin) serves the rest. README.md shows this table.
-LANGUAGES = {
-    "ar": ("Arabic", 0x01, 0, "ar_SA", 1256), "bg": ("Bulgarian", 0x02, 0, "bg_BG", 1251),
-    "cs": ("Czech", 0x05, 0, "cs_CZ", 1250), "da": ("Danish", 0x06, 0, "da_DK", 1252),
-    "de": ("German", 0x07, 0, "de_DE", 1252), "el": ("Greek", 0x08, 0, "el_GR", 1253),
-    "en-US": ("English (United States)", 0x09, 0x01, "en_US", 1252),
-    "en-GB": ("English (United Kingdom)", 0x09, 0x02, "en_GB", 1252),
-    "es": ("Spanish", 0x0a, 0, "es_ES", 1252), "es-MX": ("Spanish (Mexico)", 0x0a, 0x02, "es_MX", 1252),
-    "et": ("Estonian", 0x25, 0, "et_EE", 1257), "fi": ("Finnish", 0x0b, 0, "fi_FI", 1252),
-    "fr": ("French", 0x0c, 0, "fr_FR", 1252), "fr-CA": ("French (Canada)", 0x0c, 0x03, "fr_CA", 1252),
-    "he": ("Hebrew", 0x0d, 0, "he_IL", 1255), "hi": ("Hindi", 0x39, 0, "hi_IN", 0),
-    "hr": ("Croatian", 0x1a, 0x01, "hr_HR", 1250), "hu": ("Hungarian", 0x0e, 0, "hu_HU", 1250),
-    "it": ("Italian", 0x10, 0, "it_IT", 1252), "ja": ("Japanese", 0x11, 0, "ja_JP", 932),
-    "ko": ("Korean", 0x12, 0, "ko_KR", 949), "lt": ("Lithuanian", 0x27, 0, "lt_LT", 1257),
-    "lv": ("Latvian", 0x26, 0, "lv_LV", 1257), "nb": ("Norwegian (Bokmål)", 0x14, 0, "nb_NO", 1252),
-    "nl": ("Dutch", 0x13, 0, "nl_NL", 1252), "pl": ("Polish", 0x15, 0, "pl_PL", 1250),
-    "pt-BR": ("Portuguese (Brazil)", 0x16, 0x01, "pt_BR", 1252),
-    "pt-PT": ("Portuguese (Portugal)", 0x16, 0x02, "pt_PT", 1252),
-    "ro": ("Romanian", 0x18, 0, "ro_RO", 1250), "ru": ("Russian", 0x19, 0, "ru_RU", 1251),
-    "sk": ("Slovak", 0x1b, 0, "sk_SK", 1250), "sl": ("Slovenian", 0x24, 0, "sl_SI", 1250),
-    "sr-Latn": ("Serbian (Latin)", 0x1a, 0, "sr_RS@latin", 1250), "sv": ("Swedish", 0x1d, 0, "sv_SE", 1252),
-    "th": ("Thai", 0x1e, 0, "th_TH", 874), "tr": ("Turkish", 0x1f, 0, "tr_TR", 1254),
-    "uk": ("Ukrainian", 0x22, 0, "uk_UA", 1251), "vi": ("Vietnamese", 0x2a, 0, "vi_VN", 1258),
-    "zh-CN": ("Chinese (Simplified)", 0x04, 0x02, "zh_CN", 936),
-    "zh-TW": ("Chinese (Traditional)", 0x04, 0x01, "zh_TW", 950),
-}
-# Languages written right to left: Windows mirrors their dialogs.
-RIGHT_TO_LEFT = ("ar", "he")
-
-
-class BrandError(Exception):
-    pass
-
-
-def language_tag(text):
-    """The tag as this table spells it, or None."""
-    return next((t for t in LANGUAGES if t.lower() == text.lower()), None)
-
-
-def tag_hint(text):
-    """A table's tag of the same language, for a tag with a country the table does not name."""
-    same = [t for t in LANGUAGES if t.split("-")[0].lower() == text.split("-")[0].lower()]
-    return f" (did you mean {' or '.join(same)}?)" if same else ""
-
-
-def parse(path):
-    """The top part's values and, for each [TAG] section, its own; each value
-    with the line it stood on."""
-    shown = printable(path)
-    try:
-        if not os.path.isfile(path):
-            raise BrandError(f"{shown}: not a brand file")
-        with open(path, "rb") as f:
-            raw = f.read()
-    except OSError as e:
-        raise BrandError(f"{shown}: cannot read the brand file: {e.strerror}")
-    if raw.startswith((b"\xff\xfe", b"\xfe\xff")):
-        raise BrandError(f"{shown}:1: the file is UTF-16; save it as UTF-8")
-    if len(raw) > MAX_FILE:
-        raise BrandError(f"{shown}: the file has {len(raw):,} bytes; a brand file has at most {MAX_FILE:,}")
-    if raw.startswith(b"\xef\xbb\xbf"):
-        raw = raw[3:]
-    top = {}
-    sections = []           # (tag, values, line of the header)
-    values = top
-    for number, line in enumerate(raw.split(b"\n"), 1):
-        if len(line) > MAX_LINE:
-            raise BrandError(f"{shown}:{number}: the line has {len(line):,} bytes; a line has at most {MAX_LINE:,}")
-        try:
-            text = line.decode("utf-8").rstrip("\r").strip()
-        except UnicodeDecodeError:
-            raise BrandError(f"{shown}:{number}: the line is not valid UTF-8{encoding_hint(line)}; "
-                             "save the file as UTF-8")
-        if not text or text.startswith("#"):
-            continue
-        if text.startswith("[") and text.endswith("]"):
-            name = text[1:-1].strip()
-            where = f"{shown}:{number}: [{clip(name)}]"
-            tag = language_tag(name)
-            if not top:
-                raise BrandError(f"{where}: a section comes before the top part; begin with exe, caption and "
-                                 "the other keys, then the sections")
-            if not tag:
-                raise BrandError(f"{where}: unknown language tag{tag_hint(name)}; the tags are {', '.join(LANGUAGES)}")
-            seen = [(t, n) for t, _, n in sections if t == tag]
-            if seen:
-                raise BrandError(f"{where}: repeated; that section began on line {seen[0][1]}")
-            values = {}
-            sections.append((tag, values, number))
-            continue
-        key, eq, value = text.partition("=")
-        key, value = key.strip(), value.strip()
-        where = f"{shown}:{number}: {clip(key) or '(no key)'}"
-        if not eq:
-            raise BrandError(f"{where}: expected a line of the form key = value")
-        if key not in KEYS:
-            near = difflib.get_close_matches(key.lower(), KEYS, n=1)
-            raise BrandError(f"{where}: unknown key{f' (did you mean {near[0]}?)' if near else ''}; "
-                             f"the keys are {', '.join(KEYS)}")
-        controls = [c for c in value if unicodedata.category(c) == "Cc"]
-        if controls:
-            raise BrandError(f"{where}: {char_names(controls)} is a control character, which no key takes")
-        if values is not top and key not in TEXTS:
-            raise BrandError(f"{where}: a language section may set only {', '.join(TEXTS)}; "
-                             f"put {key} in the top part")
-        if key in values:
-            raise BrandError(f"{where}: repeated; it was set on line {values[key][1]}")
-        if not value:
-            raise BrandError(f"{where}: the value is empty")
-        values[key] = (value, number)
-    for key in REQUIRED:
-        if key not in top:
-            raise BrandError(f"{shown}: {key}: missing; every brand sets {', '.join(REQUIRED)}")
-    if sections and "language" not in top:
-        raise BrandError(f"{shown}:{sections[0][2]}: [{sections[0][0]}]: a brand with language sections names "
-                         "the language of its top part with language = TAG")
-    return top, sections
-
-
-def char_names(chars):
-    """Characters as a reader can tell them apart: U+2013 EN DASH."""
-    names = []
-    for c in sorted(set(chars)):
-        names.append(f"U+{ord(c):04X} {unicodedata.name(c, '')}".rstrip())
-    return ", ".join(names)
-
-
-def clip(text):
-    """A value as a message quotes it: at most MAX_SHOWN characters."""
-    return text if len(text) <= MAX_SHOWN else text[:MAX_SHOWN] + f"... ({len(text):,} characters)"
-
-
-def encoding_hint(line):
-    """What a line that is not UTF-8 looks like."""
-    try:
-        line.decode("cp1252")
-    except UnicodeDecodeError:
-        return ""
-    return " (it looks like Windows-1252 or Latin-1)"
-
-
-def utf16_units(value):
-    return len(value.encode("utf-16-le")) // 2
-
-
-def noncharacters(value):
-    """Code points Unicode keeps out of text; at the start of a resource string
-    U+FFFF even turns it into a number."""
-    return sorted({c for c in value if 0xFDD0 <= ord(c) <= 0xFDEF or (ord(c) & 0xFFFE) == 0xFFFE})
-
-
-def check_class(value, where):
-    bad = [c for c in value if not " " <= c <= "~"]
-    if bad:
-        raise BrandError(f"{where}: the class must be printable ASCII, not {char_names(bad)}")
-    if len(value) > MAX_NAME:
-        raise BrandError(f"{where}: the class has {len(value)} characters, at most {MAX_NAME} are allowed")
-    if value.startswith("#") or value.lower() in SYSTEM_CLASSES:
-        raise BrandError(f"{where}: {value} is a class of Windows' own windows, which would make every start "
-                         "of the launcher end at once; choose a name of the game's own")
-
-
-def check_name(value, where, what):
-    """A file name as Windows takes it."""
-    bad = sorted({c for c in value if c in '<>:"/\\|?*' or ord(c) < 32})
-    if bad:
-        raise BrandError(f"{where}: Windows forbids {char_names(bad)} in {what}")
-    stem = value.split(".")[0].rstrip(" ")
-    if stem.lower() in DEVICE_NAMES:
-        raise BrandError(f"{where}: {stem} is a device name on Windows, never a file")
-
-
-def check_exe(value, where):
-    if not value.lower().endswith(".exe") or not value[:-4].strip(" ."):
-        raise BrandError(f"{where}: the file name must be a name ending in .exe")
-    if utf16_units(value) > MAX_NAME:
-        raise BrandError(f"{where}: the file name has {utf16_units(value)} UTF-16 units; Windows takes at most "
-                         f"{MAX_NAME}")
-    if len(value.encode("utf-8")) > MAX_NAME:
-        raise BrandError(f"{where}: the file name has {len(value.encode('utf-8'))} bytes in UTF-8; the build's "
-                         f"file system takes at most {MAX_NAME}")
-    check_name(value, where, "file names")
-    bad = sorted({c for c in value if c in BUILD_UNSAFE} | set(noncharacters(value)))
-    if bad:
-        raise BrandError(f"{where}: the build cannot make a file whose name holds {char_names(bad)}")
-    for word in INSTALLER_WORDS:
-        if word in value.lower():
-            raise BrandError(f"{where}: a name with \"{word}\" makes Windows take the launcher for an "
-                             "installer and ask for administrator rights")
-
-
-def check_text(value, where):
-    bad = noncharacters(value)
-    if bad:
-        raise BrandError(f"{where}: {char_names(bad)} is not a character; "
-                         "Windows would not store the text as written")
-    if utf16_units(value) > MAX_TEXT:
-        raise BrandError(f"{where}: {utf16_units(value)} UTF-16 units; each text may have at most {MAX_TEXT}, "
-                         "which keeps the .exe within its size budget")
-
-
-def check_game(value, where):
-    """The command line Play hands to WinExec, which takes it in ANSI and
-    expands nothing; returns the program it names."""
-    bad = [c for c in value if not " " <= c <= "~"]
-    if bad:
-        raise BrandError(f"{where}: the command line must be printable ASCII (Windows takes it in ANSI), "
-                         f"not {char_names(bad)}")
-    if len(value) >= MAX_PATH:
-        raise BrandError(f"{where}: the command line has {len(value)} characters; "
-                         f"at most {MAX_PATH - 1} fit in MAX_PATH")
-    if value.startswith('"'):
-        name, closed, _ = value[1:].partition('"')
-        if not closed:
-            raise BrandError(f"{where}: the quote around the program's name is not closed")
-    else:
-        name = value.split(" ")[0]
-    if value.count('"') % 2:
-        raise BrandError(f"{where}: a quote is not closed")
-    if not name.strip():
-        raise BrandError(f"{where}: the program's name is empty")
-    if name[0] in "-/":
-        raise BrandError(f"{where}: {name} is an option, not a program: name the program first")
-    if "%" in name:
-        raise BrandError(f"{where}: Windows does not expand %variables% here: name the program itself")
-    drive = len(name) > 2 and name[1] == ":" and name[0].isalpha() and name[2] in "\\/"
-    last = name.replace("/", "\\").rstrip(" ").split("\\")[-1]
-    if not last:
-        raise BrandError(f"{where}: {name} names a folder, not a program")
-    for part in (name[2:] if drive else name).replace("/", "\\").split("\\"):
-        check_name(part, where, "a program's name")
-    return name
-
-
-def codepage(texts):
-    """The first of Windows' ANSI code pages that holds all of the texts, else
-    UTF-8 (65001), under which Wine keeps every character as Windows does."""
-    for cp in CODEPAGES:
-        if all(can_encode(c, cp) for c in "".join(texts)):
-            return cp
-    return UTF8
-
-
-def script(texts):
-    """The script whose letters the texts hold but Wine's MS Sans Serif cannot
-    draw in any code page, where Windows draws them in a font of that script:
-    one of SCRIPTS, "latin" for letters such as Vietnamese ones, "-" for none."""
-    for c in "".join(texts):
-        name = unicodedata.name(c, "")
-        for word in SCRIPTS:
-            if name.startswith(word + " "):
-                return word.lower()
-        if name.startswith(("LATIN ", "COMBINING ")) and not any(can_encode(c, cp) for cp in BITMAP_CODEPAGES):
-            return "latin"
-    return "-"
-
-
-def can_encode(c, cp):
-    if cp == UTF8:
-        return True
-    if not cp:
-        return c.isascii()
-    try:
-        c.encode("gbk" if cp == 936 else f"cp{cp}")
-        return True
-    except UnicodeEncodeError:
-        return False
 
 
 def dialogs(path, top, sections):
@@ -394,16 +77,6 @@ def dialogs(path, top, sections):
     return out
 
 
-# The letters a language's texts are written in, by the start of their Unicode
-# names; every other tag of LANGUAGES is written in Latin letters.
-LANGUAGE_SCRIPTS = {
-    "ar": ("ARABIC",), "he": ("HEBREW",), "el": ("GREEK",), "th": ("THAI",), "hi": ("DEVANAGARI",),
-    "bg": ("CYRILLIC",), "ru": ("CYRILLIC",), "uk": ("CYRILLIC",),
-    "ja": ("HIRAGANA", "KATAKANA", "CJK UNIFIED IDEOGRAPH"), "ko": ("HANGUL",),
-    "zh-CN": ("CJK UNIFIED IDEOGRAPH",), "zh-TW": ("CJK UNIFIED IDEOGRAPH",),
-}
-
-
 def check_script(tag, texts, where):
     """A dialog for a language holds at least one letter of that language's
     script: a name in Latin letters inside it is fine, texts left in another
@@ -415,21 +88,6 @@ def check_script(tag, texts, where):
         raise BrandError(f"{where}: none of the {LANGUAGES[tag][0]} dialog's texts holds a {script} letter; "
                          f"its texts are still in another language (caption: {clip(texts['caption'])!r}, "
                          f"line1: {clip(texts['line1'])!r})")
-
-
-def right_to_left(tag, texts):
-    """Whether Windows lays the dialog out right to left: a Hebrew or Arabic
-    one, or one without a language whose question (else caption) starts with a
-    Hebrew or Arabic letter, though a caption may begin with a Latin name."""
-    if tag:
-        return tag in RIGHT_TO_LEFT
-    for c in "".join(texts[k] for k in ("line1", "line2", "caption", "play", "cancel")):
-        kind = unicodedata.bidirectional(c)
-        if kind in ("L", "R", "AL"):
-            return kind != "L"
-    return False
-
-
 # The standard dialog, in dialog units: the question's lines, the buttons, the
 # room the lines and the buttons share, and what lies beside and around them
 # (res/resource.h). A language whose texts do not fit grows from it.
@@ -499,8 +157,6 @@ def extra_size(values, languages, icon_size, picture_size=0):
         grown += GAMEPAD_CODE
     grown = icon_size + max(0, grown)
     return -(-grown // 512) * 512
-
-
 # A modern launcher's manifest: never elevated; the Windows it was made for, so
 # that none treats it as an old program; sharp at the system's DPI; themed
 # buttons; and UTF-8 as its code page, for paths and commands in any script.
@@ -540,13 +196,6 @@ MANIFEST = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 """
 
 
-def guard_name(cls):
-    """The kernel object that a modern launcher takes before it looks for the
-    class's window: in the session's namespace, as windows are, named after the
-    class, with no backslash (which would name a namespace) and within MAX_PATH."""
-    return ("Local\\" + cls.replace("\\", "/"))[:MAX_PATH - 1]
-
-
 def image_at(folder, value):
     """A picture or icon named relative to the brand file; either separator
     does, as a publisher on Windows writes it."""
@@ -565,8 +214,6 @@ def literal(value):
         else:
             out.append(c)
     return '"' + "".join(out) + '"'
-
-
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
 RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "extra")
@@ -688,11 +335,6 @@ def main(argv):
                  extra_size(values, languages, icon_size, len(bmp) - 14))
     for image in watched:
         print(os.path.abspath(image))
-
-
-def printable(path):
-    """A path as it can be shown, whatever bytes its name holds."""
-    return os.fsencode(path).decode("utf-8", "backslashreplace")
 
 
 if __name__ == "__main__":

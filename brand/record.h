@@ -5,9 +5,14 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include "resource.h"
 
-enum { CAPTION, LINE1, LINE2, PLAY, CANCEL, TEXTS, MAX_DIALOGS = 64, MAX_TEXT = 256 };
+/* The texts in brand/rules.py's order (TEXTS), with the control that shows
+ * each (0: the dialog's caption); a text has at most 255 UTF-16 units
+ * (TEXT_BUFFER there), and its NUL. tests/brand_files.py holds the two together. */
+enum { CAPTION, LINE1, LINE2, PLAY, CANCEL, TEXTS, MAX_DIALOGS = 64, TEXT_BUFFER = 255 + 1 };
 static const char *const text_names[TEXTS] = { "caption", "line1", "line2", "play", "cancel" };
+static const int text_ids[TEXTS] = { 0, IDC_QUESTION1, IDC_QUESTION2, IDOK, IDCANCEL };
 
 struct Dialog
 {
@@ -15,7 +20,7 @@ struct Dialog
     UINT codepage;              /* the one the preview runs it under */
     char script[16];            /* whose letters the preview draws in a stand-in font, or "-" */
     bool rtl;                   /* laid out and read right to left */
-    WCHAR text[TEXTS][MAX_TEXT];
+    WCHAR text[TEXTS][TEXT_BUFFER];
 };
 
 struct Record
@@ -34,8 +39,6 @@ struct Record
  * show, or NULL for the first. */
 static inline bool load_record(Record *r, const char *path, const char *tag)
 {
-    static const char *const dialog_fields[] = { "locale", "codepage", "script", "layout", "caption", "line1",
-                                                 "line2", "play", "cancel" };
     static char line[4096];
     WCHAR wide[MAX_PATH];
     Dialog *d = NULL;
@@ -63,18 +66,15 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
         }
         else if (d)
         {
-            for (int i = 0; i < 9; i++)
-                if (!strcmp(line, dialog_fields[i]))
-                {
-                    if (i == 1)
-                        d->codepage = atoi(value);
-                    else if (i == 2)
-                        lstrcpynA(d->script, value, sizeof(d->script));
-                    else if (i == 3)
-                        d->rtl = !strcmp(value, "rtl");
-                    else if (i >= 4)
-                        MultiByteToWideChar(CP_UTF8, 0, value, -1, d->text[i - 4], MAX_TEXT);
-                }
+            if (!strcmp(line, "codepage"))
+                d->codepage = atoi(value);
+            else if (!strcmp(line, "script"))
+                lstrcpynA(d->script, value, sizeof(d->script));
+            else if (!strcmp(line, "layout"))
+                d->rtl = !strcmp(value, "rtl");
+            for (int i = 0; i < TEXTS; i++)
+                if (!strcmp(line, text_names[i]))
+                    MultiByteToWideChar(CP_UTF8, 0, value, -1, d->text[i], TEXT_BUFFER);
         }
         else if (!strcmp(line, "exe"))
         {

@@ -148,10 +148,9 @@ static const char *layout_fault(HWND dlg, bool rtl)
 
 static int check(void)
 {
-    static const int ids[TEXTS] = { 0, IDC_QUESTION1, IDC_QUESTION2, IDOK, IDCANCEL };
     static const char *const room[TEXTS] = { "title bar", "control", "control", "button", "button" };
     const Dialog *d = record.shown;
-    WCHAR shown[MAX_TEXT], lost[64];
+    WCHAR shown[TEXT_BUFFER], lost[64];
     const char *fault;
     Measure m;
     RECT rc;
@@ -168,9 +167,9 @@ static int check(void)
         for (int i = 0; i < TEXTS; i++)
         {
             if (i)
-                GetDlgItemTextW(dlg, ids[i], shown, MAX_TEXT);
+                GetDlgItemTextW(dlg, text_ids[i], shown, TEXT_BUFFER);
             else
-                GetWindowTextW(dlg, shown, MAX_TEXT);
+                GetWindowTextW(dlg, shown, TEXT_BUFFER);
             question_marks(d->text[i], shown, lost);
             if (lost[0])
                 say(L"%hs [%hs]: \"%ls\" came out as \"?\" under code page %u\n", text_names[i], label, lost,

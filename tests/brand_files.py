@@ -195,7 +195,7 @@ CODEPAGES = [
     # Scripts Wine's MS Sans Serif lacks; a question (else a caption) in Hebrew or Arabic is laid out right to left.
     ({"caption": "เชียงดาว", "line1": "คุณต้องการ"}, "874", "th_TH.UTF-8", "thai", "ltr"),
     ({"caption": "Quendle Arts", "line1": "האם ברצונך"}, "1255", "he_IL.UTF-8", "hebrew", "rtl"),
-    ({"caption": "قمم تولفار", "line1": "هل تريد"}, "1256", "ar_EG.UTF-8", "arabic", "rtl"),
+    ({"caption": "قمم تولفار", "line1": "هل تريد"}, "1256", "ar_SA.UTF-8", "arabic", "rtl"),
     # No ANSI code page holds them: precomposed Vietnamese, Hindi, or two scripts.
     ({"caption": "Những đỉnh Tolvar", "play": "Chơi"}, "65001", "en_US.UTF-8", "latin", "ltr"),
     ({"caption": "टोलवार शिखर"}, "65001", "en_US.UTF-8", "devanagari", "ltr"),
@@ -301,6 +301,31 @@ def test_growth():
     res = run(brand_file("grow.brand", {"line2": "W" * 120}), "grow")
     ok(res.returncode != 0 and ":4: line2: the dialog would be" in res.stderr and "Traceback" not in res.stderr,
        f"a line wider than a screen: {res.stderr.strip()!r}")
+
+
+def test_figures():
+    """Each figure stated once in code, and the README and the C programs' reader agree with it."""
+    import re
+    sys.path.insert(0, os.path.join(SOURCE, "brand"))
+    import brand
+    import rules
+    with open(os.path.join(SOURCE, "README.md"), encoding="utf-8") as f:
+        readme = " ".join(f.read().split())
+    with open(os.path.join(SOURCE, "tests", "pe.cmake")) as f:
+        budget = int(re.search(r"set\(MAX_SIZE (\d+)\)", f.read()).group(1))
+    for what, phrase in ((budget, "budget {:,}"), (budget, "allows {:,} bytes"),
+                         (brand.CLASSIC_PICTURE, "less the classic one's {:,} bytes"),
+                         (brand.MODERN_CODE, "and {:,} bytes of code"), (brand.GAMEPAD_CODE, "the size gate allows {:,}."),
+                         (rules.MAX_TEXT, "Every text (`caption`, the lines and the labels) may have at most {} UTF-16")):
+        ok(phrase.format(what) in readme, f"the README does not say {phrase.format(what)!r}")
+    lists = re.findall(r"holds ((?:`\w+`(?:, | or ))+`\w+`)", readme)
+    ok(len(lists) == 2 and all(re.findall(r"`(\w+)`", words) == list(rules.INSTALLER_WORDS) for words in lists),
+       f"the README's installer words {lists}, expected {rules.INSTALLER_WORDS} twice")
+    with open(os.path.join(SOURCE, "brand", "record.h")) as f:
+        header = f.read()
+    names = re.search(r"text_names\[TEXTS\] = \{([^}]*)\}", header).group(1)
+    ok(re.findall(r'"(\w+)"', names) == list(rules.TEXTS) and f"TEXT_BUFFER = {rules.MAX_TEXT} + 1" in header,
+       f"record.h's texts {names} or its buffer are not rules.py's {rules.TEXTS} and {rules.MAX_TEXT}")
 
 
 def bitmap(out):
@@ -512,6 +537,7 @@ test_codepages()
 test_language_table()
 test_sections()
 test_growth()
+test_figures()
 test_icons()
 test_modern()
 test_pictures()

@@ -8,7 +8,7 @@ file(REMOVE_RECURSE ${WORK})
 foreach(dir first second-with-a-longer-name)
     set(src ${WORK}/${dir}/source)
     file(COPY ${SOURCE}/CMakeLists.txt ${SOURCE}/src ${SOURCE}/res ${SOURCE}/brand ${SOURCE}/cmake
-              ${SOURCE}/preview ${SOURCE}/tests ${SOURCE}/tools DESTINATION ${src})
+              ${SOURCE}/harness ${SOURCE}/preview ${SOURCE}/tests ${SOURCE}/tools DESTINATION ${src})
     set(brand "")
     if(dir MATCHES "second")
         set(brand ${src}/brand/tolvar.brand)

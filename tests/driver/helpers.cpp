@@ -460,15 +460,14 @@ void listing(const char *dir, char *out, int size)
 /* The dialog's texts are those of the brand's dialog for this locale. */
 void check_texts_(const char *file, int line, HWND dlg)
 {
-    static const int ids[TEXTS] = { 0, IDC_QUESTION1, IDC_QUESTION2, IDOK, IDCANCEL };
-    WCHAR text[MAX_TEXT];
+    WCHAR text[TEXT_BUFFER];
 
     for (int i = 0; i < TEXTS; i++)
     {
         if (i)
-            GetDlgItemTextW(dlg, ids[i], text, MAX_TEXT);
+            GetDlgItemTextW(dlg, text_ids[i], text, TEXT_BUFFER);
         else
-            GetWindowTextW(dlg, text, MAX_TEXT);
+            GetWindowTextW(dlg, text, TEXT_BUFFER);
         ok_(file, line, !lstrcmpW(text, brand.shown->text[i]), "%s \"%ls\", expected \"%ls\"\n", text_names[i], text,
            brand.shown->text[i]);
     }

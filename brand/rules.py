@@ -1,0 +1,248 @@
+"""What a brand file may hold: its keys, and the rules that Windows, the
+build and the launcher set on each value. parse() reads a brand file; the
+check_ functions refuse a value with a message naming its file, line and key."""
+import difflib
+import os
+import unicodedata
+
+from languages import LANGUAGES, language_tag, tag_hint
+
+REQUIRED = ("exe", "caption", "line1", "line2", "picture", "class")
+DEFAULTS = {"play": "Play", "cancel": "Cancel", "game": "GAME.BAT", "style": "classic", "gamepad": "no"}
+KEYS = REQUIRED + ("play", "cancel", "language", "icon", "game", "style", "gamepad")
+STYLES = ("classic", "modern")
+TEXTS = ("caption", "line1", "line2", "play", "cancel")     # what a language section may set
+# Windows takes a 32-bit program whose name holds one of these for an
+# installer and asks for administrator rights before it starts.
+INSTALLER_WORDS = ("install", "setup", "update", "upgrade", "patch", "uninst")
+# Names Windows keeps for devices, whatever follows them after a dot; the
+# superscript digits count as digits there.
+DEVICE_NAMES = {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"} | \
+    {f"{d}{n}" for d in ("com", "lpt") for n in "0123456789\u00b9\u00b2\u00b3"}
+# Classes of windows that Windows itself makes, many of them top-level in every
+# session or every program: a launcher of such a class would refuse to start.
+SYSTEM_CLASSES = {c.lower() for c in (
+    "Button", "ComboBox", "ComboLBox", "DDEMLEvent", "DDEMLMom", "Edit", "ListBox", "MDIClient",
+    "ScrollBar", "Static", "Message", "IME", "MSCTFIME UI", "tooltips_class32", "tooltips_class",
+    "Shell_TrayWnd", "Shell_SecondaryTrayWnd", "Progman", "WorkerW", "SysShadow", "SysListView32",
+    "SysTreeView32", "SysHeader32", "ToolbarWindow32", "msctls_statusbar32", "msctls_progress32",
+    "msctls_trackbar32", "msctls_updown32", "SysTabControl32", "ReBarWindow32", "SysLink",
+    "ConsoleWindowClass", "OleMainThreadWndClass", "CicMarshalWndClass", "ApplicationFrameWindow",
+    "Windows.UI.Core.CoreWindow", "DesktopWindowXamlSource", "NotifyIconOverflowWindow",
+    "TaskManagerWindow", "ForegroundStaging", "MultitaskingViewFrame", "Ghost", "#32768", "#32769",
+    "#32770", "#32771", "#32772")}
+# Characters that a file name may hold on Windows but that the build's tools
+# (CMake's lists, make, the shell behind windres) cannot pass through, or that
+# would reach the linker as an option (a comma, inside -Wl,).
+BUILD_UNSAFE = ';$%#`",'
+MAX_TEXT = 255              # UTF-16 units of a caption, line or label
+MAX_PATH = 260
+MAX_NAME = 255
+MAX_FILE = 1 << 20          # bytes of a brand file: a hundred times what forty languages need
+MAX_LINE = 4096             # characters of a line
+MAX_SHOWN = 60              # characters of a value quoted in a message
+
+
+class BrandError(Exception):
+    pass
+
+
+def parse(path):
+    """The top part's values and, for each [TAG] section, its own; each value
+    with the line it stood on."""
+    shown = printable(path)
+    try:
+        if not os.path.isfile(path):
+            raise BrandError(f"{shown}: not a brand file")
+        with open(path, "rb") as f:
+            raw = f.read()
+    except OSError as e:
+        raise BrandError(f"{shown}: cannot read the brand file: {e.strerror}")
+    if raw.startswith((b"\xff\xfe", b"\xfe\xff")):
+        raise BrandError(f"{shown}:1: the file is UTF-16; save it as UTF-8")
+    if len(raw) > MAX_FILE:
+        raise BrandError(f"{shown}: the file has {len(raw):,} bytes; a brand file has at most {MAX_FILE:,}")
+    if raw.startswith(b"\xef\xbb\xbf"):
+        raw = raw[3:]
+    top = {}
+    sections = []           # (tag, values, line of the header)
+    values = top
+    for number, line in enumerate(raw.split(b"\n"), 1):
+        if len(line) > MAX_LINE:
+            raise BrandError(f"{shown}:{number}: the line has {len(line):,} bytes; a line has at most {MAX_LINE:,}")
+        try:
+            text = line.decode("utf-8").rstrip("\r").strip()
+        except UnicodeDecodeError:
+            raise BrandError(f"{shown}:{number}: the line is not valid UTF-8{encoding_hint(line)}; "
+                             "save the file as UTF-8")
+        if not text or text.startswith("#"):
+            continue
+        if text.startswith("[") and text.endswith("]"):
+            name = text[1:-1].strip()
+            where = f"{shown}:{number}: [{clip(name)}]"
+            tag = language_tag(name)
+            if not top:
+                raise BrandError(f"{where}: a section comes before the top part; begin with exe, caption and "
+                                 "the other keys, then the sections")
+            if not tag:
+                raise BrandError(f"{where}: unknown language tag{tag_hint(name)}; the tags are {', '.join(LANGUAGES)}")
+            seen = [(t, n) for t, _, n in sections if t == tag]
+            if seen:
+                raise BrandError(f"{where}: repeated; that section began on line {seen[0][1]}")
+            values = {}
+            sections.append((tag, values, number))
+            continue
+        key, eq, value = text.partition("=")
+        key, value = key.strip(), value.strip()
+        where = f"{shown}:{number}: {clip(key) or '(no key)'}"
+        if not eq:
+            raise BrandError(f"{where}: expected a line of the form key = value")
+        if key not in KEYS:
+            near = difflib.get_close_matches(key.lower(), KEYS, n=1)
+            raise BrandError(f"{where}: unknown key{f' (did you mean {near[0]}?)' if near else ''}; "
+                             f"the keys are {', '.join(KEYS)}")
+        controls = [c for c in value if unicodedata.category(c) == "Cc"]
+        if controls:
+            raise BrandError(f"{where}: {char_names(controls)} is a control character, which no key takes")
+        if values is not top and key not in TEXTS:
+            raise BrandError(f"{where}: a language section may set only {', '.join(TEXTS)}; "
+                             f"put {key} in the top part")
+        if key in values:
+            raise BrandError(f"{where}: repeated; it was set on line {values[key][1]}")
+        if not value:
+            raise BrandError(f"{where}: the value is empty")
+        values[key] = (value, number)
+    for key in REQUIRED:
+        if key not in top:
+            raise BrandError(f"{shown}: {key}: missing; every brand sets {', '.join(REQUIRED)}")
+    if sections and "language" not in top:
+        raise BrandError(f"{shown}:{sections[0][2]}: [{sections[0][0]}]: a brand with language sections names "
+                         "the language of its top part with language = TAG")
+    return top, sections
+
+
+def char_names(chars):
+    """Characters as a reader can tell them apart: U+2013 EN DASH."""
+    names = []
+    for c in sorted(set(chars)):
+        names.append(f"U+{ord(c):04X} {unicodedata.name(c, '')}".rstrip())
+    return ", ".join(names)
+
+
+def clip(text):
+    """A value as a message quotes it: at most MAX_SHOWN characters."""
+    return text if len(text) <= MAX_SHOWN else text[:MAX_SHOWN] + f"... ({len(text):,} characters)"
+
+
+def encoding_hint(line):
+    """What a line that is not UTF-8 looks like."""
+    try:
+        line.decode("cp1252")
+    except UnicodeDecodeError:
+        return ""
+    return " (it looks like Windows-1252 or Latin-1)"
+
+
+def utf16_units(value):
+    return len(value.encode("utf-16-le")) // 2
+
+
+def noncharacters(value):
+    """Code points Unicode keeps out of text; at the start of a resource string
+    U+FFFF even turns it into a number."""
+    return sorted({c for c in value if 0xFDD0 <= ord(c) <= 0xFDEF or (ord(c) & 0xFFFE) == 0xFFFE})
+
+
+def check_class(value, where):
+    bad = [c for c in value if not " " <= c <= "~"]
+    if bad:
+        raise BrandError(f"{where}: the class must be printable ASCII, not {char_names(bad)}")
+    if len(value) > MAX_NAME:
+        raise BrandError(f"{where}: the class has {len(value)} characters, at most {MAX_NAME} are allowed")
+    if value.startswith("#") or value.lower() in SYSTEM_CLASSES:
+        raise BrandError(f"{where}: {value} is a class of Windows' own windows, which would make every start "
+                         "of the launcher end at once; choose a name of the game's own")
+
+
+def check_name(value, where, what):
+    """A file name as Windows takes it."""
+    bad = sorted({c for c in value if c in '<>:"/\\|?*' or ord(c) < 32})
+    if bad:
+        raise BrandError(f"{where}: Windows forbids {char_names(bad)} in {what}")
+    stem = value.split(".")[0].rstrip(" ")
+    if stem.lower() in DEVICE_NAMES:
+        raise BrandError(f"{where}: {stem} is a device name on Windows, never a file")
+
+
+def check_exe(value, where):
+    if not value.lower().endswith(".exe") or not value[:-4].strip(" ."):
+        raise BrandError(f"{where}: the file name must be a name ending in .exe")
+    if utf16_units(value) > MAX_NAME:
+        raise BrandError(f"{where}: the file name has {utf16_units(value)} UTF-16 units; Windows takes at most "
+                         f"{MAX_NAME}")
+    if len(value.encode("utf-8")) > MAX_NAME:
+        raise BrandError(f"{where}: the file name has {len(value.encode('utf-8'))} bytes in UTF-8; the build's "
+                         f"file system takes at most {MAX_NAME}")
+    check_name(value, where, "file names")
+    bad = sorted({c for c in value if c in BUILD_UNSAFE} | set(noncharacters(value)))
+    if bad:
+        raise BrandError(f"{where}: the build cannot make a file whose name holds {char_names(bad)}")
+    for word in INSTALLER_WORDS:
+        if word in value.lower():
+            raise BrandError(f"{where}: a name with \"{word}\" makes Windows take the launcher for an "
+                             "installer and ask for administrator rights")
+
+
+def check_text(value, where):
+    bad = noncharacters(value)
+    if bad:
+        raise BrandError(f"{where}: {char_names(bad)} is not a character; "
+                         "Windows would not store the text as written")
+    if utf16_units(value) > MAX_TEXT:
+        raise BrandError(f"{where}: {utf16_units(value)} UTF-16 units; each text may have at most {MAX_TEXT}, "
+                         "which keeps the .exe within its size budget")
+
+
+def check_game(value, where):
+    """The command line Play hands to WinExec, which takes it in ANSI and
+    expands nothing; returns the program it names."""
+    bad = [c for c in value if not " " <= c <= "~"]
+    if bad:
+        raise BrandError(f"{where}: the command line must be printable ASCII (Windows takes it in ANSI), "
+                         f"not {char_names(bad)}")
+    if len(value) >= MAX_PATH:
+        raise BrandError(f"{where}: the command line has {len(value)} characters; "
+                         f"at most {MAX_PATH - 1} fit in MAX_PATH")
+    if value.startswith('"'):
+        name, closed, _ = value[1:].partition('"')
+        if not closed:
+            raise BrandError(f"{where}: the quote around the program's name is not closed")
+    else:
+        name = value.split(" ")[0]
+    if value.count('"') % 2:
+        raise BrandError(f"{where}: a quote is not closed")
+    if not name.strip():
+        raise BrandError(f"{where}: the program's name is empty")
+    if name[0] in "-/":
+        raise BrandError(f"{where}: {name} is an option, not a program: name the program first")
+    if "%" in name:
+        raise BrandError(f"{where}: Windows does not expand %variables% here: name the program itself")
+    drive = len(name) > 2 and name[1] == ":" and name[0].isalpha() and name[2] in "\\/"
+    last = name.replace("/", "\\").rstrip(" ").split("\\")[-1]
+    if not last:
+        raise BrandError(f"{where}: {name} names a folder, not a program")
+    for part in (name[2:] if drive else name).replace("/", "\\").split("\\"):
+        check_name(part, where, "a program's name")
+    return name
+
+
+def guard_name(cls):
+    """The kernel object that a modern launcher takes before it looks for the
+    class's window: in the session's namespace, as windows are, named after the
+    class, with no backslash (which would name a namespace) and within MAX_PATH."""
+    return ("Local\\" + cls.replace("\\", "/"))[:MAX_PATH - 1]
+
+
+def printable(path):
+    """A path as it can be shown, whatever bytes its name holds."""
+    return os.fsencode(path).decode("utf-8", "backslashreplace")
