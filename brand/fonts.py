@@ -172,6 +172,9 @@ class TrueType:
             raise FontError(f"FreeType cannot read {path}")
         self.slot = ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.glyph
 
+    def family(self):
+        return ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.family_name.decode()
+
     def has(self, c):
         return self._ft.FT_Get_Char_Index(self.face, ord(c)) != 0
 

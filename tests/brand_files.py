@@ -321,6 +321,14 @@ def test_figures():
     lists = re.findall(r"holds ((?:`\w+`(?:, | or ))+`\w+`)", readme)
     ok(len(lists) == 2 and all(re.findall(r"`(\w+)`", words) == list(rules.INSTALLER_WORDS) for words in lists),
        f"the README's installer words {lists}, expected {rules.INSTALLER_WORDS} twice")
+    # the build measures a script's texts in the font the preview draws them in
+    import fonts
+    with open(os.path.join(SOURCE, "tools", "env.sh")) as f:
+        faces = dict(re.findall(r"^\s+([a-z|]+)\) face=(\"[^\"]+\"|\S+) ;;", f.read(), re.M))
+    faces = {s: face.strip('"') for scripts, face in faces.items() for s in scripts.split("|")}
+    for script, (path, _) in fonts.STAND_INS.items():
+        family = fonts.truetype(path, "").family()
+        ok(faces.get(script) == family, f"{script}: the build measures in {family}, the preview draws in {faces.get(script)}")
     with open(os.path.join(SOURCE, "brand", "record.h")) as f:
         header = f.read()
     names = re.search(r"text_names\[TEXTS\] = \{([^}]*)\}", header).group(1)
