@@ -201,7 +201,7 @@ map_build_drive() {
         ln -sfn "$BUILD/drive-t" "$WINEPREFIX/dosdevices/t:" || die "could not map drives L: and T: in $WINEPREFIX"
 }
 
-# The stand-in XInput (preview/xinput.cpp) as the prefix's xinput1_4.dll, in
+# The stand-in XInput (harness/xinput.cpp) as the prefix's xinput1_4.dll, in
 # the system folder of 32-bit programs, while COMMAND runs; then Wine's own is
 # back and every XInput DLL override gone, whatever COMMAND did. One left by an
 # interrupted run goes when the prefix is set up.

@@ -69,16 +69,16 @@ static const struct
 
 static void test_pad(int i)
 {
-    char folder[MAX_PATH], exe[MAX_PATH], planted[MAX_PATH], marker[MAX_PATH];
+    char folder[MAX_PATH], exe[MAX_PATH], stand_in[MAX_PATH], planted[MAX_PATH], marker[MAX_PATH];
     HWND dlg, other = NULL;
     Launcher l;
     int slot = cases[i].slot;
 
     /* A DLL of XInput's name in the game's folder must never be loaded. */
     game_folder(folder, "gamepad", brand.exe, true);
+    path_join(stand_in, bindir, "xinput1_4.dll");
     path_join(planted, folder, "xinput1_4.dll");
-    path_join(marker, bindir, "xinput1_4.dll");
-    CopyFileA(marker, planted, FALSE);
+    CopyFileA(stand_in, planted, FALSE);
     path_join(marker, folder, PAD_MARKER);
     path_join(exe, folder, brand.exe);
     memset(pads, 0, sizeof(*pads));
