@@ -26,8 +26,8 @@ function(add_launcher target brand)
         message(WARNING "${error}")
     endif()
     string(REPLACE "\n" ";" images "${images}")
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${brand} ${images} ${BRAND_PY}
-                 ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/images.py ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/fonts.py)
+    file(GLOB brand_code ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/*.py)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${brand} ${images} ${brand_code})
     record_field(${out}/record.txt exe exe)
     record_field(${out}/record.txt extra extra)
     # The name as the brand writes it, .EXE too.

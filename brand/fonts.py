@@ -57,11 +57,10 @@ def fnt_widths(path, cell):
             height, = struct.unpack_from("<H", data, offset + 88)
             if kind != 0x8008 or height != cell:
                 continue
-            first, last, default = struct.unpack_from("<BBB", data, offset + 95)
+            first, last = struct.unpack_from("<BB", data, offset + 95)
             entry, start = (4, 118) if version < 0x300 else (6, 148)
-            widths = {first + c: struct.unpack_from("<H", data, offset + start + entry * c)[0]
-                      for c in range(last - first + 1)}
-            return widths, widths.get(first + default, 0)
+            return {first + c: struct.unpack_from("<H", data, offset + start + entry * c)[0]
+                    for c in range(last - first + 1)}
         at += 8 + 12 * count
     raise FontError(f"{path} has no face {cell} pixels high")
 
@@ -70,7 +69,9 @@ class Measure:
     """Widths in pixels of texts drawn in a dialog of one code page, script and style."""
 
     def __init__(self, codepage, script, style):
-        self.codepage, self.fnt, self.faces = codepage, None, []
+        self.fnt, self.faces = None, []
+        # the bitmap face's characters are bytes of its code page; the East Asian ones have the Western face
+        self.encoding = f"cp{codepage}" if codepage in SANS_SERIF else "cp1252"
         if script != "-":
             self.faces.append(STAND_INS[script])
         elif style == "modern":
@@ -82,25 +83,27 @@ class Measure:
 
     def font(self, c):
         """What draws c: None for the bitmap face, else a TrueType face."""
-        if self.fnt:
-            try:
-                code = c.encode("cp1252" if self.codepage not in SANS_SERIF else f"cp{self.codepage}")
-            except UnicodeEncodeError:
-                code = b""
-            if len(code) == 1 and code[0] in self.fnt[0]:
-                return None
+        if self.fnt and self.code(c) in self.fnt:
+            return None
         for spec in self.faces:
             face = truetype(*spec)
             if face.has(c):
                 return face
         return face
 
+    def code(self, c):
+        """c's byte in the bitmap face's code page, or None."""
+        try:
+            code = c.encode(self.encoding)
+        except UnicodeEncodeError:
+            return None
+        return code[0] if len(code) == 1 else None
+
     def run(self, face, text):
         """Wine adds up each character's whole-pixel advance, as Windows does;
         marks sit on their letters. Devanagari alone it shapes, as Pillow does."""
         if face is None:
-            return sum(self.fnt[0].get(c.encode(f"cp{self.codepage}" if self.codepage in SANS_SERIF else "cp1252")[0],
-                                       self.fnt[1]) for c in text)
+            return sum(self.fnt[self.code(c)] for c in text)
         if any(unicodedata.name(c, "").startswith("DEVANAGARI") for c in text):
             return face.shaped(text)
         return sum(face.advance(c) for c in text if unicodedata.category(c) not in ("Mn", "Me", "Cf"))

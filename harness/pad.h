@@ -11,3 +11,23 @@ struct PadState
     XINPUT_STATE state[XUSER_MAX_COUNT];
     LONG reads[XUSER_MAX_COUNT];        /* XInputGetState calls for each slot, which the DLL counts */
 };
+
+/* The pads' state, made by the program that drives them; NULL if it cannot be. */
+static inline PadState *share_pads(void)
+{
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(PadState), PAD_MAPPING);
+
+    return mapping ? (PadState *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(PadState)) : NULL;
+}
+
+/* Sets a pad's buttons and gives the launcher time to see them: a slot that
+ * had no pad it asks again only every two seconds. */
+static inline void set_pad(PadState *pads, int slot, WORD buttons)
+{
+    bool connects = !pads->connected[slot];
+
+    pads->connected[slot] = TRUE;
+    pads->state[slot].dwPacketNumber++;
+    pads->state[slot].Gamepad.wButtons = buttons;
+    Sleep(connects ? 2500 : 250);
+}

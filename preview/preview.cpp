@@ -26,7 +26,7 @@
 #include "measure.h"
 #include "resource.h"
 
-enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000, PAD_SEEN = 2500 };
+enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000 };
 
 static Record record;
 static char bindir[MAX_PATH];
@@ -191,12 +191,10 @@ static int check(void)
     return problems ? 1 : 0;
 }
 
-/* Connects a pad, gives the launcher time to see it (it asks an empty slot
- * every two seconds), then presses and releases the button. */
+/* Connects a pad, then presses and releases the button. */
 static int pad(HWND dlg, WORD button)
 {
-    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(PadState), PAD_MAPPING);
-    PadState *pads = mapping ? (PadState *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(PadState)) : NULL;
+    PadState *pads = share_pads();
     HANDLE launcher;
     DWORD pid;
 
@@ -207,14 +205,9 @@ static int pad(HWND dlg, WORD button)
         return 1;
     }
     SetForegroundWindow(dlg);
-    pads->connected[0] = TRUE;
-    Sleep(PAD_SEEN);
-    for (int pressed = 1; pressed >= 0; pressed--)
-    {
-        pads->state[0].dwPacketNumber++;
-        pads->state[0].Gamepad.wButtons = pressed ? button : 0;
-        Sleep(250);
-    }
+    set_pad(pads, 0, 0);
+    set_pad(pads, 0, button);
+    set_pad(pads, 0, 0);
     if (WaitForSingleObject(launcher, EXIT_TIMEOUT) == WAIT_OBJECT_0)
         return 0;
     say(L"the launcher did not answer the controller's %hs\n", button == XINPUT_GAMEPAD_A ? "A" : "B");

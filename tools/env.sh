@@ -201,41 +201,38 @@ map_build_drive() {
         ln -sfn "$BUILD/drive-t" "$WINEPREFIX/dosdevices/t:" || die "could not map drives L: and T: in $WINEPREFIX"
 }
 
+# A scenario's own prefix: COMMAND runs with the prefix changed by SET, and
+# RESTORE puts it back after, whatever COMMAND did. What an interrupted run
+# leaves, the prefix's set-up puts back.
+changed_for() {         # changed_for SET RESTORE COMMAND...
+    local set=$1 restore=$2 rc=0
+    shift 2
+    $set || { $restore; die "could not set up the prefix: $set"; }
+    "$@" || rc=$?
+    $restore
+    return $rc
+}
+
 # The stand-in XInput (harness/xinput.cpp) as the prefix's xinput1_4.dll, in
-# the system folder of 32-bit programs, while COMMAND runs; then Wine's own is
-# back and every XInput DLL override gone, whatever COMMAND did. One left by an
-# interrupted run goes when the prefix is set up.
-stand_in_xinput() {     # stand_in_xinput COMMAND...
-    local dir rc=0
+# the system folder of 32-bit programs; without any XInput, as on a Windows
+# without it; the screen at LAUNCHER_DPI. Wine's own XInput, and 96 DPI, after.
+stand_in_xinput() { changed_for use_stand_in_xinput wine_xinput "$@"; }
+without_xinput() { changed_for turn_xinput_off wine_xinput "$@"; }
+at_dpi() { changed_for "screen_dpi $LAUNCHER_DPI" "screen_dpi 96" "$@"; }
+
+use_stand_in_xinput() {
+    local dir
     dir=$(xinput_dir)
     wine_xinput
     mv "$dir/xinput1_4.dll" "$dir/xinput1_4.dll.wine" && cp "$BUILD/bin/xinput1_4.dll" "$dir/" &&
-        wine reg add 'HKCU\Software\Wine\DllOverrides' /v xinput1_4 /d native /f >/dev/null 2>&1 ||
-        { wine_xinput; die "could not put the stand-in XInput in $dir"; }
-    "$@" || rc=$?
-    wine_xinput
-    return $rc
+        wine reg add 'HKCU\Software\Wine\DllOverrides' /v xinput1_4 /d native /f >/dev/null 2>&1
 }
 
-# No XInput at all while COMMAND runs, as on a Windows without it.
-without_xinput() {      # without_xinput COMMAND...
-    local v rc=0
+turn_xinput_off() {
+    local v
     for v in xinput1_4 xinput9_1_0; do
-        wine reg add 'HKCU\Software\Wine\DllOverrides' /v $v /d "" /f >/dev/null 2>&1 ||
-            { wine_xinput; die "could not turn XInput off"; }
+        wine reg add 'HKCU\Software\Wine\DllOverrides' /v $v /d "" /f >/dev/null 2>&1 || return 1
     done
-    "$@" || rc=$?
-    wine_xinput
-    return $rc
-}
-
-# The screen at LAUNCHER_DPI while COMMAND runs, then at 96 again.
-at_dpi() {              # at_dpi COMMAND...
-    local rc=0
-    screen_dpi "$LAUNCHER_DPI"
-    "$@" || rc=$?
-    screen_dpi 96
-    return $rc
 }
 
 xinput_dir() {

@@ -11,9 +11,8 @@ static PadState *pads;
 static bool open_pads(void)
 {
     char path[MAX_PATH], marker[MAX_PATH];
-    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(PadState), PAD_MAPPING);
 
-    pads = mapping ? (PadState *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(PadState)) : NULL;
+    pads = share_pads();
     if (!ok(pads != NULL, "cannot share the pads' state, error %lu\n", GetLastError()))
         return false;
     GetSystemDirectoryA(path, MAX_PATH);
@@ -25,16 +24,9 @@ static bool open_pads(void)
               "stand_in_xinput)\n", path);
 }
 
-/* Sets a pad's buttons and gives the launcher time to see them: a pad that
- * connects is asked for only every two seconds until then. */
 static void pad(int slot, WORD buttons)
 {
-    bool connects = !pads->connected[slot];
-
-    pads->connected[slot] = TRUE;
-    pads->state[slot].dwPacketNumber++;
-    pads->state[slot].Gamepad.wButtons = buttons;
-    Sleep(connects ? 2500 : 250);
+    set_pad(pads, slot, buttons);
 }
 
 enum Where
