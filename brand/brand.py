@@ -23,11 +23,12 @@ import images
 from languages import (CODEPAGES, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage, language_tag,
                        right_to_left, script, tag_hint)
 from rules import (DEFAULTS, STYLES, TEXTS, BrandError, check_class, check_exe, check_game, check_text, clip,
-                   guard_name, parse, printable, utf16_units)
+                   game_arguments, guard_name, parse, printable, utf16_units)
 
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
 GAMEPAD_CODE = 1024         # what reading a controller adds
+DIRECT_CODE = 1024          # what starting a program directly adds: the consent prompt, the message, the wait
 
 
 def dialogs(path, top, sections):
@@ -143,6 +144,11 @@ def template_size(texts):
     return 256 + 2 * units
 
 
+def direct(values):
+    """Whether Play starts the program itself: a batch file goes to WinExec, as GAME.BAT does."""
+    return not values["program"].lower().endswith((".bat", ".cmd"))
+
+
 def extra_size(values, languages, icon_size, picture_size=0):
     """What the brand adds to the .exe over Tolvar's: its icon, its dialogs, its
     longer class and game, and a modern launcher's manifest, larger picture and
@@ -155,6 +161,8 @@ def extra_size(values, languages, icon_size, picture_size=0):
         grown += len(MANIFEST) + picture_size - CLASSIC_PICTURE + MODERN_CODE
     if values["gamepad"] == "yes":
         grown += GAMEPAD_CODE
+    if direct(values):
+        grown += DIRECT_CODE
     grown = icon_size + max(0, grown)
     return -(-grown // 512) * 512
 # A modern launcher's manifest: never elevated; the Windows it was made for, so
@@ -296,8 +304,11 @@ def main(argv):
         with open(os.path.join(out, "icon.ico"), "wb") as f:
             f.write(ico)
         header.append("#define BRAND_ICON     1")
-    if not values["program"].lower().endswith((".bat", ".cmd")):
+    if direct(values):
+        # The program and its arguments apart too, for the shell's consent prompt.
         header.append("#define BRAND_DIRECT   1")
+        header.append(f"#define BRAND_PROGRAM  {literal(values['program'])}")
+        header.append(f"#define BRAND_ARGS     {literal(game_arguments(values['game']))}")
     if modern:
         with open(os.path.join(out, "manifest.xml"), "w", encoding="utf-8", newline="\n") as f:
             f.write(MANIFEST)

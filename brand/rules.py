@@ -15,6 +15,8 @@ TEXTS = ("caption", "line1", "line2", "play", "cancel")     # what a language se
 # Windows takes a 32-bit program whose name holds one of these for an
 # installer and asks for administrator rights before it starts.
 INSTALLER_WORDS = ("install", "setup", "update", "upgrade", "patch", "uninst")
+# What CreateProcess runs as a program, and the batch files it hands to cmd.
+PROGRAM_EXTENSIONS = (".exe", ".com", ".bat", ".cmd")
 # Names Windows keeps for devices, whatever follows them after a dot; the
 # superscript digits count as digits there.
 DEVICE_NAMES = {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"} | \
@@ -203,6 +205,24 @@ def check_text(value, where):
                          "which keeps the .exe within its size budget")
 
 
+def unquoted_name(value, name, where):
+    """Windows reads an unquoted command line's program piece by piece, up to
+    each space in turn, and runs the first piece it finds: "North Peak.exe -x"
+    tries North.exe first, anywhere on the search path. A name with no
+    extension of its own, followed by more that ends like a program, is taken
+    for one with a space, and must be quoted."""
+    if "." in name.replace("/", "\\").split("\\")[-1]:
+        return
+    words = value.split(" ")
+    for i in range(2, len(words) + 1):
+        longer = " ".join(words[:i])
+        if longer.lower().endswith(PROGRAM_EXTENSIONS):
+            rest = " ".join(words[i:])
+            quoted = f'"{longer}"' + (f" {rest}" if rest else "")
+            raise BrandError(f"{where}: a program's name with a space must be quoted, or Windows tries "
+                             f"{name}.exe first, wherever it lies: write game = {quoted}")
+
+
 def check_game(value, where):
     """The command line Play hands to WinExec, which takes it in ANSI and
     expands nothing; returns the program it names."""
@@ -219,6 +239,7 @@ def check_game(value, where):
             raise BrandError(f"{where}: the quote around the program's name is not closed")
     else:
         name = value.split(" ")[0]
+        unquoted_name(value, name, where)
     if value.count('"') % 2:
         raise BrandError(f"{where}: a quote is not closed")
     if not name.strip():
@@ -234,6 +255,13 @@ def check_game(value, where):
     for part in (name[2:] if drive else name).replace("/", "\\").split("\\"):
         check_name(part, where, "a program's name")
     return name
+
+
+def game_arguments(value):
+    """What follows the program's name on a command line that check_game took."""
+    if value.startswith('"'):
+        return value[1:].partition('"')[2].lstrip(" ")
+    return value.partition(" ")[2].lstrip(" ")
 
 
 def guard_name(cls):

@@ -2,12 +2,13 @@
  * DLL with measure.cpp, inside.dll. */
 
 #include <windows.h>
+#include <shellapi.h>
 #include "harness.h"
 #include "probe.h"
 #include "resource.h"
 
 static ProbeResult result;
-static UINT probe_message;
+static UINT probe_message, elevation_message;
 static HWND probed_dialog, marker;
 
 static void save(void)
@@ -115,12 +116,94 @@ static void probe(HWND dlg, HWND hwnd)
     save();
 }
 
+/* ---- a program that needs administrator rights, as Windows answers for one ---- */
+
+typedef BOOL (WINAPI *ShellExecuteExProc)(SHELLEXECUTEINFOW *info);
+static WPARAM elevation;
+static FARPROC real_get_proc;
+static ShellExecuteExProc real_shell_execute;
+
+static BOOL WINAPI fake_create_process(LPCSTR app, LPSTR cmdline, LPSECURITY_ATTRIBUTES pa, LPSECURITY_ATTRIBUTES ta,
+                                       BOOL inherit, DWORD flags, LPVOID env, LPCSTR cwd, LPSTARTUPINFOA si,
+                                       LPPROCESS_INFORMATION pi)
+{
+    result.create_calls++;
+    save();
+    SetLastError(740);      /* ERROR_ELEVATION_REQUIRED */
+    return FALSE;
+}
+
+static void copy_text(WCHAR *to, const WCHAR *from, int size)
+{
+    lstrcpynW(to, from ? from : L"(null)", size);
+}
+
+static BOOL WINAPI fake_shell_execute(SHELLEXECUTEINFOW *info)
+{
+    result.shell_calls++;
+    copy_text(result.shell_verb, info->lpVerb, 16);
+    copy_text(result.shell_file, info->lpFile, MAX_PATH);
+    copy_text(result.shell_params, info->lpParameters, MAX_PATH);
+    copy_text(result.shell_dir, info->lpDirectory, MAX_PATH);
+    save();
+    if (elevation == ELEVATION_CONSENT)
+        return real_shell_execute(info);
+    SetLastError(ERROR_CANCELLED);
+    return FALSE;
+}
+
+/* The launcher takes ShellExecuteExW by name from the SHELL32 it loads. */
+static FARPROC WINAPI fake_get_proc(HMODULE module, LPCSTR name)
+{
+    FARPROC proc = ((FARPROC (WINAPI *)(HMODULE, LPCSTR))real_get_proc)(module, name);
+
+    if (!HIWORD(name) || lstrcmpA(name, "ShellExecuteExW") || !proc)
+        return proc;
+    GetModuleFileNameW(module, result.shell_module, MAX_PATH);
+    save();
+    real_shell_execute = (ShellExecuteExProc)proc;
+    return (FARPROC)fake_shell_execute;
+}
+
+/* Points every entry of the program's import table that holds `real` at `fake`. */
+static void patch_imports(FARPROC real, FARPROC fake)
+{
+    BYTE *base = (BYTE *)GetModuleHandleA(NULL);
+    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY *dir = &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    DWORD old;
+
+    for (IMAGE_IMPORT_DESCRIPTOR *imp = (IMAGE_IMPORT_DESCRIPTOR *)(base + dir->VirtualAddress); imp->Name; imp++)
+        for (FARPROC *slot = (FARPROC *)(base + imp->FirstThunk); *slot; slot++)
+            if (*slot == real)
+            {
+                VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &old);
+                *slot = fake;
+                VirtualProtect(slot, sizeof(*slot), old, &old);
+            }
+}
+
+static void fail_for_rights(WPARAM how)
+{
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+
+    elevation = how;
+    result.shell_was_loaded = GetModuleHandleA("shell32.dll") != NULL;
+    real_get_proc = GetProcAddress(kernel32, "GetProcAddress");
+    patch_imports(GetProcAddress(kernel32, "CreateProcessA"), (FARPROC)fake_create_process);
+    patch_imports(real_get_proc, (FARPROC)fake_get_proc);
+    save();
+}
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wparam, LPARAM lparam)
 {
     CWPSTRUCT *cwp = (CWPSTRUCT *)lparam;
 
     if (!probe_message)
+    {
         probe_message = RegisterWindowMessageA(PROBE_MESSAGE);
+        elevation_message = RegisterWindowMessageA(ELEVATION_MESSAGE);
+    }
     if (code == HC_ACTION)
     {
         if (marker && cwp->hwnd == marker && ((cwp->message == WM_SHOWWINDOW && cwp->wParam) ||
@@ -128,6 +211,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wpa
             result.marker_shown = 1;
         if (cwp->message == probe_message)
             probe(cwp->hwnd, (HWND)cwp->wParam);
+        if (cwp->message == elevation_message && !elevation)
+            fail_for_rights(cwp->wParam);
         if (cwp->message == WM_DESTROY && cwp->hwnd == probed_dialog)
         {
             result.destroyed = 1;

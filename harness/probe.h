@@ -7,6 +7,14 @@
 #define PROBE_MESSAGE "TolvarLauncherProbe"
 #define PROBE_FILE    "probe.dat"        /* written beside inside.dll */
 
+/* Wine starts a program that needs administrator rights without asking. Sent
+ * after PROBE_MESSAGE, this makes the launcher's CreateProcessA fail as
+ * Windows' does for one (ERROR_ELEVATION_REQUIRED) and records the shell call
+ * that follows, which goes through (wParam ELEVATION_CONSENT) or fails as when
+ * the player declines the prompt (ELEVATION_DECLINED). */
+#define ELEVATION_MESSAGE "TolvarLauncherElevation"
+enum { ELEVATION_CONSENT = 1, ELEVATION_DECLINED = 2 };
+
 struct ProbeResult
 {
     int probed;                 /* set when PROBE_MESSAGE arrived */
@@ -31,4 +39,10 @@ struct ProbeResult
     int dpi;                    /* the screen's, as the launcher sees it */
     int buttons_comctl;         /* Common Controls 6 draw the buttons, not user32 */
     int extent[4];              /* each control's text (Play, Cancel, the lines) on one line, in the dialog's font */
+    /* after ELEVATION_MESSAGE */
+    int shell_was_loaded;       /* SHELL32 was in the process before Play */
+    int create_calls;           /* CreateProcessA calls, each failed for want of rights */
+    int shell_calls;            /* ShellExecuteExW calls */
+    WCHAR shell_module[MAX_PATH];   /* the file of the module ShellExecuteExW was taken from */
+    WCHAR shell_verb[16], shell_file[MAX_PATH], shell_params[MAX_PATH], shell_dir[MAX_PATH];
 };

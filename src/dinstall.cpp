@@ -5,9 +5,9 @@
  *
  * The default build is this file alone, as it reads. A brand (brand/) may
  * switch on, in brand.h: a game started directly rather than by WinExec
- * (BRAND_DIRECT), an icon (BRAND_ICON), the modern style (BRAND_MODERN, with
- * modern.cpp) and a controller (BRAND_GAMEPAD, with gamepad.h and
- * gamepad.cpp). Those files are compiled as part of this one, where they are
+ * (BRAND_DIRECT, with direct.cpp), an icon (BRAND_ICON), the modern style
+ * (BRAND_MODERN, with modern.cpp) and a controller (BRAND_GAMEPAD, with
+ * gamepad.h and gamepad.cpp). Those files are compiled as part of this one, where they are
  * included, so that the compiler sees the whole program at once.
  */
 
@@ -34,11 +34,17 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
 static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height);
 static void ProgramDirectory(void);
 #ifdef BRAND_MODERN
-static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height);
+static HBITMAP FitBitmap(HBITMAP hbm, int width, int height);
 static HBITMAP Canvas(HDC screen, int width, int height);
 #endif
 #ifdef BRAND_DIRECT
-static void StartGame(const char *command);
+static BOOL StartGame(HWND hDlg);
+static DWORD StartElevated(void);
+static void SayWhy(HWND hDlg, DWORD error);
+static void WaitForGame(void);
+#endif
+#if defined(BRAND_DIRECT) || defined(BRAND_GAMEPAD)
+static HMODULE SystemLibrary(const char *name);
 #endif
 #ifdef BRAND_GAMEPAD
 #include "gamepad.h"
@@ -76,6 +82,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
         return 0;
 
     DialogBoxParamA(hinst, "DLG_MASTER", NULL, masterDlgProc, 0);
+#ifdef BRAND_DIRECT
+    WaitForGame();
+#endif
     return 0;
 }
 
@@ -176,7 +185,8 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
             SetCurrentDirectoryA(SetupDirectory);
 #endif
 #ifdef BRAND_DIRECT
-            StartGame(copy_list[0]);
+            if (!StartGame(hDlg))
+                break;
 #else
             WinExec(copy_list[0], SW_SHOW);
 #endif
@@ -207,7 +217,7 @@ static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height
     if (!hbm)
         return;
 #ifdef BRAND_MODERN
-    hbm = FitBitmap(hDlg, hbm, width, height);
+    hbm = FitBitmap(hbm, width, height);
 #endif
 
     old = (HGDIOBJ)SendMessageA(hCtl, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)hbm);
@@ -215,25 +225,29 @@ static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height
         DeleteObject(old);
 }
 
-#ifdef BRAND_DIRECT
-/* WinExec returns only once the new program reads its first message, or after
- * 30 s: a game that loads before it opens a window would hold the dialog up.
- * The program is looked for where WinExec looks, our own folder first. */
-static void StartGame(const char *command)
+#if defined(BRAND_DIRECT) || defined(BRAND_GAMEPAD)
+/* A DLL of Windows' own from the system folder alone, so that one of that name
+ * in the game's folder never runs; and what it loads in turn from there too,
+ * where Windows can be told so (8 and later, and 7 with the update that brings
+ * AddDllDirectory along). */
+static HMODULE SystemLibrary(const char *name)
 {
-    STARTUPINFOA si = { sizeof(si) };
-    PROCESS_INFORMATION pi;
-    char line[MAX_PATH];
+    char path[MAX_PATH];
+    UINT len;
 
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOW;
-    lstrcpynA(line, command, MAX_PATH);
-    if (CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-    {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
+    if (GetProcAddress(GetModuleHandleA("kernel32.dll"), "AddDllDirectory"))
+        return LoadLibraryExA(name, NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    len = GetSystemDirectoryA(path, MAX_PATH);
+    if (!len || len + 1 + lstrlenA(name) >= MAX_PATH)
+        return NULL;
+    path[len] = '\\';
+    lstrcpyA(path + len + 1, name);
+    return LoadLibraryA(path);
 }
+#endif
+
+#ifdef BRAND_DIRECT
+#include "direct.cpp"
 #endif
 
 #ifdef BRAND_MODERN

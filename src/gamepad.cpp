@@ -1,24 +1,16 @@
 /* A launcher that a controller drives (brand key gamepad = yes), compiled with
  * dinstall.cpp: XInput found and read, and its buttons turned into the dialog's. */
 
-/* XInput from the system folder alone, so that a DLL of that name in the
- * game's folder never runs: Windows 8 and later have xinput1_4, Windows 7
+/* XInput from the system folder: Windows 8 and later have xinput1_4, Windows 7
  * xinput9_1_0. Without either the dialog works as it does without a pad. */
 static void OpenPads(HWND hDlg)
 {
-    static const char *const names[] = { "\\xinput1_4.dll", "\\xinput9_1_0.dll" };
-    char path[MAX_PATH];
-    UINT len = GetSystemDirectoryA(path, MAX_PATH - 20);
+    static const char *const names[] = { "xinput1_4.dll", "xinput9_1_0.dll" };
     HMODULE dll;
 
-    if (!len || len >= MAX_PATH - 20)
-        return;
     for (int i = 0; i < 2 && !pXInputGetState; i++)
-    {
-        lstrcpyA(path + len, names[i]);
-        if ((dll = LoadLibraryA(path)))
+        if ((dll = SystemLibrary(names[i])))
             pXInputGetState = (XInputGetStateProc)GetProcAddress(dll, "XInputGetState");
-    }
     if (!pXInputGetState)
         return;
     /* What is held as the dialog opens, such as the press that started us, is no press. */
@@ -92,7 +84,7 @@ static void PollPads(HWND hDlg)
         }
         if (id)
         {
-            KillTimer(hDlg, PAD_TIMER);
+            /* The dialog may stay, if the game could not be started: the pads go on. */
             SendMessageA(hDlg, WM_COMMAND, id, (LPARAM)GetDlgItem(hDlg, id));
             return;
         }

@@ -29,15 +29,17 @@ static HBITMAP Canvas(HDC screen, int width, int height)
 /* A modern launcher is DPI-aware and keeps its picture at twice its size in
  * full colour: drawn down to width x height at the screen's DPI, it stays
  * sharp from 100 % to 200 %. Returns the picture at that size, or the one
- * given if it cannot be drawn. */
-static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height)
+ * given if it cannot be drawn. Drawn through the screen's DC, not the
+ * dialog's: a mirrored dialog's DC is mirrored, and whether a DC made from
+ * it is too, Windows does not say. */
+static HBITMAP FitBitmap(HBITMAP hbm, int width, int height)
 {
     HDC screen, from, to;
     HBITMAP fitted;
     BITMAP bm;
     int dpi;
 
-    if (!GetObjectA(hbm, sizeof(bm), &bm) || !(screen = GetDC(hDlg)))
+    if (!GetObjectA(hbm, sizeof(bm), &bm) || !(screen = GetDC(NULL)))
         return hbm;
     dpi = GetDeviceCaps(screen, LOGPIXELSX);
     width = MulDiv(width, dpi, 96);
@@ -63,6 +65,6 @@ static HBITMAP FitBitmap(HWND hDlg, HBITMAP hbm, int width, int height)
         DeleteDC(from);
     if (to)
         DeleteDC(to);
-    ReleaseDC(hDlg, screen);
+    ReleaseDC(NULL, screen);
     return hbm;
 }

@@ -113,6 +113,8 @@ BAD = [
     ("game a device", {"game": "con"}, None, ":7: game"),
     ("game an option", {"game": "-window"}, None, ":7: game"),
     ("game with a variable", {"game": "%GAME%.exe"}, None, ":7: game"),
+    ("game with a space, unquoted", {"game": "North Peak.exe -x"}, None, ":7: game: a program's name with a space "
+     'must be quoted, or Windows tries North.exe first, wherever it lies: write game = "North Peak.exe" -x'),
     # damaged or hostile images
     ("picture a FIFO", {"picture": "fifo.png"}, None, ":5: picture"),
     ("picture of 13370x13370", {"picture": "huge.png"}, None, ":5: picture"),
@@ -173,6 +175,26 @@ def test_good_brand():
         with open(os.path.join(WORK, "nfc", "dialogs.rc"), encoding="utf-8") as f:
             line2 = [line for line in f if line.startswith("#define DLG_LINE2")]
         ok(line2 == ['#define DLG_LINE2       "R\u1ed3ng?"\n'], f"decomposed Vietnamese stored as {line2}")
+
+
+# A game's command line, and the program and arguments the launcher hands the
+# shell when the program needs administrator rights; an installer's name is fine.
+GAMES = [
+    ('"Peak Patch.exe" -windowed  -x', "Peak Patch.exe", "-windowed  -x"),
+    ("PeakPatch.exe -windowed", "PeakPatch.exe", "-windowed"),
+    ("bin\\setup.exe", "bin\\\\setup.exe", ""),
+    ('"North Peak.exe"', "North Peak.exe", ""),
+]
+
+
+def test_games():
+    for game, program, args in GAMES:
+        res = run(brand_file("game.brand", {"game": game}), "game")
+        if ok(res.returncode == 0, f"game = {game}: {res.stderr.strip()}"):
+            with open(os.path.join(WORK, "game", "brand.h"), encoding="utf-8") as f:
+                header = f.read()
+            ok(f'#define BRAND_PROGRAM  "{program}"\n#define BRAND_ARGS     "{args}"\n' in header,
+               f"game = {game}: brand.h says {header!r}, expected the program {program} and the arguments {args}")
 
 
 def record(out):
@@ -541,6 +563,7 @@ with open(os.path.join(WORK, "text.png"), "w") as f:
 bad_images()
 test_bad_brands()
 test_good_brand()
+test_games()
 test_codepages()
 test_language_table()
 test_sections()

@@ -1,33 +1,106 @@
-/* A brand with languages, an icon and a game command line. */
+/* A brand with languages, an icon and a game command line: the game started
+ * directly, what the player is told when it cannot be, and a game that needs
+ * administrator rights. */
 
 #include "driver.h"
 
+/* A window of the launcher's over its dialog: a message box. */
+static HWND box_over(HWND dlg)
+{
+    HWND w = NULL;
+
+    while ((w = FindWindowExA(NULL, w, "#32770", NULL)))
+        if (GetWindow(w, GW_OWNER) == dlg && IsWindowVisible(w))
+            return w;
+    return NULL;
+}
+
+static HWND wait_box(HWND dlg)
+{
+    HWND box = NULL;
+
+    for (DWORD start = GetTickCount(); !box && GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
+        box = box_over(dlg);
+    return box;
+}
+
+/* A message box's texts, all its static controls' in turn. */
+static void box_text(HWND box, WCHAR *out, int size)
+{
+    WCHAR cls[16];
+    int n = 0;
+
+    out[0] = 0;
+    for (HWND c = GetWindow(box, GW_CHILD); c && n < size - 1; c = GetWindow(c, GW_HWNDNEXT))
+    {
+        GetClassNameW(c, cls, 16);
+        if (!lstrcmpiW(cls, L"Static"))
+            n += GetWindowTextW(c, out + n, size - n);
+    }
+}
+
+/* What follows the program's name in the brand's command line. */
+static const char *game_arguments(void)
+{
+    const char *args = brand.game + strlen(brand.program) + (brand.game[0] == '"' ? 2 : 0);
+
+    while (*args == ' ')
+        args++;
+    return args;
+}
+
 /* A brand whose Play starts a program by a command line: from the game's
  * folder, though a program of that name lies in the folder it was started
- * from, without waiting for the game to load; in this locale's language, with
- * the brand's icon. */
+ * from; in this locale's language, with the brand's icon. The dialog goes at
+ * once, but the launcher stays until the game, which loads for 8 s, waits for
+ * input, so that a second start meanwhile ends at once. */
 SCENARIO(edition)
 {
     char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], ran[MAX_PATH], loaded[MAX_PATH], expected[1024];
     char *got;
     ProbeResult res;
-    Launcher l;
+    Launcher l, second;
+    DWORD played, code;
     HWND dlg;
 
     game_folder(folder, "edition", brand.exe, true);
     work_folder(elsewhere, "edition-cwd");
     put_game(elsewhere, &brand);
     path_join(exe, folder, brand.exe);
+    path_join(loaded, folder, "loaded.txt");
     if (!(dlg = launch(&l, exe, elsewhere)))
         return;
     check_texts(dlg);
     /* Wine answers WM_GETICON only from inside the launcher's process. */
     if (probe(dlg, &res))
         ok(res.icon != NULL, "the dialog has no icon, expected the brand's\n");
-    answer(&l, dlg, VK_RETURN, "Play");
-    /* the stand-in game opens its window 8 s after it starts */
-    path_join(loaded, folder, "loaded.txt");
-    ok(!file_exists(loaded), "the launcher ended only after the game had loaded\n");
+    key(dlg, VK_RETURN);
+    played = GetTickCount();
+    while (IsWindow(dlg) && GetTickCount() - played < 1000)
+        Sleep(20);
+    ok(!IsWindow(dlg), "the dialog was still there 1 s after Play\n");
+
+    while (GetTickCount() - played < 2000)
+        Sleep(50);
+    ok(wait_exit(&l, 0) == STILL_ACTIVE, "the launcher ended 2 s after Play, before the game had loaded\n");
+    if (start(&second, exe, folder))
+    {
+        code = wait_exit(&second, EXIT_TIMEOUT);
+        ok(code == 0, "a second start while the game loads: exit code %lx, expected 0\n", code);
+        ok(windows_created == 0, "a second start while the game loads created %d windows, expected none\n",
+           windows_created);
+        ok(job_processes(&second) == 1, "a second start while the game loads started %lu processes\n",
+           job_processes(&second) - 1);
+        finish(&second);
+    }
+    ok(!file_exists(loaded), "the game had loaded before the second start; it should take 8 s\n");
+
+    if (ok(wait_file(loaded, GAME_TIMEOUT), "the game did not load within %d ms\n", GAME_TIMEOUT))
+    {
+        code = wait_exit(&l, 2000);
+        ok(code == 0, "2 s after the game was up: the launcher's exit code %lx, expected 0 (%lx: still running)\n",
+           code, STILL_ACTIVE);
+    }
     probe_final(&res);
     if ((got = check_game_ran(folder, folder)))
     {
@@ -37,4 +110,135 @@ SCENARIO(edition)
     path_join(ran, elsewhere, "ran.txt");
     ok(!file_exists(ran), "the program in the start folder ran\n");
     finish(&l);
+}
+
+/* Play when the game cannot be started: a message box over the dialog, under
+ * its caption, names the program and gives Windows' own reason. The dialog
+ * stays; Cancel then ends the launcher with exit code 0, nothing started. */
+SCENARIO(failed_start)
+{
+    static const struct
+    {
+        const char *what;
+        const char *content;    /* of the file in the game's place; NULL for none */
+        DWORD error;
+    } cases[] = {
+        { "a missing program", NULL, ERROR_FILE_NOT_FOUND },
+        { "a file that is not a program", "This is not a program.\r\n", ERROR_BAD_EXE_FORMAT },
+    };
+    char folder[MAX_PATH], exe[MAX_PATH], game[MAX_PATH];
+    WCHAR text[1024], caption[TEXT_BUFFER], reason[512], program[MAX_PATH];
+    Launcher l;
+    HWND dlg, box;
+
+    MultiByteToWideChar(CP_ACP, 0, brand.program, -1, program, MAX_PATH);
+    for (const auto &c : cases)
+    {
+        game_folder(folder, "failed-start", brand.exe, false);
+        path_join(exe, folder, brand.exe);
+        path_join(game, folder, brand.program);
+        if (c.content)
+            write_file(game, c.content);
+        if (!(dlg = launch(&l, exe, folder)))
+            continue;
+        key(dlg, VK_RETURN);
+        if (ok((box = wait_box(dlg)) != NULL, "%s: no message over the dialog after Play\n", c.what))
+        {
+            GetWindowTextW(box, caption, TEXT_BUFFER);
+            ok(!lstrcmpW(caption, brand.shown->text[CAPTION]), "%s: the message's caption is \"%ls\", expected "
+               "the dialog's, \"%ls\"\n", c.what, caption, brand.shown->text[CAPTION]);
+            box_text(box, text, 1024);
+            FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, c.error, 0, reason,
+                           512, NULL);
+            reason[wcscspn(reason, L"\r\n")] = 0;
+            ok(wcsstr(text, program) && reason[0] && wcsstr(text, reason),
+               "%s: the message says \"%ls\", expected the program, %ls, and Windows' reason, \"%ls\"\n", c.what,
+               text, program, reason);
+            key(box, VK_RETURN);
+            for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 5000;)
+                Sleep(50);
+            ok(!IsWindow(box), "%s: Enter did not close the message\n", c.what);
+        }
+        ok(IsWindow(dlg) && IsWindowVisible(dlg), "%s: the dialog closed, expected it to stay after the message\n",
+           c.what);
+        answer(&l, dlg, VK_ESCAPE, "Cancel after the message");
+        check_nothing_ran(&l, folder);
+        finish(&l);
+    }
+}
+
+/* A game that needs administrator rights, which Wine never asks for: the
+ * probe makes CreateProcessA fail as Windows' does for one. The launcher then
+ * asks the shell to run it with rights ("runas"), from SHELL32 loaded from the
+ * system folder just then; given consent, the game runs as it would have;
+ * declined, nothing runs, nothing is said and the dialog stays. */
+SCENARIO(elevation)
+{
+    static const struct
+    {
+        const char *what;
+        WPARAM how;
+    } cases[] = {
+        { "consent given", ELEVATION_CONSENT },
+        { "the prompt declined", ELEVATION_DECLINED },
+    };
+    char folder[MAX_PATH], exe[MAX_PATH], *got;
+    WCHAR wide[MAX_PATH], system[MAX_PATH], wow64[MAX_PATH] = L"-";
+    ProbeResult res;
+    Launcher l;
+    HWND dlg;
+    DWORD code;
+
+    GetSystemDirectoryW(system, MAX_PATH);
+    GetSystemWow64DirectoryW(wow64, MAX_PATH);
+    for (const auto &c : cases)
+    {
+        game_folder(folder, "elevation", brand.exe, true);
+        path_join(exe, folder, brand.exe);
+        if (!(dlg = launch(&l, exe, folder)))
+            continue;
+        if (!probe(dlg, &res))
+        {
+            finish(&l);
+            continue;
+        }
+        SendMessageTimeoutA(dlg, RegisterWindowMessageA(ELEVATION_MESSAGE), c.how, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+        key(dlg, VK_RETURN);
+        if (c.how == ELEVATION_CONSENT)
+        {
+            code = wait_exit(&l, GAME_TIMEOUT);
+            ok(code == 0, "%s: exit code %lx, expected 0\n", c.what, code);
+            if ((got = check_game_ran(folder, folder)))
+                ok(strstr(got, game_arguments()) != NULL, "%s: the game wrote \"%s\", expected its arguments, %s\n",
+                   c.what, got, game_arguments());
+        }
+        else
+        {
+            Sleep(SETTLE);
+            ok(wait_exit(&l, 0) == STILL_ACTIVE && IsWindowVisible(dlg), "%s: the dialog closed, expected it to stay\n",
+               c.what);
+            ok(!box_over(dlg), "%s: a message was shown, expected none\n", c.what);
+            answer(&l, dlg, VK_ESCAPE, "Cancel after a declined prompt");
+            check_nothing_ran(&l, folder);
+        }
+        probe_final(&res);
+        ok(res.create_calls == 1 && res.shell_calls == 1, "%s: %d CreateProcessA and %d ShellExecuteExW calls, "
+           "expected one of each\n", c.what, res.create_calls, res.shell_calls);
+        ok(!lstrcmpW(res.shell_verb, L"runas"), "%s: the shell's verb was \"%ls\", expected \"runas\"\n", c.what,
+           res.shell_verb);
+        MultiByteToWideChar(CP_ACP, 0, brand.program, -1, wide, MAX_PATH);
+        ok(!lstrcmpW(res.shell_file, wide), "%s: the shell was asked to run \"%ls\", expected \"%ls\"\n", c.what,
+           res.shell_file, wide);
+        MultiByteToWideChar(CP_ACP, 0, game_arguments(), -1, wide, MAX_PATH);
+        ok(!lstrcmpW(res.shell_params, wide), "%s: with the arguments \"%ls\", expected \"%ls\"\n", c.what,
+           res.shell_params, wide);
+        MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, MAX_PATH);
+        ok(!lstrcmpiW(res.shell_dir, wide), "%s: in the folder \"%ls\", expected \"%ls\"\n", c.what, res.shell_dir,
+           wide);
+        ok(!res.shell_was_loaded, "%s: SHELL32 was loaded before Play, expected it only for the prompt\n", c.what);
+        ok((!_wcsnicmp(res.shell_module, system, wcslen(system)) && res.shell_module[wcslen(system)] == '\\') ||
+           (!_wcsnicmp(res.shell_module, wow64, wcslen(wow64)) && res.shell_module[wcslen(wow64)] == '\\'),
+           "%s: SHELL32 came from \"%ls\", expected the system folder %ls\n", c.what, res.shell_module, system);
+        finish(&l);
+    }
 }
