@@ -124,7 +124,7 @@ static void test_pad(int i)
 }
 
 /* How often the launcher asks XInput: a pad's slot often, an empty slot at
- * most once a second, nothing while another window is in front. */
+ * most every two seconds, nothing while another window is in front. */
 static void test_reads(void)
 {
     char folder[MAX_PATH], exe[MAX_PATH];
