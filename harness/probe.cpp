@@ -67,7 +67,6 @@ static void probe(HWND dlg, HWND hwnd)
     static const RECT templ[5] = {
         { PLAY_RECT }, { CANCEL_RECT }, { QUESTION1_RECT }, { QUESTION2_RECT }, { PICTURE_RECT },
     };
-    static const RECT place = { DLG_RECT };
     HWND ctl;
     DWORD pid = 0;
     HBITMAP bmp, again;
@@ -95,7 +94,7 @@ static void probe(HWND dlg, HWND hwnd)
      * client area, not the frame, where the template says. */
     GetClientRect(dlg, &result.dialog_client);
     MapWindowPoints(dlg, NULL, (POINT *)&result.dialog_client, 2);
-    map_units(dlg, place.left, place.top, place.right, place.bottom, &result.dialog_units);
+    map_units(dlg, 0, 0, 4, 8, &result.base_units);
 
     ctl = GetWindow(dlg, GW_CHILD);
     for (i = 0; i < 5 && ctl; i++, ctl = GetWindow(ctl, GW_HWNDNEXT))

@@ -26,7 +26,7 @@ struct ProbeResult
     int marker_shown;           /* the marker was ever asked to show */
     int marker_visible_at_end;  /* visible as the dialog was destroyed */
     RECT dialog_client;         /* screen coordinates */
-    RECT dialog_units;          /* the template's DLG_RECT mapped to pixels */
+    RECT base_units;            /* 4 by 8 dialog units mapped to pixels: the dialog's base units */
     RECT controls[5];           /* each control's window, in the dialog's client coordinates */
     RECT control_units[5];      /* where the template puts it, mapped to pixels */
     int bitmap_ok;

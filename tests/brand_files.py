@@ -364,6 +364,14 @@ def bitmap(out):
     return data, Image.open(os.path.join(WORK, out, "picture.bmp"))
 
 
+def bands(rgb, colour):
+    """The sides of a built picture whose whole edge is one colour: a band round it."""
+    w, h = rgb.size
+    edges = {"top": [(x, 0) for x in range(w)], "bottom": [(x, h - 1) for x in range(w)],
+             "left": [(0, y) for y in range(h)], "right": [(w - 1, y) for y in range(h)]}
+    return [side for side, pixels in edges.items() if all(rgb.getpixel(p) == colour for p in pixels)]
+
+
 def test_pictures():
     """Wide and tall pictures fill the square, with no band round them; transparent ones are on light gray."""
     gray = (192, 192, 192)
@@ -388,6 +396,20 @@ def test_pictures():
             else:
                 ok(corner == rgb.getpixel((89, 89)) == colour[:3],
                    f"{picture}: corners {corner} and {rgb.getpixel((89, 89))}, expected {colour[:3]} to the edges")
+
+    # The tests' own brands' picture, wider than high and with a sky to its edges, fills the
+    # square in either style: no side is a band of the background.
+    subprocess.run([sys.executable, os.path.join(SOURCE, "tests", "picture.py"), os.path.join(WORK, "yamabiko.png")],
+                   check=True)
+    for style in ("classic", "modern"):
+        brand = os.path.join(SOURCE, "tests", "brands", "yamabiko.brand")
+        with open(brand, "rb") as f:
+            raw = f.read() + f"style = {style}\n".encode()
+        res = run(brand_file("yamabiko.brand", raw=raw), "yamabiko")
+        if ok(res.returncode == 0, f"the tests' yamabiko brand, {style}: {res.stderr.strip()}"):
+            rgb = bitmap("yamabiko")[1].convert("RGB")
+            ok(rgb.size[0] == rgb.size[1] and not bands(rgb, gray),
+               f"yamabiko.png, 160x100, built {style} as {rgb.size}, with a band of gray at {bands(rgb, gray)}")
 
     # A gradient needs dithering; the same picture gives the same bytes.
     im = Image.linear_gradient("L").resize((120, 90)).convert("RGB")

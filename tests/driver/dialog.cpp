@@ -2,20 +2,38 @@
 
 #include "driver.h"
 
-/* The texts are the brand's; the rest is the same for every brand. */
+/* The texts are the brand's; the rest is the same for every brand whose texts
+ * fit the standard dialog. Places are in dialog units (x, y, width, height),
+ * as the launcher must show them: stated here, not read from resource.h, so
+ * that a wrong number there is noticed. */
+static const RECT dialog_place = { 70, 70, 220, 80 };
 static const struct
 {
     int id;
     const char *name, *cls;
     int text;                   /* which of the brand's texts, or -1 for none */
     DWORD style;
+    RECT place;
 } controls[] = {
-    { IDOK, "Play", "Button", PLAY, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON },
-    { IDCANCEL, "Cancel", "Button", CANCEL, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON },
-    { IDC_QUESTION1, "line 1", "Static", LINE1, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT },
-    { IDC_QUESTION2, "line 2", "Static", LINE2, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT },
-    { IDC_PICTURE, "picture", "Static", -1, WS_CHILD | WS_VISIBLE | SS_BITMAP },
+    { IDOK, "Play", "Button", PLAY, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, { 90, 50, 40, 14 } },
+    { IDCANCEL, "Cancel", "Button", CANCEL, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, { 160, 50, 40, 14 } },
+    { IDC_QUESTION1, "line 1", "Static", LINE1, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, { 90, 10, 60, 10 } },
+    { IDC_QUESTION2, "line 2", "Static", LINE2, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, { 90, 20, 110, 10 } },
+    { IDC_PICTURE, "picture", "Static", -1, WS_CHILD | WS_VISIBLE | SS_BITMAP, { 10, 10, 60, 60 } },
 };
+
+/* A place in dialog units in pixels, as the dialog manager maps it with the
+ * dialog's base units: position and size each on their own. */
+static RECT in_pixels(const RECT *place, const RECT *base)
+{
+    RECT px;
+
+    px.left = MulDiv(place->left, base->right, 4);
+    px.top = MulDiv(place->top, base->bottom, 8);
+    px.right = px.left + MulDiv(place->right, base->right, 4);
+    px.bottom = px.top + MulDiv(place->bottom, base->bottom, 8);
+    return px;
+}
 
 static void check_rect(const char *what, const RECT *got, const RECT *expected, bool position_only)
 {
@@ -98,10 +116,14 @@ SCENARIO(dialog)
         check_rect("marker's restored window", &res.placement.rcNormalPosition, &rc, false);
         ok(res.placement.showCmd == SW_SHOWMINIMIZED, "marker show state %u, expected %u\n",
            res.placement.showCmd, SW_SHOWMINIMIZED);
-        check_rect("dialog's client area", &res.dialog_client, &res.dialog_units, false);
+        /* the dialog manager puts the client area, not the frame, where the template says */
+        rc = in_pixels(&dialog_place, &res.base_units);
+        check_rect("dialog's client area", &res.dialog_client, &rc, false);
         for (i = 0; i < 5; i++)
-            check_rect(controls[i].name, &res.controls[i],
-                       &res.control_units[i], controls[i].id == IDC_PICTURE);
+        {
+            rc = in_pixels(&controls[i].place, &res.base_units);
+            check_rect(controls[i].name, &res.controls[i], &rc, controls[i].id == IDC_PICTURE);
+        }
         ok(res.bitmap_ok, "the probe could not read the picture's bitmap\n");
         ok(res.bitmap.bmWidth == 90 && res.bitmap.bmHeight == 90 && res.bitmap.bmBitsPixel == 4,
            "bitmap %ldx%ld at %u bits, expected 90x90 at 4\n", res.bitmap.bmWidth, res.bitmap.bmHeight,
