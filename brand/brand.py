@@ -95,35 +95,46 @@ def check_script(tag, texts, where):
 LINE1_WIDTH, LINE2_WIDTH, BUTTON_WIDTH, CONTENT_WIDTH = 60, 110, 40, 110
 CONTENT_X, BUTTON_GAP, DIALOG_MARGIN, DIALOG_X = 90, 30, 20, 70
 BUTTON_EDGES = 6            # pixels of a button's edges, inside which its label lies
-SLACK = 2                   # pixels a grown control keeps spare, for Wine's hinting and 150 %
+SLACK = 2                   # pixels a grown line keeps spare, for Wine's hinting
+BUTTON_ROOM = 8             # pixels a grown button keeps beside its label: the focus rectangle 3 px clear of it
 MIN_SCREEN = 800            # pixels: the narrowest screen Windows 10 and 11 run on
+FRAME = 6                   # pixels of a dialog's frame, both sides
 
 
 def layout(d, style):
     """The rectangles of a dialog whose texts do not fit the standard one, in
-    the fonts the preview draws them in (with a tenth spare where a stand-in
-    font draws them), or None when they fit: the lines, the buttons (both as
-    wide as the wider label needs) and the dialog grow, nothing else moves."""
-    measure = fonts.Measure(d["codepage"], d["script"], style)
-    base = measure.base_unit()
-    spare = 10 if d["script"] != "-" else 0
+    the fonts the preview draws them in, at each scale it shows the dialog at
+    (100 %, and 150 % for a modern one), with the room to spare the preview
+    asks for; or None when they fit: the lines, the buttons (both as wide as the
+    wider label needs) and the dialog grow, nothing else moves."""
+    spare = spare_percent(d["script"])
+    widths = {"line1": LINE1_WIDTH, "line2": LINE2_WIDTH, "play": BUTTON_WIDTH, "cancel": BUTTON_WIDTH}
+    for dpi in (96, 144) if style == "modern" else (96,):
+        measure = fonts.Measure(d["codepage"], d["script"], style, dpi)
+        base, scaled = measure.base_unit(), lambda px: (px * dpi + 48) // 96
 
-    def need(key, units, edges):
-        text = d[key]
-        px = lambda u: (u * base + 2) // 4 - edges
-        if measure.width(text) <= px(units) * (100 - spare) // 100:
-            return units
-        while measure.width(text) > (px(units) - SLACK) * (100 - spare) // 100:
-            units += 1
-        return units
+        def fits(key, units, kept=0):
+            edges = scaled(BUTTON_EDGES) if key in ("play", "cancel") else 0
+            return measure.width(d[key]) <= ((units * base + 2) // 4 - edges - kept) * (100 - spare) // 100
 
-    line1, line2 = need("line1", LINE1_WIDTH, 0), need("line2", LINE2_WIDTH, 0)
-    button = max(need("play", BUTTON_WIDTH, BUTTON_EDGES), need("cancel", BUTTON_WIDTH, BUTTON_EDGES))
+        for key, units in widths.items():
+            # A label keeps room each side, clear of the focus rectangle, as in a standard button
+            button = key in ("play", "cancel")
+            if fits(key, units, scaled(BUTTON_ROOM) if button else 0):
+                continue
+            # a line that grows keeps some pixels more, for Wine's hinting
+            kept = scaled(BUTTON_ROOM if button else SLACK)
+            while not fits(key, units, kept):
+                units += 1
+            widths[key] = units
+    line1, line2 = widths["line1"], widths["line2"]
+    button = max(widths["play"], widths["cancel"])
     if (line1, line2, button) == (LINE1_WIDTH, LINE2_WIDTH, BUTTON_WIDTH):
         return None
     content = max(CONTENT_WIDTH, line1, line2, 2 * button + BUTTON_GAP)
     width = CONTENT_X + content + DIALOG_MARGIN
-    pixels = ((DIALOG_X + width) * base + 2) // 4 + BUTTON_EDGES
+    # Windows moves a dialog that would leave the screen back onto it: its own width must fit.
+    pixels = (width * fonts.Measure(d["codepage"], d["script"], style).base_unit() + 2) // 4 + FRAME
     if pixels > MIN_SCREEN:
         key = max(("line1", "line2", "play"), key=lambda k: {"line1": line1, "line2": line2, "play": 2 * button}[k])
         raise BrandError(f"{d['where'][key]}: the dialog would be {pixels:,} pixels wide to hold it, more than a "
@@ -131,6 +142,14 @@ def layout(d, style):
     return {"DLG_RECT": (DIALOG_X, 70, width, 80), "PLAY_RECT": (CONTENT_X, 50, button, 14),
             "CANCEL_RECT": (CONTENT_X + content - button, 50, button, 14),
             "QUESTION1_RECT": (CONTENT_X, 10, line1, 10), "QUESTION2_RECT": (CONTENT_X, 20, line2, 10)}
+
+
+def spare_percent(script):
+    """The room a text keeps spare, in percent of its control, where a stand-in
+    font draws it: it is not as wide as Windows' own font of the script, nor
+    does Wine shape and break its letters as Windows does. The preview asks the
+    same, from the build record."""
+    return 10 if script != "-" else 0
 
 
 def warn(message):
@@ -225,7 +244,7 @@ def literal(value):
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
 RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "extra")
-DIALOG_FIELDS = ("locale", "codepage", "script", "layout", "width") + TEXTS
+DIALOG_FIELDS = ("locale", "codepage", "script", "layout", "width", "spare", "label_room") + TEXTS
 
 
 def write_record(path, values, languages, icon_size, extra):
@@ -235,7 +254,8 @@ def write_record(path, values, languages, icon_size, extra):
     for d in languages:
         lines.append(f"dialog\t{d['tag']}")
         width = d["rects"]["DLG_RECT"][2] if d["rects"] else CONTENT_X + CONTENT_WIDTH + DIALOG_MARGIN
-        d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width)
+        d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, spare=spare_percent(d["script"]),
+                 label_room=BUTTON_ROOM)
         lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")

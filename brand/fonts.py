@@ -10,9 +10,14 @@ import struct
 import unicodedata
 
 WINE_FONTS = "/usr/share/wine/fonts"
-# 8 points at 96 DPI: the em of a TrueType font, and the cell of MS Sans Serif's face
-EM = 11
+# 8 points at 96 DPI: the cell of MS Sans Serif's face
 CELL = 13
+
+
+def em(dpi):
+    """The em of a TrueType font at 8 points, in pixels, as Windows rounds it."""
+    return (8 * dpi + 36) // 72
+
 # Wine's MS Sans Serif for each ANSI code page; the East Asian ones have the Western face
 SANS_SERIF = {1252: "sserife.fon", 1250: "sserifee.fon", 1251: "sserifer.fon", 1253: "sserifeg.fon",
               1254: "sserifet.fon", 1255: "ssee1255.fon", 1256: "ssee1256.fon", 1257: "ssee1257.fon",
@@ -26,8 +31,12 @@ STAND_INS = {"thai": ("tlwg/Loma.ttf", "fonts-tlwg-loma-ttf"),
              "hebrew": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "arabic": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "latin": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core")}
-EAST_ASIAN = {932: ("vlgothic/VL-Gothic-Regular.ttf", "fonts-vlgothic")}
-FALLBACK = ("wqy/wqy-microhei.ttc", "fonts-wqy-microhei")
+# Wine links the dialog's font to MS UI Gothic, SimSun, Gulim and PMingLiU,
+# in an order that depends on the code page, for what it lacks (Greek in
+# Tahoma, say); the prefix replaces them with VL Gothic and WenQuanYi.
+GOTHIC = ("vlgothic/VL-Gothic-Regular.ttf", "fonts-vlgothic")
+WENQUANYI = ("wqy/wqy-microhei.ttc", "fonts-wqy-microhei")
+LINKED = {932: [GOTHIC, WENQUANYI], 936: [WENQUANYI, GOTHIC], 949: [WENQUANYI, GOTHIC], 950: [WENQUANYI, GOTHIC]}
 LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
 
 
@@ -68,8 +77,8 @@ def fnt_widths(path, cell):
 class Measure:
     """Widths in pixels of texts drawn in a dialog of one code page, script and style."""
 
-    def __init__(self, codepage, script, style):
-        self.fnt, self.faces = None, []
+    def __init__(self, codepage, script, style, dpi=96):
+        self.fnt, self.faces, self.em = None, [], em(dpi)
         # the bitmap face's characters are bytes of its code page; the East Asian ones have the Western face
         self.encoding = f"cp{codepage}" if codepage in SANS_SERIF else "cp1252"
         if script != "-":
@@ -79,14 +88,14 @@ class Measure:
         else:
             self.fnt = fnt_widths(os.path.join(WINE_FONTS, SANS_SERIF.get(codepage, SANS_SERIF[1252])), CELL)
         # what the dialog's font lacks comes from the fonts Wine links to it
-        self.faces.append(EAST_ASIAN.get(codepage, FALLBACK))
+        self.faces += LINKED.get(codepage, [GOTHIC, WENQUANYI])
 
     def font(self, c):
         """What draws c: None for the bitmap face, else a TrueType face."""
         if self.fnt and self.code(c) in self.fnt:
             return None
         for spec in self.faces:
-            face = truetype(*spec)
+            face = truetype(*spec, self.em)
             if face.has(c):
                 return face
         return face
@@ -105,7 +114,7 @@ class Measure:
         if face is None:
             return sum(self.fnt[self.code(c)] for c in text)
         if any(unicodedata.name(c, "").startswith("DEVANAGARI") for c in text):
-            return face.shaped(text)
+            return face.shaped(text, self.em)
         return sum(face.advance(c) for c in text if unicodedata.category(c) not in ("Mn", "Me", "Cf"))
 
     def width(self, text):
@@ -127,14 +136,14 @@ class Measure:
 _loaded = {}
 
 
-def truetype(path, package):
-    """A TrueType font at 8 points; each is read once, when a text first needs it."""
+def truetype(path, package, size=em(96)):
+    """A TrueType font with an em of `size` pixels; each is read once, when a text first needs it."""
     path = path if os.path.isabs(path) else os.path.join(DEBIAN_FONTS, path)
-    if path not in _loaded:
+    if (path, size) not in _loaded:
         if not os.path.isfile(path):
             raise FontError(f"no font {path}: apt-get install {package}")
-        _loaded[path] = TrueType(path)
-    return _loaded[path]
+        _loaded[path, size] = TrueType(path, size)
+    return _loaded[path, size]
 
 
 class _Metrics(ctypes.Structure):
@@ -163,15 +172,15 @@ class TrueType:
     LOAD = 0x8 | 0x200          # FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH, as Wine loads
     _library = None
 
-    def __init__(self, path):
+    def __init__(self, path, size):
         if not TrueType._library:
             TrueType._ft = ctypes.CDLL(ctypes.util.find_library("freetype") or "libfreetype.so.6")
             TrueType._library = ctypes.c_void_p()
             if TrueType._ft.FT_Init_FreeType(ctypes.byref(TrueType._library)):
                 raise FontError("FreeType does not start")
-        self.path, self.face, self.cache = path, ctypes.c_void_p(), {}
+        self.path, self.face, self.cache, self.shapers = path, ctypes.c_void_p(), {}, {}
         if self._ft.FT_New_Face(self._library, path.encode(), 0, ctypes.byref(self.face)) or \
-                self._ft.FT_Set_Pixel_Sizes(self.face, 0, EM):
+                self._ft.FT_Set_Pixel_Sizes(self.face, 0, size):
             raise FontError(f"FreeType cannot read {path}")
         self.slot = ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.glyph
 
@@ -187,7 +196,9 @@ class TrueType:
             self.cache[c] = (self.slot.contents.metrics.horiAdvance + 63) >> 6
         return self.cache[c]
 
-    def shaped(self, text):
+    def shaped(self, text, size):
         """A run shaped as a whole, as Wine shapes Devanagari (Pillow, through HarfBuzz)."""
         from PIL import ImageFont
-        return round(ImageFont.truetype(self.path, size=EM).getlength(text))
+        if size not in self.shapers:
+            self.shapers[size] = ImageFont.truetype(self.path, size=size)
+        return round(self.shapers[size].getlength(text))

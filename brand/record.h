@@ -20,6 +20,8 @@ struct Dialog
     UINT codepage;              /* the one the preview runs it under */
     char script[16];            /* whose letters the preview draws in a stand-in font, or "-" */
     bool rtl;                   /* laid out and read right to left */
+    int spare;                  /* percent of its control a text keeps spare */
+    int label_room;             /* pixels a button keeps beside its label, at 96 DPI */
     WCHAR text[TEXTS][TEXT_BUFFER];
 };
 
@@ -72,6 +74,10 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
                 lstrcpynA(d->script, value, sizeof(d->script));
             else if (!strcmp(line, "layout"))
                 d->rtl = !strcmp(value, "rtl");
+            else if (!strcmp(line, "spare"))
+                d->spare = atoi(value);
+            else if (!strcmp(line, "label_room"))
+                d->label_room = atoi(value);
             for (int i = 0; i < TEXTS; i++)
                 if (!strcmp(line, text_names[i]))
                     MultiByteToWideChar(CP_UTF8, 0, value, -1, d->text[i], TEXT_BUFFER);

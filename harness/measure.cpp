@@ -180,6 +180,7 @@ static void measure_dialog(HWND dlg)
         if (i >= 3)
             result.room[i] -= 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
     }
+    result.dpi = GetDeviceCaps(dc, LOGPIXELSX);
     ReleaseDC(dlg, dc);
     result.done = 1;
     save_beside(&result, MEASURE_FILE, &result, sizeof(result));

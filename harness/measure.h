@@ -12,4 +12,5 @@ struct Measure
     int extent[5];              /* each text's width on one line, in its font */
     int room[5];                /* ... the width it has there */
     WCHAR missing[5][64];       /* ... and the characters its font draws as missing glyphs */
+    int dpi;                    /* the screen's */
 };

@@ -148,7 +148,7 @@ static const char *layout_fault(HWND dlg, bool rtl)
 
 static int check(void)
 {
-    static const char *const room[TEXTS] = { "title bar", "control", "control", "button", "button" };
+    static const char *const where[TEXTS] = { "title bar", "control", "control", "button", "button" };
     const Dialog *d = record.shown;
     WCHAR shown[TEXT_BUFFER], lost[64];
     const char *fault;
@@ -156,9 +156,10 @@ static int check(void)
     RECT rc;
     HWND dlg;
 
-    /* A stand-in font is not as wide as Windows' font of its script, nor does
-     * Wine shape and break its letters as Windows does: keep a tenth spare. */
-    int margin = strcmp(d->script, "-") ? 10 : 0;
+    /* As the build sized the dialog (the build record): where a stand-in font
+     * draws a text, some room spare, and beside a button's label, room to
+     * keep the focus rectangle clear of it. */
+    int margin = d->spare, room;
 
     if (!(dlg = find_dialog()))
         return 1;
@@ -179,8 +180,12 @@ static int check(void)
                     label, m.missing[i]), problems++;
             if (m.extent[i] > m.room[i] * (100 - margin) / 100)
                 say(L"%hs [%hs]: %d px in a %d px %hs%ls; the rest is cut\n", text_names[i], label, m.extent[i],
-                    m.room[i], room[i], margin ? L", less a tenth for Windows' own font of the script" : L""),
+                    m.room[i], where[i], margin ? L", less what a stand-in font keeps spare" : L""),
                     problems++;
+            else if (i >= PLAY && m.extent[i] > (m.room[i] - (room = MulDiv(d->label_room, m.dpi, 96))) *
+                                                (100 - margin) / 100)
+                say(L"%hs [%hs]: %d px in a %d px button leaves less than %d px beside it; the focus rectangle "
+                    L"touches the label\n", text_names[i], label, m.extent[i], m.room[i], room), problems++;
         }
     else
         problems++;

@@ -298,11 +298,19 @@ def test_sections():
 # the dialog and Cancel's place; None for the standard template, unchanged
 GROWTH = [
     ({}, None),
-    ({"cancel": "キャンセル", "language": "ja", "line1": "山", "caption": "山"}, (60, 110, 42, 224, 162)),
+    ({"cancel": "キャンセル", "language": "ja", "line1": "山", "caption": "山"}, (60, 110, 46, 232, 166)),
     ({"line2": "сыграть в Большие Вершины Толвара?"}, (60, 135, 40, 245, 185)),
     ({"line1": "هل ترغب في اللعب", "caption": "قمم"}, (74, 110, 40, 220, 160)),
     ({"line1": "Czy chcesz zagrać w", "style": "modern"}, (74, 110, 40, 220, 160)),
-    ({"play": "Spiel starten", "cancel": "Nicht jetzt"}, (60, 110, 44, 228, 164)),
+    ({"play": "Spiel starten", "cancel": "Nicht jetzt"}, (60, 110, 48, 236, 168)),
+    # a label that fits but leaves its focus rectangle no room beside it
+    ({"cancel": "Abbrechen", "language": "de", "line1": "Möchten Sie"}, (60, 110, 44, 228, 164)),
+    # Greek in a modern dialog is drawn in the font Wine links to Tahoma, VL Gothic
+    ({"language": "el", "style": "modern", "line1": "Θέλετε να παίξετε", "play": "Έναρξη παιχνιδιού"},
+     (65, 110, 75, 290, 195)),
+    # shaped Devanagari is relatively wider at 150 % than at 100 %
+    ({"language": "hi", "style": "modern", "line1": "क्या आप खेलना चाहते हैं", "play": "खेल शुरू करें",
+      "caption": "लंबी चोटी"}, (83, 110, 53, 246, 173)),
 ]
 
 
