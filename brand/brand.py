@@ -99,16 +99,21 @@ SLACK = 2                   # pixels a grown line keeps spare, for Wine's hintin
 BUTTON_ROOM = 8             # pixels a grown button keeps beside its label: the focus rectangle 3 px clear of it
 MIN_SCREEN = 800            # pixels: the narrowest screen Windows 10 and 11 run on
 FRAME = 6                   # pixels of a dialog's frame, both sides
+CAPTION_BUTTON = 22         # pixels of the title bar beside the caption: the close button and its margin
+ICON = 18                   # ... and the icon in it, with its margin
 
 
-def layout(d, style):
+def layout(d, style, icon):
     """The rectangles of a dialog whose texts do not fit the standard one, in
     the fonts the preview draws them in, at each scale it shows the dialog at
     (100 %, and 150 % for a modern one), with the room to spare the preview
     asks for; or None when they fit: the lines, the buttons (both as wide as the
-    wider label needs) and the dialog grow, nothing else moves."""
+    wider label needs) and the dialog grow, nothing else moves; the dialog
+    grows for its caption too, which the title bar shows beside the close
+    button (and the icon)."""
     spare = spare_percent(d["script"])
     widths = {"line1": LINE1_WIDTH, "line2": LINE2_WIDTH, "play": BUTTON_WIDTH, "cancel": BUTTON_WIDTH}
+    dialog, shown = CONTENT_X + CONTENT_WIDTH + DIALOG_MARGIN, ""
     for dpi in (96, 144) if style == "modern" else (96,):
         measure = fonts.Measure(d["codepage"], d["script"], style, dpi)
         base, scaled = measure.base_unit(), lambda px: (px * dpi + 48) // 96
@@ -127,18 +132,27 @@ def layout(d, style):
             while not fits(key, units, kept):
                 units += 1
             widths[key] = units
+
+        title = fonts.caption_width(d["caption"], d["codepage"], d["script"], dpi)
+        shown = shown if dpi != 96 else f"the caption is {title:,} pixels wide in the title bar's font; "
+        beside = scaled(CAPTION_BUTTON) + (scaled(ICON) if icon else 0)
+        while title > ((dialog * base + 2) // 4 - beside) * (100 - spare) // 100:
+            dialog += 1
     line1, line2 = widths["line1"], widths["line2"]
     button = max(widths["play"], widths["cancel"])
-    if (line1, line2, button) == (LINE1_WIDTH, LINE2_WIDTH, BUTTON_WIDTH):
+    if (line1, line2, button, dialog) == (LINE1_WIDTH, LINE2_WIDTH, BUTTON_WIDTH, CONTENT_X + CONTENT_WIDTH +
+                                          DIALOG_MARGIN):
         return None
-    content = max(CONTENT_WIDTH, line1, line2, 2 * button + BUTTON_GAP)
+    content = max(CONTENT_WIDTH, line1, line2, 2 * button + BUTTON_GAP, dialog - CONTENT_X - DIALOG_MARGIN)
     width = CONTENT_X + content + DIALOG_MARGIN
     # Windows moves a dialog that would leave the screen back onto it: its own width must fit.
     pixels = (width * fonts.Measure(d["codepage"], d["script"], style).base_unit() + 2) // 4 + FRAME
     if pixels > MIN_SCREEN:
-        key = max(("line1", "line2", "play"), key=lambda k: {"line1": line1, "line2": line2, "play": 2 * button}[k])
-        raise BrandError(f"{d['where'][key]}: the dialog would be {pixels:,} pixels wide to hold it, more than a "
-                         f"screen {MIN_SCREEN} pixels wide has: shorten it")
+        label = "play" if widths["play"] >= widths["cancel"] else "cancel"
+        key = max(("line1", "line2", label, "caption"), key=lambda k: {"line1": line1, "line2": line2,
+                  label: 2 * button + BUTTON_GAP, "caption": dialog - CONTENT_X - DIALOG_MARGIN}[k])
+        raise BrandError(f"{d['where'][key]}: {shown if key == 'caption' else ''}the dialog would be {pixels:,} "
+                         f"pixels wide to hold it, more than a screen {MIN_SCREEN} pixels wide has: shorten it")
     return {"DLG_RECT": (DIALOG_X, 70, width, 80), "PLAY_RECT": (CONTENT_X, 50, button, 14),
             "CANCEL_RECT": (CONTENT_X + content - button, 50, button, 14),
             "QUESTION1_RECT": (CONTENT_X, 10, line1, 10), "QUESTION2_RECT": (CONTENT_X, 20, line2, 10)}
@@ -297,7 +311,7 @@ def main(argv):
     languages = dialogs(shown, top, sections)
     try:
         for d in languages:
-            d["rects"] = layout(d, values["style"])
+            d["rects"] = layout(d, values["style"], "icon" in values)
     except fonts.FontError as e:
         raise BrandError(f"{shown}: cannot measure the texts: {e}")
     folder = os.path.dirname(os.path.abspath(path))

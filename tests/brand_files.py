@@ -106,6 +106,9 @@ BAD = [
     ("long text in a section", None, TOP + ("language = en-US\n[de]\nline2 = " + "x" * 300).encode(), ":9: line2"),
     ("line1 starting with U+FFFF", {"line1": "\uffffHallo"}, None, ":3: line1"),
     ("class of Windows' dialogs", {"class": "#32770"}, None, ":6: class"),
+    ("caption wider than a screen", {"caption": "W" * 80}, None, ":2: caption: the caption is 880 pixels wide in "
+     "the title bar's font; the dialog would be 908 pixels wide"),
+    ("cancel wider than a screen", {"cancel": "W" * 60}, None, ":7: cancel: the dialog would be"),
     ("class of the taskbar", {"class": "Shell_TrayWnd"}, None, ":6: class"),
     ("class of the desktop", {"class": "progman"}, None, ":6: class"),
     ("game with a stray quote", {"game": 'a.exe"'}, None, ":7: game"),
@@ -303,6 +306,8 @@ GROWTH = [
     ({"line1": "هل ترغب في اللعب", "caption": "قمم"}, (74, 110, 40, 220, 160)),
     ({"line1": "Czy chcesz zagrać w", "style": "modern"}, (74, 110, 40, 220, 160)),
     ({"play": "Spiel starten", "cancel": "Nicht jetzt"}, (60, 110, 48, 236, 168)),
+    # a caption longer than the title bar: the dialog grows for it, and Cancel stays at the question's right edge
+    ({"caption": "Quendle Arts - Tolvar Grand Peaks, the Complete Northern Edition"}, (60, 110, 40, 271, 211)),
     # a label that fits but leaves its focus rectangle no room beside it
     ({"cancel": "Abbrechen", "language": "de", "line1": "Möchten Sie"}, (60, 110, 44, 228, 164)),
     # Greek in a modern dialog is drawn in the font Wine links to Tahoma, VL Gothic
