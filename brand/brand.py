@@ -257,13 +257,13 @@ def literal(value):
     return '"' + "".join(out) + '"'
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
-RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "extra")
+RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "picture", "extra")
 DIALOG_FIELDS = ("locale", "codepage", "script", "layout", "width", "spare", "label_room") + TEXTS
 
 
-def write_record(path, values, languages, icon_size, extra):
+def write_record(path, values, languages, icon_size, extra, transparent):
     lines = ["# The build record of a launcher, made by brand.py: see brand/FORMAT.md"]
-    record = dict(values, icon=icon_size, extra=extra)
+    record = dict(values, icon=icon_size, extra=extra, picture="transparent" if transparent else "opaque")
     lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
     for d in languages:
         lines.append(f"dialog\t{d['tag']}")
@@ -318,7 +318,7 @@ def main(argv):
     watched = [image_at(folder, values["picture"])]
     try:
         source = images.open_image(watched[0])
-        bmp = images.picture_full(source) if modern else images.picture(source)
+        bmp, transparent = images.picture_full(source) if modern else images.picture(source)
         ico = None
         if "icon" in values:
             watched.append(image_at(folder, values["icon"]))
@@ -343,6 +343,9 @@ def main(argv):
         header.append("#define BRAND_DIRECT   1")
         header.append(f"#define BRAND_PROGRAM  {literal(values['program'])}")
         header.append(f"#define BRAND_ARGS     {literal(game_arguments(values['game']))}")
+    if transparent:
+        # what the picture does not cover shows the dialog's face colour
+        header.append("#define BRAND_TRANSPARENT 1")
     if modern:
         with open(os.path.join(out, "manifest.xml"), "w", encoding="utf-8", newline="\n") as f:
             f.write(MANIFEST)
@@ -377,7 +380,7 @@ def main(argv):
 
     icon_size = len(ico) if ico else 0
     write_record(os.path.join(out, "record.txt"), values, languages, icon_size,
-                 extra_size(values, languages, icon_size, len(bmp) - 14))
+                 extra_size(values, languages, icon_size, len(bmp) - 14), transparent)
     for image in watched:
         print(os.path.abspath(image))
 

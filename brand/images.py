@@ -12,7 +12,9 @@ ICON_SIZES = (16, 32, 48)
 # and an icon for every scale, the largest stored as PNG as Windows stores it.
 MODERN_SIZE = 2 * SIZE
 MODERN_ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
-LIGHT_GRAY = (192, 192, 192)
+LIGHT_GRAY, DARK_GRAY = (192, 192, 192), (128, 128, 128)
+LIGHT_GRAY_INDEX = 8
+FACE = (240, 240, 240)      # a dialog's face on Windows 10 and 11
 # The standard Windows 16-colour palette, in its usual order.
 PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
            (0, 0, 128), (128, 0, 128), (0, 128, 128), (128, 128, 128),
@@ -146,27 +148,54 @@ def bitmap16(indices):
     return head + info + colours + bits
 
 
+def see_through(canvas):
+    """Whether a filled picture shows anything behind it: a pixel of it less than half opaque."""
+    return canvas.getchannel("A").getextrema()[0] < 128
+
+
 def picture(image):
-    """The image filling 90x90, on light gray where it is transparent, in the 16
-    standard colours, as a BMP file."""
+    """The image filling 90x90 in the 16 standard colours, as a BMP file, and
+    whether it has transparent parts. Those are the palette's light gray, which
+    the launcher then loads as the dialog's face colour (LR_LOADMAP3DCOLORS,
+    which makes the dark gray the 3-D shadow's too), so that its other pixels
+    are drawn in the 14 colours beside the two grays; what is partly
+    transparent is drawn on the face colour of Windows 10 and 11."""
     from PIL import Image
-    canvas = fill(image, SIZE, LIGHT_GRAY + (255,))
+    canvas = fill(image, SIZE, (0, 0, 0, 0))
+    transparent = see_through(canvas)
+    colours = [i for i in range(16) if not transparent or PALETTE[i] not in (DARK_GRAY, LIGHT_GRAY)]
     palette = Image.new("P", (1, 1))
-    palette.putpalette([c for rgb in PALETTE for c in rgb])
-    indexed = canvas.convert("RGB").quantize(palette=palette, dither=Image.Dither.FLOYDSTEINBERG)
-    pixels = list(indexed.getdata())
-    return bitmap16([pixels[y * SIZE:(y + 1) * SIZE] for y in range(SIZE)])
+    palette.putpalette([c for i in colours for c in PALETTE[i]])
+    behind = Image.new("RGBA", canvas.size, (FACE if transparent else LIGHT_GRAY) + (255,))
+    opaque = Image.alpha_composite(behind, canvas).convert("RGB")
+    indexed = opaque.quantize(colors=len(colours), palette=palette, dither=Image.Dither.FLOYDSTEINBERG)
+    alpha = list(canvas.getchannel("A").getdata())
+    # (a palette shorter than 256 may come back padded with black)
+    pixels = [LIGHT_GRAY_INDEX if transparent and a < 128 else colours[i] if i < len(colours) else 0
+              for i, a in zip(indexed.getdata(), alpha)]
+    return bitmap16([pixels[y * SIZE:(y + 1) * SIZE] for y in range(SIZE)]), transparent
 
 
 def picture_full(image):
-    """The image filling MODERN_SIZE, on light gray where it is transparent, in
-    full colour, as a 24-bit BMP file."""
+    """The image filling MODERN_SIZE in full colour, as a BMP file, and whether
+    it has transparent parts: then as 32-bit pixels with their alpha,
+    premultiplied, which the launcher draws on the dialog's face colour; else
+    as 24-bit ones, what is partly transparent on light gray."""
     from PIL import Image
-    canvas = fill(image, MODERN_SIZE, LIGHT_GRAY + (255,)).convert("RGB")
-    bits = canvas.transpose(Image.Transpose.FLIP_TOP_BOTTOM).tobytes("raw", "BGR")     # rows need no padding
-    info = struct.pack("<IiiHHIIiiII", 40, MODERN_SIZE, MODERN_SIZE, 1, 24, 0, len(bits), 0, 0, 0, 0)
+    canvas = fill(image, MODERN_SIZE, (0, 0, 0, 0))
+    transparent = see_through(canvas)
+    if transparent:
+        from PIL import ImageChops
+        r, g, b, a = canvas.split()
+        canvas = Image.merge("RGBA", [ImageChops.multiply(c, a) for c in (r, g, b)] + [a])
+        raw, depth = canvas.transpose(Image.Transpose.FLIP_TOP_BOTTOM).tobytes("raw", "BGRA"), 32
+    else:
+        canvas = Image.alpha_composite(Image.new("RGBA", canvas.size, LIGHT_GRAY + (255,)), canvas).convert("RGB")
+        raw, depth = canvas.transpose(Image.Transpose.FLIP_TOP_BOTTOM).tobytes("raw", "BGR"), 24
+    bits = raw                  # rows need no padding: 180 pixels of 3 or 4 bytes
+    info = struct.pack("<IiiHHIIiiII", 40, MODERN_SIZE, MODERN_SIZE, 1, depth, 0, len(bits), 0, 0, 0, 0)
     head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(bits), 0, 0, 14 + len(info))
-    return head + info + bits
+    return head + info + bits, transparent
 
 
 def icon(image, frames_of=None, sizes=ICON_SIZES):

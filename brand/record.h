@@ -32,6 +32,7 @@ struct Record
     char game[MAX_PATH];        /* the command line Play runs */
     char program[MAX_PATH];     /* ... and the program it names */
     int icon;
+    bool transparent;           /* the picture has parts that show the dialog's face */
     Dialog dialogs[MAX_DIALOGS];
     int count;
     const Dialog *shown;        /* the one the locale should show */
@@ -95,6 +96,8 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
             lstrcpynA(r->program, value, sizeof(r->program));
         else if (!strcmp(line, "icon"))
             r->icon = atoi(value) > 0;
+        else if (!strcmp(line, "picture"))
+            r->transparent = !strcmp(value, "transparent");
     }
     fclose(file);
     return r->exe[0] && r->cls[0] && r->program[0] && r->shown && (!tag || !strcmp(r->shown->tag, tag));

@@ -61,6 +61,18 @@ static int buttons_comctl(HWND dlg)
     return !lstrcmpiA(name, "comctl32.dll");
 }
 
+/* A bitmap's top left pixel. */
+static COLORREF corner(HBITMAP bmp)
+{
+    HDC dc = CreateCompatibleDC(NULL);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    COLORREF c = GetPixel(dc, 0, 0);
+
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return c;
+}
+
 static void probe(HWND dlg, HWND hwnd)
 {
     /* x, y, width, height in dialog units, as the template has them */
@@ -106,6 +118,8 @@ static void probe(HWND dlg, HWND hwnd)
 
     bmp = (HBITMAP)SendDlgItemMessageA(dlg, IDC_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0);
     result.bitmap_ok = bmp && GetObjectA(bmp, sizeof(result.bitmap), &result.bitmap) == sizeof(result.bitmap);
+    result.corner = corner(bmp);
+    result.face = GetSysColor(COLOR_3DFACE);
 
     /* Setting the picture again must free the bitmap it replaces. */
     SendMessageA(dlg, WM_INITDIALOG, 0, 0);

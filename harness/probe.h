@@ -31,6 +31,8 @@ struct ProbeResult
     RECT control_units[5];      /* where the template puts it, mapped to pixels */
     int bitmap_ok;
     BITMAP bitmap;              /* GetObject on the picture's bitmap */
+    COLORREF corner;            /* its top left pixel, as the control draws it */
+    COLORREF face;              /* the dialog's face colour */
     int reinit_new_bitmap;      /* after a second WM_INITDIALOG: another bitmap is set */
     int reinit_old_deleted;     /* ... and the first one no longer exists */
     WCHAR font_face[LF_FACESIZE];   /* the face the dialog's font came out as */

@@ -25,6 +25,12 @@ static WCHAR SetupDirectory[MAX_PATH];
 static char SetupDirectory[MAX_PATH];
 #endif
 static const char *const copy_list[] = { BRAND_GAME };
+#if defined(BRAND_TRANSPARENT) && !defined(BRAND_MODERN)
+/* The picture's light gray is where it is transparent: loaded as the dialog's face colour. */
+#define PICTURE_LOAD    LR_LOADMAP3DCOLORS
+#else
+#define PICTURE_LOAD    0
+#endif
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 static int Register(HINSTANCE hInstance);
@@ -36,6 +42,9 @@ static void ProgramDirectory(void);
 #ifdef BRAND_MODERN
 static HBITMAP FitBitmap(HBITMAP hbm, int width, int height);
 static HBITMAP Canvas(HDC screen, int width, int height);
+#ifdef BRAND_TRANSPARENT
+static HBITMAP OnFace(HDC screen, HBITMAP hbm, const BITMAP *bm);
+#endif
 #endif
 #ifdef BRAND_DIRECT
 static BOOL StartGame(HWND hDlg);
@@ -213,7 +222,7 @@ static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height
 
     /* The bitmap's own size: width and height only say what the dialog expects. */
     hbm = (HBITMAP)LoadImageA(hinst, name, IMAGE_BITMAP, 0, 0,
-                              LR_CREATEDIBSECTION | LR_DEFAULTSIZE);
+                              LR_CREATEDIBSECTION | LR_DEFAULTSIZE | PICTURE_LOAD);
     if (!hbm)
         return;
 #ifdef BRAND_MODERN

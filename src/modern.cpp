@@ -44,6 +44,9 @@ static HBITMAP FitBitmap(HBITMAP hbm, int width, int height)
     dpi = GetDeviceCaps(screen, LOGPIXELSX);
     width = MulDiv(width, dpi, 96);
     height = MulDiv(height, dpi, 96);
+#ifdef BRAND_TRANSPARENT
+    hbm = OnFace(screen, hbm, &bm);
+#endif
     from = CreateCompatibleDC(screen);
     to = CreateCompatibleDC(screen);
     fitted = Canvas(screen, width, height);
@@ -68,3 +71,36 @@ static HBITMAP FitBitmap(HBITMAP hbm, int width, int height)
     ReleaseDC(NULL, screen);
     return hbm;
 }
+
+#ifdef BRAND_TRANSPARENT
+/* The picture's transparent parts show the dialog's face colour, whatever the
+ * colour scheme: its pixels carry their alpha, premultiplied, and are blended
+ * onto that colour at their own size, before they are drawn down. Returns
+ * the blended picture, or the one given if it cannot be made. */
+static HBITMAP OnFace(HDC screen, HBITMAP hbm, const BITMAP *bm)
+{
+    BLENDFUNCTION blend = { AC_SRC_OVER, 0, 255, AC_SRC_ALPHA };
+    RECT rc = { 0, 0, bm->bmWidth, bm->bmHeight };
+    HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+    HBITMAP face = Canvas(screen, bm->bmWidth, bm->bmHeight);
+
+    if (from && to && face)
+    {
+        HGDIOBJ old_from = SelectObject(from, hbm), old_to = SelectObject(to, face);
+
+        FillRect(to, &rc, GetSysColorBrush(COLOR_3DFACE));
+        GdiAlphaBlend(to, 0, 0, bm->bmWidth, bm->bmHeight, from, 0, 0, bm->bmWidth, bm->bmHeight, blend);
+        SelectObject(from, old_from);
+        SelectObject(to, old_to);
+        DeleteObject(hbm);
+        hbm = face;
+    }
+    else if (face)
+        DeleteObject(face);
+    if (from)
+        DeleteDC(from);
+    if (to)
+        DeleteDC(to);
+    return hbm;
+}
+#endif

@@ -386,7 +386,8 @@ def bands(rgb, colour):
 
 
 def test_pictures():
-    """Wide and tall pictures fill the square, with no band round them; transparent ones are on light gray."""
+    """Wide and tall pictures fill the square, with no band round them; transparent parts are the palette's
+    light gray, and the launcher is told so."""
     gray = (192, 192, 192)
     shapes = [("wide", (300, 100), (255, 0, 0, 255)), ("tall", (20, 60), (0, 0, 255, 255)),
               ("see-through", (50, 50), (0, 0, 0, 0))]
@@ -404,7 +405,11 @@ def test_pictures():
                f"{picture}: {len(data)} bytes, header {info}")
             rgb = bmp.convert("RGB")
             corner, centre = rgb.getpixel((0, 0)), rgb.getpixel((45, 45))
+            with open(os.path.join(WORK, "pic", "brand.h"), encoding="utf-8") as f:
+                marked = "BRAND_TRANSPARENT" in f.read()
+            ok(marked == (name == "see-through"), f"{picture}: brand.h says transparent {marked}")
             if name == "see-through":
+                # the palette's light gray, which the launcher loads as the dialog's face colour
                 ok(corner == gray and centre == gray, f"{picture}: {corner} {centre}, expected light gray")
             else:
                 ok(corner == rgb.getpixel((89, 89)) == colour[:3],

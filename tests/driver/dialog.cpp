@@ -125,6 +125,7 @@ SCENARIO(dialog)
             check_rect(controls[i].name, &res.controls[i], &rc, controls[i].id == IDC_PICTURE);
         }
         ok(res.bitmap_ok, "the probe could not read the picture's bitmap\n");
+        check_corner(&res);
         ok(res.bitmap.bmWidth == 90 && res.bitmap.bmHeight == 90 && res.bitmap.bmBitsPixel == 4,
            "bitmap %ldx%ld at %u bits, expected 90x90 at 4\n", res.bitmap.bmWidth, res.bitmap.bmHeight,
            res.bitmap.bmBitsPixel);

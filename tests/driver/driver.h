@@ -97,6 +97,8 @@ void answer_(const char *file, int line, Launcher *l, HWND dlg, BYTE vk, const c
 bool probe_(const char *file, int line, HWND dlg, ProbeResult *res);
 #define probe(...) probe_(AT, __VA_ARGS__)
 void probe_final(ProbeResult *res);
+void check_corner_(const char *file, int line, const ProbeResult *res);
+#define check_corner(...) check_corner_(AT, __VA_ARGS__)
 
 /* The scenarios, one family a file, each defined once as SCENARIO(name) { ... },
  * which also makes it known to main() by that name. */

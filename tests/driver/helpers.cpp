@@ -430,6 +430,15 @@ bool probe_(const char *file, int line, HWND dlg, ProbeResult *res)
     return ok_(file, line, read_probe(res) && res->probed, "the probe did not report from inside the launcher\n");
 }
 
+/* Where a brand's picture is transparent (its corner, in the tests' emblem),
+ * the dialog's own face colour shows, not the 16 colours' light gray. */
+void check_corner_(const char *file, int line, const ProbeResult *res)
+{
+    if (brand.transparent)
+        ok_(file, line, res->corner == res->face, "the picture's transparent corner is %06lx, expected the "
+            "dialog's face %06lx\n", res->corner, res->face);
+}
+
 /* What the probe recorded last, after the dialog has gone. */
 void probe_final(ProbeResult *res)
 {

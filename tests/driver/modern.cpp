@@ -28,6 +28,7 @@ SCENARIO(scaling)
         RECT *pic = &res.controls[4];
 
         ok(res.dpi == dpi, "%d DPI: the launcher sees %d DPI\n", dpi, res.dpi);
+        check_corner(&res);
         ok(res.bitmap_ok && res.bitmap.bmWidth == side && res.bitmap.bmHeight == side,
            "%d DPI: the picture is %ldx%ld, expected %dx%d\n", dpi, res.bitmap.bmWidth, res.bitmap.bmHeight,
            side, side);
