@@ -29,6 +29,7 @@ DEBIAN_FONTS = "/usr/share/fonts/truetype"
 STAND_INS = {"thai": ("tlwg/Loma.ttf", "fonts-tlwg-loma-ttf"),
              "devanagari": ("lohit-devanagari/Lohit-Devanagari.ttf", "fonts-lohit-deva"),
              "hebrew": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
+             "greek": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "arabic": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "latin": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core")}
 # Wine links the dialog's font to MS UI Gothic, SimSun, Gulim and PMingLiU,
@@ -139,6 +140,7 @@ class Measure:
 CAPTION_FACES = {"thai": ("tlwg/Loma-Bold.ttf", "fonts-tlwg-loma-ttf"),
                  "devanagari": None, "hebrew": ("dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core"),
                  "arabic": ("dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core"),
+                 "greek": ("dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core"),
                  "latin": ("dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core"),
                  1253: ("dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core"), 932: None, 936: None, 949: None,
                  950: None}

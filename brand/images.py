@@ -53,7 +53,9 @@ def open_image(path, formats=FORMATS):
     # The size is checked below, against limits of our own, before anything is decoded.
     Image.MAX_IMAGE_PIXELS = None
     try:
-        image = Image.open(path, formats=formats)
+        with warnings.catch_warnings():     # Pillow reads an .ico's largest frame as it opens it
+            warnings.simplefilter("ignore")
+            image = Image.open(path, formats=formats)
     except Exception:
         raise ImageError(f"{path} is not a {', '.join(formats[:-1])} or {formats[-1]} image")
     width, height = image.size
@@ -232,6 +234,16 @@ def icon(image, frames_of=None, sizes=ICON_SIZES):
     return out + b"".join(data for _, data in frames)
 
 
+def ico_directory(path):
+    """The frame sizes an .ico's directory states, as written: Pillow corrects
+    those of the frames it has read."""
+    with open(path, "rb") as f:
+        head = f.read(6)
+        count = struct.unpack_from("<H", head, 4)[0]
+        entries = f.read(16 * count)
+    return {(entries[16 * i] or 256, entries[16 * i + 1] or 256) for i in range(len(entries) // 16)}
+
+
 def open_icon(path):
     """An icon source: any picture, or an .ico whose own frames are used where
     it has them. Every frame of an .ico is read here, so that one whose
@@ -241,7 +253,10 @@ def open_icon(path):
         return image, None
     from PIL import Image
     frames = {}
-    for width, height in sorted(image.info.get("sizes", ())):
+    stated = ico_directory(path)
+    for width, height in sorted(stated - set(image.info.get("sizes", stated))):
+        raise ImageError(f"the {width}x{height} frame of {path} is another size: the icon is damaged")
+    for width, height in sorted(stated):
         try:
             with warnings.catch_warnings():
                 warnings.simplefilter("ignore")

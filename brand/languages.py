@@ -8,7 +8,9 @@ UTF8 = 65001
 # Hebrew and Arabic ones too; Wine's draws those as boxes), and the scripts it
 # lacks whatever the code page.
 BITMAP_CODEPAGES = (1252, 1250, 1251, 1253, 1254, 1257, 932, 936, 949, 950)
-SCRIPTS = ("THAI", "HEBREW", "ARABIC", "DEVANAGARI")
+# Greek is among them: Wine's MS Sans Serif for code page 1253 misplaces its
+# accents (on α and ε, not on ή and ύ), and its Tahoma has none.
+SCRIPTS = ("THAI", "HEBREW", "ARABIC", "DEVANAGARI", "GREEK")
 # Language tags, one for each display language of Windows: the name, the
 # LANGID of the template (primary, sublanguage), the locale the preview runs it
 # under and that locale's ANSI code page (0: Unicode only). Windows' resource
@@ -57,10 +59,36 @@ def language_tag(text):
     return next((t for t in LANGUAGES if t.lower() == text.lower()), None)
 
 
+# Languages with a tag of their own that the table leaves out, so that a
+# publisher who writes one is told what it is rather than that it is unknown.
+OTHER_LANGUAGES = {
+    "af": "Afrikaans", "am": "Amharic", "az": "Azerbaijani", "be": "Belarusian", "bn": "Bengali",
+    "bs": "Bosnian", "ca": "Catalan", "cy": "Welsh", "eu": "Basque", "fa": "Persian", "fil": "Filipino",
+    "ga": "Irish", "gl": "Galician", "gu": "Gujarati", "hy": "Armenian", "id": "Indonesian", "is": "Icelandic",
+    "ka": "Georgian", "kk": "Kazakh", "km": "Khmer", "kn": "Kannada", "lo": "Lao", "mk": "Macedonian",
+    "ml": "Malayalam", "mn": "Mongolian", "mr": "Marathi", "ms": "Malay", "mt": "Maltese", "my": "Burmese",
+    "ne": "Nepali", "pa": "Punjabi", "si": "Sinhala", "sq": "Albanian", "sw": "Swahili", "ta": "Tamil",
+    "te": "Telugu", "tl": "Tagalog", "ur": "Urdu", "uz": "Uzbek", "zu": "Zulu",
+}
+
+
 def tag_hint(text):
-    """A table's tag of the same language, for a tag with a country the table does not name."""
-    same = [t for t in LANGUAGES if t.split("-")[0].lower() == text.split("-")[0].lower()]
-    return f" (did you mean {' or '.join(same)}?)" if same else ""
+    """What a tag the table does not have may mean: the table's tag written
+    another way (pt_BR, PT-br), the same language's tags, a tag a letter away,
+    or a language that the kit builds no dialog for."""
+    import difflib
+    lower = {t.lower(): t for t in LANGUAGES}
+    written = text.strip().replace("_", "-").lower()
+    if written in lower:
+        return f" (did you mean {lower[written]}?)"
+    same = [t for t in LANGUAGES if t.split("-")[0].lower() == written.split("-")[0]]
+    if same:
+        return f" (did you mean {' or '.join(same)}?)"
+    close = difflib.get_close_matches(written, lower, n=1, cutoff=0.6)
+    if close:
+        return f" (did you mean {lower[close[0]]}?)"
+    name = OTHER_LANGUAGES.get(written.split("-")[0])
+    return f" ({name}, a language the kit builds no dialog for)" if name else ""
 
 
 def codepage(texts):

@@ -123,11 +123,18 @@ def parse(path):
     return top, sections
 
 
+# What an editor or a word processor types for " and ', and a dash for -.
+TYPOGRAPHIC = {"\u201c": '"', "\u201d": '"', "\u201e": '"', "\u00ab": '"', "\u00bb": '"', "\u2018": "'",
+               "\u2019": "'", "\u201a": "'", "\u2032": "'", "\u2033": '"', "\u2013": "-", "\u2014": "-"}
+
+
 def char_names(chars):
-    """Characters as a reader can tell them apart: U+2013 EN DASH."""
+    """Characters as a reader can tell them apart: U+2013 EN DASH; a typographic
+    quote or dash with the plain one to type instead."""
     names = []
     for c in sorted(set(chars)):
-        names.append(f"U+{ord(c):04X} {unicodedata.name(c, '')}".rstrip())
+        name = f"U+{ord(c):04X} {unicodedata.name(c, '')}".rstrip()
+        names.append(name + (f" (type a plain {TYPOGRAPHIC[c]} instead)" if c in TYPOGRAPHIC else ""))
     return ", ".join(names)
 
 

@@ -137,7 +137,7 @@ dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE [STYLE]
     case $1 in
         thai) face=Loma ;;
         devanagari) face="Lohit Devanagari" ;;
-        hebrew|arabic|latin) face="DejaVu Sans" ;;
+        hebrew|arabic|latin|greek) face="DejaVu Sans" ;;
         *)  case $2 in
                 1253) caption="DejaVu Sans" ;;
                 # East Asian captions in the font East Asian Windows draw dialogs in
