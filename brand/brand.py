@@ -21,7 +21,7 @@ import unicodedata
 import fonts
 import images
 from languages import (CODEPAGES, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage, language_tag,
-                       right_to_left, script, tag_hint)
+                       read_right_to_left, right_to_left, script, tag_hint)
 from rules import (DEFAULTS, STYLES, TEXTS, BrandError, check_class, check_exe, check_game, check_text, clip,
                    game_arguments, guard_name, parse, printable, utf16_units)
 
@@ -314,6 +314,14 @@ def main(argv):
             d["rects"] = layout(d, values["style"], "icon" in values)
     except fonts.FontError as e:
         raise BrandError(f"{shown}: cannot measure the texts: {e}")
+    for d in (d for d in languages if d["rtl"]):
+        marked = {k: read_right_to_left(d[k], modern or d["codepage"] == UTF8) for k in TEXTS}
+        left = [k for k in TEXTS if marked[k] is None]
+        if left:
+            warn(f"{d['where'][left[0]]}{' (and ' + ', '.join(left[1:]) + ')' if left[1:] else ''}: Wine, and so "
+                 "Proton, draws a line with Latin letters left to right in a classic launcher, though Windows "
+                 "reads it right to left; the modern style reads it right to left under Wine too")
+        d.update({k: marked[k] or d[k] for k in TEXTS})
     folder = os.path.dirname(os.path.abspath(path))
     watched = [image_at(folder, values["picture"])]
     try:

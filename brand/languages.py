@@ -114,6 +114,27 @@ def script(texts):
     return "-"
 
 
+RLE, PDF, RLM = "\u202b", "\u202c", "\u200f"
+
+
+def read_right_to_left(text, utf8):
+    """A text of a mirrored dialog as Wine, too, reads it right to left, or
+    None where Wine cannot be made to. Windows reads every line of a mirrored
+    window right to left; Wine 8 lays a line out left to right even there.
+    Inside a right-to-left embedding (RLE ... PDF) Wine reads it right to
+    left, and Windows as before; but only a UTF-8 code page keeps those marks
+    (a modern launcher's). In an ANSI one, right-to-left marks (RLM), which
+    code pages 1255 and 1256 hold, put punctuation at either end where
+    Windows puts it, but cannot turn Latin letters round."""
+    latin = any(unicodedata.bidirectional(c) == "L" for c in text)
+    ends = [unicodedata.bidirectional(c) for c in text.strip()[:1] + text.strip()[-1:]]
+    if not latin and all(kind in ("R", "AL") for kind in ends):
+        return text         # Wine reads a run of right-to-left letters right to left, digits and all
+    if utf8:
+        return RLE + text + PDF
+    return None if latin else RLM + text + RLM
+
+
 def can_encode(c, cp):
     if cp == UTF8:
         return True

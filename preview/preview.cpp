@@ -146,6 +146,55 @@ static const char *layout_fault(HWND dlg, bool rtl)
     return NULL;
 }
 
+/* Whether the leftmost glyph a line shows on the screen is a question mark:
+ * ink in two parts, one above the other, the hook and the dot. A line of a
+ * right-to-left dialog that ends in one shows it there, as Windows reads it. */
+static bool question_mark_leftmost(HWND ctl)
+{
+    RECT rc;
+    HDC screen = GetDC(NULL), mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = { { sizeof(BITMAPINFOHEADER), 0, 0, 1, 32, BI_RGB } };
+    DWORD *px;
+    HBITMAP shot;
+    int w, h, left = -1, right, bottom = -1, gap = 0;
+
+    GetWindowRect(ctl, &rc);
+    w = bi.bmiHeader.biWidth = rc.right - rc.left;
+    h = rc.bottom - rc.top;
+    bi.bmiHeader.biHeight = -h;
+    shot = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, (void **)&px, NULL, 0);
+    SelectObject(mem, shot);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+#define INK(x, y) (((px[(y) * w + (x)] >> 16 & 255) + (px[(y) * w + (x)] >> 8 & 255) + (px[(y) * w + (x)] & 255)) < 3 * 128)
+    for (int x = 0; x < w && left < 0; x++)
+        for (int y = 0; y < h; y++)
+            if (INK(x, y))
+                left = x;
+    for (right = left; left >= 0 && right + 1 < w; right++)
+    {
+        bool ink = false;
+        for (int y = 0; y < h; y++)
+            ink = ink || INK(right + 1, y);
+        if (!ink)
+            break;
+    }
+    for (int y = 0; left >= 0 && y < h; y++)
+    {
+        bool ink = false;
+        for (int x = left; x <= right; x++)
+            ink = ink || INK(x, y);
+        if (ink && bottom >= 0 && bottom < y - 1)
+            gap = 1;
+        if (ink)
+            bottom = y;
+    }
+#undef INK
+    DeleteDC(mem);
+    DeleteObject(shot);
+    ReleaseDC(NULL, screen);
+    return gap;
+}
+
 static int check(void)
 {
     static const char *const where[TEXTS] = { "title bar", "control", "control", "button", "button" };
@@ -191,6 +240,16 @@ static int check(void)
         problems++;
     if ((fault = layout_fault(dlg, d->rtl)))
         say(L"layout [%hs]: %hs\n", label, fault), problems++;
+    for (int i = LINE1; d->rtl && i <= LINE2; i++)
+    {
+        const WCHAR *text = d->text[i];
+        int n = lstrlenW(text);
+
+        n -= n && text[n - 1] == 0x202c;        /* the end of a right-to-left embedding */
+        if (n && (text[n - 1] == '?' || text[n - 1] == 0x061f) && !question_mark_leftmost(GetDlgItem(dlg, text_ids[i])))
+            say(L"%hs [%hs]: its question mark is not its leftmost glyph; the line is not read right to left\n",
+                text_names[i], label), problems++;
+    }
     GetWindowRect(dlg, &rc);
     say(L"geometry %ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
     return problems ? 1 : 0;

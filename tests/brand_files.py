@@ -271,11 +271,36 @@ def test_language_table():
     ok(shown == rows, "the README's table of language tags is not brand.py's: expected\n" + "\n".join(rows))
 
 
+# A right-to-left line, its style, and how the build stores it so that Wine reads it as Windows does:
+# in an embedding (modern), between right-to-left marks (classic), or as written.
+READING = [
+    ("ב-Skyline Drift 2 עכשיו?", "modern", "\u202bב-Skyline Drift 2 עכשיו?\u202c"),
+    ("לשחק בפסגות טולבר?", "classic", "\u200fלשחק בפסגות טולבר?\u200f"),
+    ("לשחק בפסגות 2 טולבר", "classic", "לשחק בפסגות 2 טולבר"),
+    ("أن تلعب قمم تولفار؟", "modern", "أن تلعب قمم تولفار؟"),
+    ("ב-Skyline Drift 2 עכשיו?", "classic", "ב-Skyline Drift 2 עכשיו?"),
+]
+
+
+def test_reading_order():
+    for line, style, stored in READING:
+        res = run(brand_file("rtl.brand", {"line2": line, "style": style, "caption": "שלום", "line1": "האם",
+                                           "play": "שחק", "cancel": "ביטול", "language": "he"}), "rtl")
+        if ok(res.returncode == 0, f"{line} ({style}): {res.stderr.strip()}"):
+            got = record("rtl")["dialogs"][0]["line2"]
+            ok(got == stored, f"{line} ({style}): stored as {got!r}, expected {stored!r}")
+            ok(("draws a line with Latin letters left to right" in res.stderr) == (style == "classic" and
+               "Skyline" in line), f"{line} ({style}): {res.stderr.strip()!r}")
+
+
 def test_sections():
     """Each language its template, tagged with its LANGID; a section's missing texts from the top."""
     raw = TOP + "language = en-US\n[de]\ncaption = Hallo\nplay = &Spielen\n[ja]\nline1 = 山\n[he]\nline1 = האם\n".encode()
     res = run(brand_file("langs.brand", raw=raw), "langs")
-    if not ok(res.returncode == 0 and not res.stderr, f"three languages: {res.stderr.strip()}"):
+    # the English texts of the Hebrew dialog, which Wine draws left to right in a classic launcher, are named
+    if not ok(res.returncode == 0 and res.stderr.count("\n") == 1 and ":2: caption [he] (and line2, play, "
+              "cancel): Wine, and so Proton, draws a line with Latin letters left to right" in res.stderr,
+              f"three languages: {res.stderr.strip()}"):
         return
     with open(os.path.join(WORK, "langs", "dialogs.rc"), encoding="utf-8") as f:
         rc = f.read()
@@ -616,6 +641,7 @@ test_games()
 test_codepages()
 test_language_table()
 test_sections()
+test_reading_order()
 test_growth()
 test_figures()
 test_icons()
