@@ -83,7 +83,9 @@ def check_script(tag, texts, where):
     script: a name in Latin letters inside it is fine, texts left in another
     language are not."""
     scripts = LANGUAGE_SCRIPTS.get(tag, ("LATIN",))
-    letters = [unicodedata.name(c, "") for t in texts.values() for c in t if c.isalpha()]
+    # halfwidth katakana and Hangul, fullwidth Latin: letters of their script all the same
+    letters = [unicodedata.name(c, "").removeprefix("HALFWIDTH ").removeprefix("FULLWIDTH ")
+               for t in texts.values() for c in t if c.isalpha()]
     if not any(name.startswith(scripts) for name in letters):
         script = scripts[0].split()[0].capitalize() if tag not in ("ja", "zh-CN", "zh-TW") else "Chinese or Japanese"
         raise BrandError(f"{where}: none of the {LANGUAGES[tag][0]} dialog's texts holds a {script} letter; "

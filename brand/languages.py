@@ -105,6 +105,8 @@ def script(texts):
     draw in any code page, where Windows draws them in a font of that script:
     one of SCRIPTS, "latin" for letters such as Vietnamese ones, "-" for none."""
     for c in "".join(texts):
+        if unicodedata.category(c) == "Cf":
+            continue            # an invisible mark, such as U+061C ARABIC LETTER MARK, is no letter
         name = unicodedata.name(c, "")
         for word in SCRIPTS:
             if name.startswith(word + " "):
@@ -151,7 +153,7 @@ LANGUAGE_SCRIPTS = {
     "ar": ("ARABIC",), "he": ("HEBREW",), "el": ("GREEK",), "th": ("THAI",), "hi": ("DEVANAGARI",),
     "bg": ("CYRILLIC",), "ru": ("CYRILLIC",), "uk": ("CYRILLIC",),
     "ja": ("HIRAGANA", "KATAKANA", "CJK UNIFIED IDEOGRAPH"), "ko": ("HANGUL",),
-    "zh-CN": ("CJK UNIFIED IDEOGRAPH",), "zh-TW": ("CJK UNIFIED IDEOGRAPH",),
+    "zh-CN": ("CJK UNIFIED IDEOGRAPH",), "zh-TW": ("CJK UNIFIED IDEOGRAPH", "BOPOMOFO"),
 }
 
 
@@ -161,8 +163,8 @@ def right_to_left(tag, texts):
     Hebrew or Arabic letter, though a caption may begin with a Latin name."""
     if tag:
         return tag in RIGHT_TO_LEFT
+    # the first letter decides: not a mark, nor a letter of a script the kit builds no dialog for
     for c in "".join(texts[k] for k in ("line1", "line2", "caption", "play", "cancel")):
-        kind = unicodedata.bidirectional(c)
-        if kind in ("L", "R", "AL"):
-            return kind != "L"
+        if c.isalpha():
+            return unicodedata.name(c, "").startswith(("HEBREW ", "ARABIC "))
     return False

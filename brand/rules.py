@@ -81,7 +81,7 @@ def parse(path):
             continue
         if text.startswith("[") and text.endswith("]"):
             name = text[1:-1].strip()
-            where = f"{shown}:{number}: [{clip(name)}]"
+            where = f"{shown}:{number}: [{escaped(clip(name))}]"
             tag = language_tag(name)
             if not top:
                 raise BrandError(f"{where}: a section comes before the top part; begin with exe, caption and "
@@ -96,7 +96,7 @@ def parse(path):
             continue
         key, eq, value = text.partition("=")
         key, value = key.strip(), value.strip()
-        where = f"{shown}:{number}: {clip(key) or '(no key)'}"
+        where = f"{shown}:{number}: {escaped(clip(key)) or '(no key)'}"
         if not eq:
             raise BrandError(f"{where}: expected a line of the form key = value")
         if key not in KEYS:
@@ -136,6 +136,13 @@ def char_names(chars):
         name = f"U+{ord(c):04X} {unicodedata.name(c, '')}".rstrip()
         names.append(name + (f" (type a plain {TYPOGRAPHIC[c]} instead)" if c in TYPOGRAPHIC else ""))
     return ", ".join(names)
+
+
+def escaped(text):
+    """Text from the file as a message shows it: what does not print, such as a
+    control that would turn the rest of the terminal's line round, as \\uXXXX."""
+    return "".join(c if c.isprintable() else f"\\u{ord(c):04x}" if ord(c) < 0x10000 else f"\\U{ord(c):08x}"
+                   for c in text)
 
 
 def clip(text):
@@ -183,7 +190,21 @@ def check_name(value, where, what):
         raise BrandError(f"{where}: {stem} is a device name on Windows, never a file")
 
 
+def invisible(text):
+    """Characters that show nothing, or turn what follows round: bidirectional
+    controls and marks, zero-width and other default-ignorable characters
+    (format characters, variation selectors, the combining grapheme joiner,
+    Hangul fillers)."""
+    return [c for c in text if unicodedata.category(c) == "Cf" or 0xFE00 <= ord(c) <= 0xFE0F or
+            0xE0100 <= ord(c) <= 0xE01EF or c in "\u034f\u115f\u1160\u3164\uffa0\u180b\u180c\u180d\u180f"]
+
+
 def check_exe(value, where):
+    hidden = invisible(value)
+    if hidden:
+        raise BrandError(f"{where}: {char_names(hidden)} shows nothing or turns the name round, so that Windows "
+                         "and Explorer would show the player another name than the file's (photo<U+202E>gpj.exe "
+                         "shows as photoexe.jpg): leave it out")
     if not value.lower().endswith(".exe") or not value[:-4].strip(" ."):
         raise BrandError(f"{where}: the file name must be a name ending in .exe")
     if utf16_units(value) > MAX_NAME:

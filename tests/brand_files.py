@@ -130,6 +130,13 @@ BAD = [
     ("language tag written with _", None, TOP + b"language = en-US\n[pt_BR]\nline1 = Jogar\n",
      ":8: [pt_BR]: unknown language tag (did you mean pt-BR?)"),
     ("language the kit does not build", {"language": "bn"}, None, "(Bengali, a language the kit builds no dialog for)"),
+    # names that show as another: direction controls and invisible characters
+    ("exe with U+202E", {"exe": "photo\u202egpj.exe"}, None, ":1: exe: U+202E RIGHT-TO-LEFT OVERRIDE shows nothing"),
+    ("exe with U+200E", {"exe": "game\u200e.exe"}, None, ":1: exe: U+200E LEFT-TO-RIGHT MARK"),
+    ("exe with U+2066", {"exe": "game\u2066.exe"}, None, ":1: exe: U+2066 LEFT-TO-RIGHT ISOLATE"),
+    ("exe with U+200B alone", {"exe": "\u200b.exe"}, None, ":1: exe: U+200B ZERO WIDTH SPACE"),
+    ("exe with a variation selector", {"exe": "game\ufe0f.exe"}, None, ":1: exe: U+FE0F VARIATION SELECTOR-16"),
+    ("an unknown key with U+202E", None, TOP + "col\u202eour = red\n".encode(), ":7: col\\u202eour: unknown key"),
     ("game in typographic quotes", {"game": "\u201cNorth Peak.exe\u201d -x"}, None, '(type a plain " instead)'),
     ("picture of 20000x20000", {"picture": "bomb.png"}, None, ":5: picture: " + os.path.join(WORK, "bomb.png") +
      " is 20000x20000"),
@@ -212,6 +219,11 @@ def record(out):
 # texts, and the code page, locale, script and layout a brand without sections is previewed under
 CODEPAGES = [
     ({"caption": "Quendle Arts"}, "1252", "en_US.UTF-8", "-", "ltr"),
+    # an invisible right-to-left mark, or a letter of a script the kit builds nothing for, mirrors nothing
+    ({"line1": "\u200fDo you wish to"}, "1255", "he_IL.UTF-8", "-", "ltr"),
+    ({"caption": "\u061cA caption", "line1": "1", "line2": "2", "play": "3", "cancel": "4"}, "65001", "en_US.UTF-8",
+     "-", "ltr"),
+    ({"line1": "ܫܠܡܐ Do you wish to"}, "65001", "en_US.UTF-8", "-", "ltr"),
     ({"line1": "Czy chcesz zagrać"}, "1250", "pl_PL.UTF-8", "-", "ltr"),
     ({"line2": "Хотите сыграть?"}, "1251", "ru_RU.UTF-8", "-", "ltr"),
     ({"play": "Παίξτε"}, "1253", "el_GR.UTF-8", "greek", "ltr"),
@@ -291,6 +303,17 @@ def test_reading_order():
             ok(got == stored, f"{line} ({style}): stored as {got!r}, expected {stored!r}")
             ok(("draws a line with Latin letters left to right" in res.stderr) == (style == "classic" and
                "Skyline" in line), f"{line} ({style}): {res.stderr.strip()!r}")
+
+
+# Halfwidth and fullwidth forms, and Bopomofo, are letters of their language's script.
+LETTERS = [("ja", "ｹﾞｰﾑ"), ("ko", "ﾾﾤﾡ"), ("zh-TW", "ㄅㄆㄇ"), ("de", "Ｓｐｉｅｌ")]
+
+
+def test_letters():
+    for tag, text in LETTERS:
+        res = run(brand_file("letters.brand", {"language": tag, "caption": text, "line1": text, "line2": text,
+                                               "play": text, "cancel": text}), "letters")
+        ok(res.returncode == 0, f"{text} under {tag}: {res.stderr.strip()}")
 
 
 def test_sections():
@@ -565,6 +588,9 @@ def test_configure():
     res = cmake(path, "configure")
     ok(res.returncode != 0 and "".join(f"{path}:1: exe".split()) in "".join(res.stderr.split()),
        f"configure with exe = setup.exe: exit {res.returncode}, {res.stderr.strip()[-300:]!r}")
+    res = cmake(brand_file("my;game.brand"), "semicolon")
+    ok(res.returncode != 0 and "which CMake cannot pass" in res.stderr,
+       f"a brand file named with a ;: exit {res.returncode}, {res.stderr.strip()[-300:]!r}")
     res = cmake(brand_file("own.brand", {"exe": "Spiel.EXE"}), "own", "-DBUILD_TESTING=OFF")
     if ok(res.returncode == 0, f"a publisher's build: {res.stderr.strip()[-300:]}"):
         res = subprocess.run(["cmake", "--build", os.path.join(WORK, "own")], capture_output=True, text=True)
@@ -642,6 +668,7 @@ test_codepages()
 test_language_table()
 test_sections()
 test_reading_order()
+test_letters()
 test_growth()
 test_figures()
 test_icons()
