@@ -17,6 +17,7 @@ and key; what builds but deserves a look is printed as a warning."""
 import os
 import sys
 import unicodedata
+import warnings
 
 import fonts
 import images
@@ -120,9 +121,11 @@ def layout(d, style, icon):
         measure = fonts.Measure(d["codepage"], d["script"], style, dpi)
         base, scaled = measure.base_unit(), lambda px: (px * dpi + 48) // 96
 
+        measured = {key: measure.width(d[key]) for key in widths}      # once: growing measures nothing again
+
         def fits(key, units, kept=0):
             edges = scaled(BUTTON_EDGES) if key in ("play", "cancel") else 0
-            return measure.width(d[key]) <= ((units * base + 2) // 4 - edges - kept) * (100 - spare) // 100
+            return measured[key] <= ((units * base + 2) // 4 - edges - kept) * (100 - spare) // 100
 
         for key, units in widths.items():
             # A label keeps room each side, clear of the focus rectangle, as in a standard button
@@ -326,16 +329,22 @@ def main(argv):
         d.update({k: marked[k] or d[k] for k in TEXTS})
     folder = os.path.dirname(os.path.abspath(path))
     watched = [image_at(folder, values["picture"])]
+    # Both files are checked and read before either is drawn; Pillow's own
+    # warnings stay out of the publisher's way, as every fault is said here.
+    warnings.simplefilter("ignore")
     try:
         source = images.open_image(watched[0])
-        bmp, transparent = images.picture_full(source) if modern else images.picture(source)
-        ico = None
         if "icon" in values:
             watched.append(image_at(folder, values["icon"]))
-            ico = images.icon(*images.open_icon(watched[1]),
-                              sizes=images.MODERN_ICON_SIZES if modern else images.ICON_SIZES)
+            icon_source = images.open_icon(watched[1])
     except images.ImageError as e:
         raise BrandError(f"{where['icon' if len(watched) > 1 else 'picture']}: {e}")
+    try:
+        bmp, transparent = images.picture_full(source) if modern else images.picture(source)
+        ico = images.icon(*icon_source, sizes=images.MODERN_ICON_SIZES if modern else images.ICON_SIZES) \
+            if "icon" in values else None
+    except images.ImageError as e:
+        raise BrandError(f"{where['picture']}: {e}")
 
     os.makedirs(out, exist_ok=True)
     with open(os.path.join(out, "picture.bmp"), "wb") as f:

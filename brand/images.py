@@ -28,6 +28,10 @@ MAX_SIDE = 8192
 MAX_PIXELS = 4096 * 4096
 MAX_BYTES = 64 << 20
 MAX_SCANS = 64             # a progressive JPEG has about ten; each one is decoded again
+MAX_ASPECT = 8             # a picture at most this many times as wide as high, or high as wide: scaled
+                           # to cover its square, a longer one would take millions of pixels and lose most
+MAX_CHUNKS = 4096          # a PNG's chunks, a GIF's extension blocks: each is read on its own
+MAX_FRAMES = 256           # an .ico's frames
 
 
 class ImageError(Exception):
@@ -50,7 +54,12 @@ def open_image(path, formats=FORMATS):
         raise ImageError(f"{path} is not a file")
     if info.st_size > MAX_BYTES:
         raise ImageError(f"{path} has {info.st_size:,} bytes; a picture may have at most {MAX_BYTES:,}")
-    # The size is checked below, against limits of our own, before anything is decoded.
+    # Chunks and blocks are counted, and the size checked below, against limits
+    # of our own, before Pillow reads anything but the header.
+    blocks, kind = count_blocks(path)
+    if blocks > MAX_CHUNKS:
+        raise ImageError(f"{path} is a {kind} of more than {MAX_CHUNKS:,} chunks or blocks; at most {MAX_CHUNKS:,} "
+                         "are taken")
     Image.MAX_IMAGE_PIXELS = None
     try:
         with warnings.catch_warnings():     # Pillow reads an .ico's largest frame as it opens it
@@ -62,23 +71,37 @@ def open_image(path, formats=FORMATS):
     if width > MAX_SIDE or height > MAX_SIDE or width * height > MAX_PIXELS:
         raise ImageError(f"{path} is {width}x{height} pixels; at most {MAX_PIXELS:,} pixels "
                          f"and {MAX_SIDE} on a side are taken")
-    if image.format == "JPEG":
+    if image.format != "ICO" and max(width, height) > MAX_ASPECT * min(width, height):
+        raise ImageError(f"{path} is {width}x{height} pixels; in its square it would lose most of itself: "
+                         f"a picture at most {MAX_ASPECT} times as wide as high, or high as wide, is taken")
+    if image.format in ("JPEG", "MPO"):         # a JPEG with an MPF segment opens as MPO
         # Start of Scan markers: entropy-coded data never holds FF DA
         with open(path, "rb") as f:
             scans = f.read().count(b"\xff\xda")
         if scans > MAX_SCANS:
             raise ImageError(f"{path} is a JPEG of {scans:,} scans; at most {MAX_SCANS} are taken")
     try:
-        if image.format == "JPEG":
+        if image.format in ("JPEG", "MPO"):
             image.draft("RGB", (SIZE * 2, SIZE * 2))   # decode at a fraction of the size: fast
         with warnings.catch_warnings():
             warnings.simplefilter("ignore")
             image.load()
-        out = plain(image)
+            turned = upright(image)
+        out = plain(turned)
         out.format = image.format
         return out
     except Exception as e:
         raise ImageError(f"cannot read {path} as an image: {e or type(e).__name__}")
+
+
+def upright(image):
+    """The image as a camera's EXIF orientation says it is held; as it is where
+    that is missing or damaged."""
+    from PIL import ImageOps
+    try:
+        return ImageOps.exif_transpose(image)
+    except Exception:
+        return image
 
 
 def near_miss(path):
@@ -93,18 +116,64 @@ def near_miss(path):
 
 def plain(image):
     """The image in an 8-bit mode: deeper grays and floats scaled to their range,
-    which convert() would otherwise clip to white or black."""
+    which convert() would otherwise clip to white or black; a deep gray that a
+    PNG makes transparent by its value (tRNS) with that transparency."""
+    key = image.info.get("transparency")
     if image.mode in ("I;16", "I;16L", "I;16B", "I;16N"):
         image = image.convert("I")
-        return image.point(lambda v: v / 257).convert("L")
+        return with_key(image, key, image.point(lambda v: v / 257).convert("L"))
     if image.mode == "I":
         top = image.getextrema()[1]
-        return image.point(lambda v: v / 257 if top > 255 else v).convert("L")
+        return with_key(image, key, image.point(lambda v: v / 257 if top > 255 else v).convert("L"))
     if image.mode == "F":
         low, top = image.getextrema()
         scale = 255 if top <= 1.0 else 255 / 65535 if top > 255 else 1
         return image.point(lambda v: v * scale).convert("L")
     return image
+
+
+def with_key(deep, key, gray):
+    """gray, with the pixels whose deep value is key transparent, if there is one."""
+    if not isinstance(key, int):
+        return gray
+    from PIL import Image
+    alpha = Image.new("L", deep.size)
+    alpha.putdata([0 if v == key else 255 for v in deep.getdata()])
+    gray.putalpha(alpha)
+    return gray
+
+
+def count_blocks(path):
+    """A PNG's chunks, or a GIF's extension sub-blocks, counted from their
+    headers alone, and which of the two the file is; past MAX_CHUNKS the count
+    stops, as the file is refused."""
+    with open(path, "rb") as f:
+        data = f.read()
+    count, kind = 0, "PNG" if data.startswith(b"\x89PNG\r\n\x1a\n") else "GIF" if data.startswith(b"GIF") else ""
+    if kind == "PNG":       # but its pixels' (IDAT), of which a large picture has many
+        at = 8
+        while at + 8 <= len(data) and count <= MAX_CHUNKS:
+            count += data[at + 4:at + 8] != b"IDAT"
+            at += 12 + struct.unpack_from(">I", data, at)[0]
+    elif kind == "GIF" and len(data) >= 13:
+        at = 13 + (3 << ((data[10] & 7) + 1) if data[10] & 0x80 else 0)
+        while at < len(data) and count <= MAX_CHUNKS:
+            if data[at] == 0x21:                        # an extension: its label, then sub-blocks
+                at += 2
+            elif data[at] == 0x2C and at + 10 <= len(data):     # an image: its pixels' sub-blocks are not counted
+                flags = data[at + 9]
+                at += 10 + (3 << ((flags & 7) + 1) if flags & 0x80 else 0) + 1
+                while at < len(data) and data[at]:
+                    at += 1 + data[at]
+                at += 1
+                continue
+            else:
+                break
+            while at < len(data) and data[at] and count <= MAX_CHUNKS:
+                at += 1 + data[at]
+                count += 1
+            at += 1
+    return count, kind
 
 
 def fit(image, size, background):
@@ -241,7 +310,7 @@ def ico_directory(path):
         head = f.read(6)
         count = struct.unpack_from("<H", head, 4)[0]
         entries = f.read(16 * count)
-    return {(entries[16 * i] or 256, entries[16 * i + 1] or 256) for i in range(len(entries) // 16)}
+    return [(entries[16 * i] or 256, entries[16 * i + 1] or 256) for i in range(len(entries) // 16)]
 
 
 def open_icon(path):
@@ -253,14 +322,19 @@ def open_icon(path):
         return image, None
     from PIL import Image
     frames = {}
-    stated = ico_directory(path)
+    listed = ico_directory(path)
+    if len(listed) > MAX_FRAMES:
+        raise ImageError(f"{path} has {len(listed):,} frames; an icon of at most {MAX_FRAMES} is taken")
+    stated = set(listed)
     for width, height in sorted(stated - set(image.info.get("sizes", stated))):
         raise ImageError(f"the {width}x{height} frame of {path} is another size: the icon is damaged")
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")
+        ico = Image.open(path, formats=("ICO",))       # once: each frame is then read from it
     for width, height in sorted(stated):
         try:
             with warnings.catch_warnings():
                 warnings.simplefilter("ignore")
-                ico = Image.open(path, formats=("ICO",))
                 ico.size = (width, height)
                 ico.load()
         except Exception as e:
@@ -268,5 +342,5 @@ def open_icon(path):
         if ico.size != (width, height):
             raise ImageError(f"the {width}x{height} frame of {path} is {ico.width}x{ico.height}: the icon is damaged")
         if width == height:
-            frames[width] = plain(ico)
+            frames[width] = plain(ico.copy())     # the next size reloads ico
     return image, frames.get

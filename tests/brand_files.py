@@ -143,6 +143,15 @@ BAD = [
     ("picture of 10000x10000", {"picture": "big.png"}, None, ":5: picture: " + os.path.join(WORK, "big.png") +
      " is 10000x10000"),
     ("JPEG of 20,000 scans", {"picture": "scans.jpg"}, None, "is a JPEG of 20,001 scans"),
+    ("JPEG of 20,000 scans opened as MPO", {"picture": "mpo.jpg"}, None, "is a JPEG of 20,0"),
+    ("GIF comment of 16,384 sub-blocks", {"picture": "comment.gif"}, None, "is a GIF of more than 4,096 chunks"),
+    ("PNG of 100,000 empty chunks", {"picture": "chunks.png"}, None, "is a PNG of more than 4,096 chunks"),
+    (".ico of 2,000 frames", {"icon": "frames.ico"}, None, ":7: icon: " + os.path.join(WORK, "frames.ico") +
+     " has 2,000 frames"),
+    ("picture of 1x8192", {"picture": "thin.png", "style": "modern"}, None, ":5: picture: " +
+     os.path.join(WORK, "thin.png") + " is 1x8192 pixels; in its square it would lose most of itself"),
+    ("a bad icon beside a costly picture", {"picture": "costly.png", "icon": "damaged.ico", "style": "modern"},
+     None, ":7: icon:"),
     ("NUL in picture", {"picture": "pic\0.png"}, None, ":5: picture: U+0000 is a control character"),
     # what a publisher gets wrong, and is told plainly
     ("misspelt key", None, TOP + b"captoin = x\n", ":7: captoin: unknown key (did you mean caption?)"),
@@ -482,6 +491,32 @@ def test_pictures():
             ok(rgb.size[0] == rgb.size[1] and not bands(rgb, gray),
                f"yamabiko.png, 160x100, built {style} as {rgb.size}, with a band of gray at {bands(rgb, gray)}")
 
+    # A 16-bit gray PNG made transparent by its tRNS chunk stays transparent.
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = (b"\0" + struct.pack(">H", 1000) * 40) * 40
+    with open(os.path.join(WORK, "gray16.png"), "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 40, 40, 16, 0, 0, 0, 0)) +
+                chunk(b"tRNS", struct.pack(">H", 1000)) + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+    res = run(brand_file("pic.brand", {"picture": "gray16.png"}), "gray16")
+    if ok(res.returncode == 0, f"gray16.png: refused: {res.stderr.strip()}"):
+        with open(os.path.join(WORK, "gray16", "brand.h"), encoding="utf-8") as f:
+            marked = "BRAND_TRANSPARENT" in f.read()
+        corner = bitmap("gray16")[1].convert("RGB").getpixel((0, 0))
+        ok(marked and corner == gray, f"a transparent 16-bit gray PNG: marked {marked}, corner {corner}")
+    # A JPEG whose EXIF says the camera was turned (orientation 6: a quarter turn clockwise) is built turned:
+    # its left half, red, comes out on top.
+    turned = Image.new("RGB", (200, 100), (0, 0, 255))
+    turned.paste((255, 0, 0), (0, 0, 100, 100))
+    exif = Image.Exif()
+    exif[0x0112] = 6
+    turned.save(os.path.join(WORK, "turned.jpg"), "JPEG", exif=exif, quality=95)
+    res = run(brand_file("pic.brand", {"picture": "turned.jpg"}), "turned")
+    if ok(res.returncode == 0, f"turned.jpg: refused: {res.stderr.strip()}"):
+        rgb = bitmap("turned")[1].convert("RGB")
+        ok(rgb.getpixel((45, 5)) == (255, 0, 0) and rgb.getpixel((45, 84)) == (0, 0, 255),
+           f"an EXIF-turned JPEG: top {rgb.getpixel((45, 5))}, bottom {rgb.getpixel((45, 84))}, expected red over blue")
+
     # A gradient needs dithering; the same picture gives the same bytes.
     im = Image.linear_gradient("L").resize((120, 90)).convert("RGB")
     im.save(os.path.join(WORK, "gradient.png"))
@@ -638,6 +673,27 @@ def bad_images():
     scan = jpeg[jpeg.rfind(b"\xff\xda"):-2]
     with open(os.path.join(WORK, "scans.jpg"), "wb") as f:
         f.write(jpeg[:-2] + scan * (20001 - jpeg.count(b"\xff\xda")) + b"\xff\xd9")
+    # ... and the same with an MPF segment, which Pillow opens as MPO
+    mpf = b"\xff\xe2" + struct.pack(">H", 14) + b"MPF\0" + b"MM\0*\0\0\0\x08"
+    with open(os.path.join(WORK, "mpo.jpg"), "wb") as f:
+        f.write(jpeg[:2] + mpf + jpeg[2:-2] + scan * 20000 + b"\xff\xd9")
+    gif = io.BytesIO()
+    Image.new("P", (8, 8)).save(gif, "GIF")
+    with open(os.path.join(WORK, "comment.gif"), "wb") as f:
+        f.write(gif.getvalue()[:-1] + b"\x21\xfe" + (b"\xff" + b"c" * 255) * 16384 + b"\0" + gif.getvalue()[-1:])
+    png = io.BytesIO()
+    Image.new("RGB", (20, 20)).save(png, "PNG")
+    empty = struct.pack(">I", 0) + b"quIt" + struct.pack(">I", zlib.crc32(b"quIt"))
+    with open(os.path.join(WORK, "chunks.png"), "wb") as f:
+        f.write(png.getvalue()[:33] + empty * 100000 + png.getvalue()[33:])
+    frame = io.BytesIO()
+    Image.new("RGBA", (16, 16), (200, 0, 0, 255)).save(frame, "PNG")
+    frame = frame.getvalue()
+    with open(os.path.join(WORK, "frames.ico"), "wb") as f:
+        f.write(struct.pack("<HHH", 0, 1, 2000) + b"".join(struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, len(frame),
+                6 + 16 * 2000 + len(frame) * i) for i in range(2000)) + frame * 2000)
+    Image.new("RGB", (1, 8192), (20, 120, 200)).save(os.path.join(WORK, "thin.png"))
+    Image.linear_gradient("L").resize((4000, 3000)).convert("RGB").save(os.path.join(WORK, "costly.png"))
 
 
 def test_more_brands():
