@@ -9,7 +9,7 @@
 
 /* The texts in brand/rules.py's order (TEXTS), with the control that shows
  * each (0: the dialog's caption); a text has at most 255 UTF-16 units
- * (TEXT_BUFFER there), and its NUL. tests/brand_files.py holds the two together. */
+ * (MAX_TEXT there; TEXT_BUFFER here), and its NUL. tests/brand_files.py holds the two together. */
 enum { CAPTION, LINE1, LINE2, PLAY, CANCEL, TEXTS, MAX_DIALOGS = 64, TEXT_BUFFER = 255 + 1 };
 static const char *const text_names[TEXTS] = { "caption", "line1", "line2", "play", "cancel" };
 static const int text_ids[TEXTS] = { 0, IDC_QUESTION1, IDC_QUESTION2, IDOK, IDCANCEL };

@@ -55,10 +55,6 @@ static bool empty_box(const Glyph *g)
 #undef INK
 }
 
-/* The characters of text that the font selected in dc, or the fonts Wine links
- * to it, has no drawing of: asked of the font, and for those it lacks, of the
- * glyph Wine then draws, which is the missing glyph unless a linked font has
- * the character. A bitmap font may also map a character to an empty box. */
 /* Whether the font selected in dc, with the fonts Wine links to it, draws c
  * as it draws U+FFFF, a noncharacter that no font has: at its own size, and
  * at a large one, where a letter as plain as the katakana ロ no longer looks
@@ -88,6 +84,10 @@ static bool drawn_as_missing(HDC dc, WCHAR c)
     return same;
 }
 
+/* The characters of text that the font selected in dc, or the fonts Wine links
+ * to it, has no drawing of: asked of the font, and for those it lacks, of the
+ * glyph Wine then draws, which is the missing glyph unless a linked font has
+ * the character. A bitmap font may also map a character to an empty box. */
 static void find_missing(HDC dc, const WCHAR *text, bool prefix, WCHAR *out, int size)
 {
     static Glyph g;

@@ -282,7 +282,7 @@ bool wait_file_w(const WCHAR *path, DWORD timeout)
     for (DWORD start = GetTickCount(); GetTickCount() - start < timeout; Sleep(50))
         if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
         {
-            Sleep(200);     /* let the batch file finish writing */
+            Sleep(200);     /* game.exe writes ran.txt in place: let it finish (GAME.BAT renames it whole) */
             return true;
         }
     return false;
