@@ -3,12 +3,14 @@
  * the game (GAME.BAT) from the folder the launcher lies in. A second start
  * while one runs ends at once.
  *
- * The default build is this file alone, as it reads. A brand (brand/) may
- * switch on, in brand.h: a game started directly rather than by WinExec
- * (BRAND_DIRECT, with direct.cpp), an icon (BRAND_ICON), the modern style
- * (BRAND_MODERN, with modern.cpp) and a controller (BRAND_GAMEPAD, with
- * gamepad.h and gamepad.cpp). Those files are compiled as part of this one, where they are
- * included, so that the compiler sees the whole program at once.
+ * The default build is this file alone, as it reads, with the empty stand-ins
+ * of features.h. A brand (brand/) may switch on, in brand.h: a game started
+ * directly rather than by WinExec (BRAND_DIRECT, direct.cpp), an icon
+ * (BRAND_ICON), the modern style (BRAND_MODERN, modern.cpp), a picture with
+ * transparent parts (BRAND_TRANSPARENT) and a controller (BRAND_GAMEPAD,
+ * gamepad.cpp). features.h says, in one place, what each adds; their files
+ * are compiled as part of this one, at its end, so that the compiler sees the
+ * whole program at once.
  */
 
 #include <windows.h>
@@ -17,20 +19,8 @@
 
 static HINSTANCE hinst;
 static const char szAppName[] = BRAND_CLASS;
-#ifdef BRAND_MODERN
-/* A modern launcher's code page is UTF-8, in which MAX_PATH bytes hold as few
- * as 86 characters: its folder is kept in UTF-16, up to Windows' own limit. */
-static WCHAR SetupDirectory[MAX_PATH];
-#else
-static char SetupDirectory[MAX_PATH];
-#endif
 static const char *const copy_list[] = { BRAND_GAME };
-#if defined(BRAND_TRANSPARENT) && !defined(BRAND_MODERN)
-/* The picture's light gray is where it is transparent: loaded as the dialog's face colour. */
-#define PICTURE_LOAD    LR_LOADMAP3DCOLORS
-#else
-#define PICTURE_LOAD    0
-#endif
+#include "features.h"       /* SetupDirectory, and what the brand switches on */
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 static int Register(HINSTANCE hInstance);
@@ -39,25 +29,6 @@ static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height);
 static void ProgramDirectory(void);
-#ifdef BRAND_MODERN
-static HBITMAP FitBitmap(HBITMAP hbm, int width, int height);
-static HBITMAP Canvas(HDC screen, int width, int height);
-#ifdef BRAND_TRANSPARENT
-static HBITMAP OnFace(HDC screen, HBITMAP hbm, const BITMAP *bm);
-#endif
-#endif
-#ifdef BRAND_DIRECT
-static BOOL StartGame(HWND hDlg);
-static DWORD StartElevated(void);
-static void SayWhy(HWND hDlg, DWORD error);
-static void WaitForGame(void);
-#endif
-#if defined(BRAND_DIRECT) || defined(BRAND_GAMEPAD)
-static HMODULE SystemLibrary(const char *name);
-#endif
-#ifdef BRAND_GAMEPAD
-#include "gamepad.h"
-#endif
 
 /* We carry no C runtime, so the process starts here rather than in its start-up code. */
 extern "C" void WINAPI Start(void)
@@ -74,12 +45,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
 {
     hinst = hInstance;
 
-#ifdef BRAND_MODERN
-    /* Two starts at once would both pass the window test, as the window comes
-     * later: the first to name this object wins. It goes with our process. */
-    if (CreateMutexA(NULL, FALSE, BRAND_GUARD) && GetLastError() == ERROR_ALREADY_EXISTS)
+    if (Starting())
         return 0;
-#endif
     if (FindWindowA(szAppName, NULL))
         return 0;
 
@@ -91,9 +58,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
         return 0;
 
     DialogBoxParamA(hinst, "DLG_MASTER", NULL, masterDlgProc, 0);
-#ifdef BRAND_DIRECT
     WaitForGame();
-#endif
     return 0;
 }
 
@@ -162,43 +127,22 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
 
         LoadStringA(GetModuleHandleA(NULL), IDS_PICTURE, name, sizeof(name));
         SetBitmap(hDlg, IDC_PICTURE, name, PICTURE_WIDTH, PICTURE_HEIGHT);
-#ifdef BRAND_ICON
-        /* A dialog shows an icon in the taskbar and Alt+Tab only when it is given one. */
-        SendMessageA(hDlg, WM_SETICON, ICON_BIG, (LPARAM)LoadIconA(hinst, MAKEINTRESOURCEA(IDI_GAME)));
-#endif
-#if defined(BRAND_ICON) && defined(BRAND_MODERN)
-        /* ... and its title bar's own size, rather than the big one drawn down. */
-        SendMessageA(hDlg, WM_SETICON, ICON_SMALL,
-                     (LPARAM)LoadImageA(hinst, MAKEINTRESOURCEA(IDI_GAME), IMAGE_ICON,
-                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-#endif
-#ifdef BRAND_GAMEPAD
+        SetIcons(hDlg);
         OpenPads(hDlg);
-#endif
         break;
     }
 
-#ifdef BRAND_GAMEPAD
     case WM_TIMER:
         PollPads(hDlg);
         break;
-#endif
 
     case WM_COMMAND:
         switch (wParam)
         {
         case IDOK:
-#ifdef BRAND_MODERN
-            SetCurrentDirectoryW(SetupDirectory);
-#else
-            SetCurrentDirectoryA(SetupDirectory);
-#endif
-#ifdef BRAND_DIRECT
+            SetFolder();
             if (!StartGame(hDlg))
                 break;
-#else
-            WinExec(copy_list[0], SW_SHOW);
-#endif
             EndDialog(hDlg, -1);
             break;
 
@@ -225,9 +169,7 @@ static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height
                               LR_CREATEDIBSECTION | LR_DEFAULTSIZE | PICTURE_LOAD);
     if (!hbm)
         return;
-#ifdef BRAND_MODERN
     hbm = FitBitmap(hbm, width, height);
-#endif
 
     old = (HGDIOBJ)SendMessageA(hCtl, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)hbm);
     if (old)
@@ -255,14 +197,27 @@ static HMODULE SystemLibrary(const char *name)
 }
 #endif
 
+#ifdef BRAND_ICON
+/* A dialog shows an icon in the taskbar and Alt+Tab only when it is given one;
+ * a modern one also its title bar's own size, rather than the big one drawn down. */
+static void SetIcons(HWND hDlg)
+{
+    SendMessageA(hDlg, WM_SETICON, ICON_BIG, (LPARAM)LoadIconA(hinst, MAKEINTRESOURCEA(IDI_GAME)));
+#ifdef BRAND_MODERN
+    SendMessageA(hDlg, WM_SETICON, ICON_SMALL,
+                 (LPARAM)LoadImageA(hinst, MAKEINTRESOURCEA(IDI_GAME), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+#endif
+}
+#endif
+
+/* The features' own files (features.h) */
 #ifdef BRAND_DIRECT
 #include "direct.cpp"
 #endif
-
 #ifdef BRAND_MODERN
 #include "modern.cpp"
 #endif
-
 #ifdef BRAND_GAMEPAD
 #include "gamepad.cpp"
 #endif

@@ -1,6 +1,14 @@
 /* The modern style (brand key style = modern), compiled with dinstall.cpp:
  * the program's folder in UTF-16, and the picture drawn for the screen's DPI. */
 
+/* Two starts at once would both pass the window test, as the window comes
+ * later: the first to name this object wins. It goes with our process.
+ * Returns whether another start has it. */
+static BOOL Starting(void)
+{
+    return CreateMutexA(NULL, FALSE, BRAND_GUARD) && GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 /* The folder the program lies in, as the classic launcher finds it, in UTF-16. */
 static void ProgramDirectory(void)
 {
