@@ -272,7 +272,7 @@ def test_codepages():
 def test_language_table():
     """Each tag's LANGID is Windows' own for its language, and for its country
     when it names one; no two tags make the same template; each locale is one
-    Debian can make; and the README shows this table."""
+    Debian can make; and the publisher's guide shows this table."""
     import locale
     from brand import LANGUAGES
     with open("/usr/share/i18n/SUPPORTED", encoding="utf-8") as f:
@@ -293,9 +293,9 @@ def test_language_table():
         rows.append(f"| `{tag}` | {name} | 0x{langid:04X} | {'that country only' if sub else 'any country'} |")
     ids = [v[1] | v[2] << 10 for v in LANGUAGES.values()]
     ok(len(set(ids)) == len(ids), "two tags share a LANGID")
-    with open(os.path.join(SOURCE, "README.md"), encoding="utf-8") as f:
+    with open(os.path.join(SOURCE, "docs", "publishing.md"), encoding="utf-8") as f:
         shown = [line.rstrip() for line in f if line.startswith("| `") and "| 0x" in line]
-    ok(shown == rows, "the README's table of language tags is not brand.py's: expected\n" + "\n".join(rows))
+    ok(shown == rows, "the publisher's guide's table of language tags is not brand.py's: expected\n" + "\n".join(rows))
 
 
 # A right-to-left line, its style, and how the build stores it so that Wine reads it as Windows does:
@@ -407,13 +407,15 @@ def test_growth():
 
 
 def test_figures():
-    """Each figure stated once in code, and the README and the C programs' reader agree with it."""
+    """Each figure stated once in code, and the README, its guides and the C programs' reader agree with it."""
     import re
     sys.path.insert(0, os.path.join(SOURCE, "brand"))
     import brand
     import rules
-    with open(os.path.join(SOURCE, "README.md"), encoding="utf-8") as f:
-        readme = " ".join(f.read().split())
+    readme = ""
+    for guide in ("README.md", "docs/publishing.md", "docs/controllers.md", "docs/windows.md"):
+        with open(os.path.join(SOURCE, guide), encoding="utf-8") as f:
+            readme += " " + " ".join(f.read().split())
     with open(os.path.join(SOURCE, "tests", "pe.cmake")) as f:
         budget = int(re.search(r"set\(MAX_SIZE (\d+)\)", f.read()).group(1))
     for what, phrase in ((budget, "budget {:,}"), (budget, "allows {:,} bytes"),
