@@ -631,7 +631,7 @@ def test_configure():
     ok(res.returncode != 0 and "".join(f"{path}:1: exe".split()) in "".join(res.stderr.split()),
        f"configure with exe = setup.exe: exit {res.returncode}, {res.stderr.strip()[-300:]!r}")
     res = cmake(brand_file("my;game.brand"), "semicolon")
-    ok(res.returncode != 0 and "which CMake cannot pass" in res.stderr,
+    ok(res.returncode != 0 and "whichCMakecannotpass" in "".join(res.stderr.split()),
        f"a brand file named with a ;: exit {res.returncode}, {res.stderr.strip()[-300:]!r}")
     res = cmake(brand_file("own.brand", {"exe": "Spiel.EXE"}), "own", "-DBUILD_TESTING=OFF")
     if ok(res.returncode == 0, f"a publisher's build: {res.stderr.strip()[-300:]}"):
