@@ -56,7 +56,7 @@ function(add_launcher target brand)
     # an icon and further languages add to the size allowed.
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${target}> -DEXTRA=${extra}
-                -DOBJDUMP=i686-w64-mingw32-objdump -P ${PROJECT_SOURCE_DIR}/tests/pe.cmake
+                -DOBJDUMP=i686-w64-mingw32-objdump -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/pe.cmake
         VERBATIM)
     # The build record beside the program, for the preview and the tests.
     configure_file(${out}/record.txt ${CMAKE_BINARY_DIR}/bin/${target}.record.txt COPYONLY)

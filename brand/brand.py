@@ -30,6 +30,9 @@ MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
 GAMEPAD_CODE = 1024         # what reading a controller adds
 DIRECT_CODE = 1024          # what starting a program directly adds: the consent prompt, the message, the wait
+# The size budget (pe.cmake) is Tolvar's launcher's: its one dialog
+# template, its class and its game are what a brand's are measured against.
+BASE_TEMPLATE, BASE_CLASS, BASE_GAME = 428, len("Tolvar GrandPeaks"), len("GAME.BAT")
 
 
 def dialogs(path, top, sections):
@@ -92,11 +95,30 @@ def check_script(tag, texts, where):
         raise BrandError(f"{where}: none of the {LANGUAGES[tag][0]} dialog's texts holds a {script} letter; "
                          f"its texts are still in another language (caption: {clip(texts['caption'])!r}, "
                          f"line1: {clip(texts['line1'])!r})")
-# The standard dialog, in dialog units: the question's lines, the buttons, the
-# room the lines and the buttons share, and what lies beside and around them
-# (res/resource.h). A language whose texts do not fit grows from it.
-LINE1_WIDTH, LINE2_WIDTH, BUTTON_WIDTH, CONTENT_WIDTH = 60, 110, 40, 110
-CONTENT_X, BUTTON_GAP, DIALOG_MARGIN, DIALOG_X = 90, 30, 20, 70
+
+
+def standard_layout():
+    """The standard dialog's rectangles, x, y, width and height in dialog units,
+    as res/resource.h defines them for the template."""
+    rects = {}
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res", "resource.h")) as f:
+        for line in f:
+            words = line.split(None, 2)
+            if len(words) == 3 and words[0] == "#define" and words[1].endswith("_RECT"):
+                rects[words[1]] = tuple(int(n) for n in words[2].split("/*")[0].split(","))
+    return rects
+
+
+# The standard dialog: the question's lines, the buttons, the room the lines and
+# the buttons share, and what lies beside and around them. A language whose
+# texts do not fit grows from it.
+STANDARD = standard_layout()
+DIALOG_X, _, DIALOG_WIDTH, _ = STANDARD["DLG_RECT"]
+CONTENT_X, _, BUTTON_WIDTH, _ = STANDARD["PLAY_RECT"]
+LINE1_WIDTH, LINE2_WIDTH = STANDARD["QUESTION1_RECT"][2], STANDARD["QUESTION2_RECT"][2]
+CONTENT_WIDTH = STANDARD["CANCEL_RECT"][0] + STANDARD["CANCEL_RECT"][2] - CONTENT_X
+BUTTON_GAP = STANDARD["CANCEL_RECT"][0] - CONTENT_X - BUTTON_WIDTH
+DIALOG_MARGIN = DIALOG_WIDTH - CONTENT_X - CONTENT_WIDTH
 BUTTON_EDGES = 6            # pixels of a button's edges, inside which its label lies
 SLACK = 2                   # pixels a grown line keeps spare, for Wine's hinting
 BUTTON_ROOM = 8             # pixels a grown button keeps beside its label: the focus rectangle 3 px clear of it
@@ -116,7 +138,7 @@ def layout(d, style, icon):
     button (and the icon)."""
     spare = spare_percent(d["script"])
     widths = {"line1": LINE1_WIDTH, "line2": LINE2_WIDTH, "play": BUTTON_WIDTH, "cancel": BUTTON_WIDTH}
-    dialog, shown = CONTENT_X + CONTENT_WIDTH + DIALOG_MARGIN, ""
+    dialog, shown = DIALOG_WIDTH, ""
     for dpi in (96, 144) if style == "modern" else (96,):
         measure = fonts.Measure(d["codepage"], d["script"], style, dpi)
         base, scaled = measure.base_unit(), lambda px: (px * dpi + 48) // 96
@@ -145,8 +167,7 @@ def layout(d, style, icon):
             dialog += 1
     line1, line2 = widths["line1"], widths["line2"]
     button = max(widths["play"], widths["cancel"])
-    if (line1, line2, button, dialog) == (LINE1_WIDTH, LINE2_WIDTH, BUTTON_WIDTH, CONTENT_X + CONTENT_WIDTH +
-                                          DIALOG_MARGIN):
+    if (line1, line2, button, dialog) == (LINE1_WIDTH, LINE2_WIDTH, BUTTON_WIDTH, DIALOG_WIDTH):
         return None
     content = max(CONTENT_WIDTH, line1, line2, 2 * button + BUTTON_GAP, dialog - CONTENT_X - DIALOG_MARGIN)
     width = CONTENT_X + content + DIALOG_MARGIN
@@ -158,9 +179,11 @@ def layout(d, style, icon):
                   label: 2 * button + BUTTON_GAP, "caption": dialog - CONTENT_X - DIALOG_MARGIN}[k])
         raise BrandError(f"{d['where'][key]}: {shown if key == 'caption' else ''}the dialog would be {pixels:,} "
                          f"pixels wide to hold it, more than a screen {MIN_SCREEN} pixels wide has: shorten it")
-    return {"DLG_RECT": (DIALOG_X, 70, width, 80), "PLAY_RECT": (CONTENT_X, 50, button, 14),
-            "CANCEL_RECT": (CONTENT_X + content - button, 50, button, 14),
-            "QUESTION1_RECT": (CONTENT_X, 10, line1, 10), "QUESTION2_RECT": (CONTENT_X, 20, line2, 10)}
+    # the widths and Cancel's place change; every other figure is the standard one's
+    grown = {"DLG_RECT": (None, None, width, None), "PLAY_RECT": (None, None, button, None),
+             "CANCEL_RECT": (CONTENT_X + content - button, None, button, None),
+             "QUESTION1_RECT": (None, None, line1, None), "QUESTION2_RECT": (None, None, line2, None)}
+    return {k: tuple(STANDARD[k][i] if v is None else v for i, v in enumerate(r)) for k, r in grown.items()}
 
 
 def spare_percent(script):
@@ -191,10 +214,8 @@ def extra_size(values, languages, icon_size, picture_size=0):
     """What the brand adds to the .exe over Tolvar's: its icon, its dialogs, its
     longer class and game, and a modern launcher's manifest, larger picture and
     code, in whole 512-byte blocks of the file."""
-    top, sections = parse(os.path.join(os.path.dirname(os.path.abspath(__file__)), "tolvar.brand"))
-    tolvar = dict(DEFAULTS, **{k: v for k, (v, _) in top.items()})
-    grown = sum(template_size(d) for d in languages) - template_size(dialogs("tolvar.brand", top, sections)[0])
-    grown += len(values["class"]) - len(tolvar["class"]) + len(values["game"]) - len(tolvar["game"])
+    grown = sum(template_size(d) for d in languages) - BASE_TEMPLATE
+    grown += len(values["class"]) - BASE_CLASS + len(values["game"]) - BASE_GAME
     if values["style"] == "modern":
         grown += len(MANIFEST) + picture_size - CLASSIC_PICTURE + MODERN_CODE
     if values["gamepad"] == "yes":
@@ -272,7 +293,7 @@ def write_record(path, values, languages, icon_size, extra, transparent):
     lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
     for d in languages:
         lines.append(f"dialog\t{d['tag']}")
-        width = d["rects"]["DLG_RECT"][2] if d["rects"] else CONTENT_X + CONTENT_WIDTH + DIALOG_MARGIN
+        width = d["rects"]["DLG_RECT"][2] if d["rects"] else DIALOG_WIDTH
         d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, spare=spare_percent(d["script"]),
                  label_room=BUTTON_ROOM)
         lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]

@@ -416,7 +416,7 @@ def test_figures():
     for guide in ("README.md", "docs/publishing.md", "docs/controllers.md", "docs/windows.md"):
         with open(os.path.join(SOURCE, guide), encoding="utf-8") as f:
             readme += " " + " ".join(f.read().split())
-    with open(os.path.join(SOURCE, "tests", "pe.cmake")) as f:
+    with open(os.path.join(SOURCE, "brand", "pe.cmake")) as f:
         budget = int(re.search(r"set\(MAX_SIZE (\d+)\)", f.read()).group(1))
     for what, phrase in ((budget, "budget {:,}"), (budget, "allows {:,} bytes"),
                          (brand.CLASSIC_PICTURE, "less the classic one's {:,} bytes"),
