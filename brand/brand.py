@@ -318,10 +318,8 @@ def read_record(path):
     return record
 
 
-def main(argv):
-    if len(argv) != 3:
-        raise BrandError("usage: brand.py BRAND_FILE OUT_DIR")
-    path, out = argv[1], argv[2]
+def read_brand(path):
+    """The brand file's values, checked, where each was set, and its dialogs, laid out."""
     top, sections = parse(path)
     shown = printable(path)
     where = {k: f"{shown}:{line}: {k}" for k, (_, line) in top.items()}
@@ -333,7 +331,6 @@ def main(argv):
         raise BrandError(f"{where['style']}: the style is classic or modern")
     if values["gamepad"] not in ("no", "yes"):
         raise BrandError(f"{where['gamepad']}: gamepad is yes or no")
-    modern = values["style"] == "modern"
     languages = dialogs(shown, top, sections)
     try:
         for d in languages:
@@ -341,13 +338,20 @@ def main(argv):
     except fonts.FontError as e:
         raise BrandError(f"{shown}: cannot measure the texts: {e}")
     for d in (d for d in languages if d["rtl"]):
-        marked = {k: read_right_to_left(d[k], modern or d["codepage"] == UTF8) for k in TEXTS}
+        marked = {k: read_right_to_left(d[k], values["style"] == "modern" or d["codepage"] == UTF8) for k in TEXTS}
         left = [k for k in TEXTS if marked[k] is None]
         if left:
             warn(f"{d['where'][left[0]]}{' (and ' + ', '.join(left[1:]) + ')' if left[1:] else ''}: Wine, and so "
                  "Proton, draws a line with Latin letters left to right in a classic launcher, though Windows "
                  "reads it right to left; the modern style reads it right to left under Wine too")
         d.update({k: marked[k] or d[k] for k in TEXTS})
+    return values, where, languages
+
+
+def read_pictures(path, values, where):
+    """The picture as a BMP file, whether it has transparent parts, the icon
+    as an .ico file or None, and the files they were made from."""
+    modern = values["style"] == "modern"
     folder = os.path.dirname(os.path.abspath(path))
     watched = [image_at(folder, values["picture"])]
     # Both files are checked and read before either is drawn; Pillow's own
@@ -366,17 +370,15 @@ def main(argv):
             if "icon" in values else None
     except images.ImageError as e:
         raise BrandError(f"{where['picture']}: {e}")
+    return bmp, transparent, ico, watched
 
-    os.makedirs(out, exist_ok=True)
-    with open(os.path.join(out, "picture.bmp"), "wb") as f:
-        f.write(bmp)
-    note = f"Made by brand.py from {printable(os.path.basename(path))}: edit that file, not this one."
+
+def brand_header(values, ico, transparent, note):
+    """brand.h: the class, the game, and which features the code switches on."""
     header = [f"/* {note} */",
               f"#define BRAND_CLASS    {literal(values['class'])}",
               f"#define BRAND_GAME     {literal(values['game'])}"]
     if ico:
-        with open(os.path.join(out, "icon.ico"), "wb") as f:
-            f.write(ico)
         header.append("#define BRAND_ICON     1")
     if direct(values):
         # The program and its arguments apart too, for the shell's consent prompt.
@@ -386,16 +388,16 @@ def main(argv):
     if transparent:
         # what the picture does not cover shows the dialog's face colour
         header.append("#define BRAND_TRANSPARENT 1")
-    if modern:
-        with open(os.path.join(out, "manifest.xml"), "w", encoding="utf-8", newline="\n") as f:
-            f.write(MANIFEST)
+    if values["style"] == "modern":
         header.append("#define BRAND_MODERN   1")
         header.append(f"#define BRAND_GUARD    {literal(guard_name(values['class']))}")
     if values["gamepad"] == "yes":
         header.append("#define BRAND_GAMEPAD  1")
-    with open(os.path.join(out, "brand.h"), "w", encoding="utf-8", newline="\n") as f:
-        f.write("\n".join(header) + "\n")
+    return "\n".join(header) + "\n"
 
+
+def dialogs_rc(languages, note):
+    """dialogs.rc: dialog.rc once for each language, with its texts and its layout."""
     rc = [f"/* {note}", " * The launch dialog in each of the brand's languages. */"]
     for d in languages:
         rc.append("")
@@ -415,9 +417,30 @@ def main(argv):
         rc += [f"#undef DLG_{k.upper()}" for k in ("language", "exstyle", "textstyle") + TEXTS]
         if d["rects"]:
             rc += [f"#undef {k}" for k in d["rects"]] + ['#include "resource.h"']
-    with open(os.path.join(out, "dialogs.rc"), "w", encoding="utf-8", newline="\n") as f:
-        f.write("\n".join(rc) + "\n")
+    return "\n".join(rc) + "\n"
 
+
+def write(out, name, data):
+    """One of the files the build reads: bytes as they are, a text in UTF-8 as written."""
+    with open(os.path.join(out, name), "wb") as f:
+        f.write(data.encode("utf-8") if isinstance(data, str) else data)
+
+
+def main(argv):
+    if len(argv) != 3:
+        raise BrandError("usage: brand.py BRAND_FILE OUT_DIR")
+    path, out = argv[1], argv[2]
+    values, where, languages = read_brand(path)
+    bmp, transparent, ico, watched = read_pictures(path, values, where)
+    note = f"Made by brand.py from {printable(os.path.basename(path))}: edit that file, not this one."
+    os.makedirs(out, exist_ok=True)
+    write(out, "picture.bmp", bmp)
+    if ico:
+        write(out, "icon.ico", ico)
+    if values["style"] == "modern":
+        write(out, "manifest.xml", MANIFEST)
+    write(out, "brand.h", brand_header(values, ico, transparent, note))
+    write(out, "dialogs.rc", dialogs_rc(languages, note))
     icon_size = len(ico) if ico else 0
     write_record(os.path.join(out, "record.txt"), values, languages, icon_size,
                  extra_size(values, languages, icon_size, len(bmp) - 14), transparent)
