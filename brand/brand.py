@@ -138,10 +138,11 @@ def layout(d, style, icon):
     button (and the icon)."""
     spare = spare_percent(d["script"])
     widths = {"line1": LINE1_WIDTH, "line2": LINE2_WIDTH, "play": BUTTON_WIDTH, "cancel": BUTTON_WIDTH}
-    dialog, shown = DIALOG_WIDTH, ""
+    dialog, bases = DIALOG_WIDTH, {}
     for dpi in (96, 144) if style == "modern" else (96,):
         measure = fonts.Measure(d["codepage"], d["script"], style, dpi)
         base, scaled = measure.base_unit(), lambda px: (px * dpi + 48) // 96
+        bases[dpi] = base
 
         measured = {key: measure.width(d[key]) for key in widths}      # once: growing measures nothing again
 
@@ -161,7 +162,6 @@ def layout(d, style, icon):
             widths[key] = units
 
         title = fonts.caption_width(d["caption"], d["codepage"], d["script"], dpi)
-        shown = shown if dpi != 96 else f"the caption is {title:,} pixels wide in the title bar's font; "
         beside = scaled(CAPTION_BUTTON) + (scaled(ICON) if icon else 0)
         while title > ((dialog * base + 2) // 4 - beside) * (100 - spare) // 100:
             dialog += 1
@@ -172,13 +172,15 @@ def layout(d, style, icon):
     content = max(CONTENT_WIDTH, line1, line2, 2 * button + BUTTON_GAP, dialog - CONTENT_X - DIALOG_MARGIN)
     width = CONTENT_X + content + DIALOG_MARGIN
     # Windows moves a dialog that would leave the screen back onto it: its own width must fit.
-    pixels = (width * fonts.Measure(d["codepage"], d["script"], style).base_unit() + 2) // 4 + FRAME
+    pixels = (width * bases[96] + 2) // 4 + FRAME
     if pixels > MIN_SCREEN:
         label = "play" if widths["play"] >= widths["cancel"] else "cancel"
         key = max(("line1", "line2", label, "caption"), key=lambda k: {"line1": line1, "line2": line2,
                   label: 2 * button + BUTTON_GAP, "caption": dialog - CONTENT_X - DIALOG_MARGIN}[k])
-        raise BrandError(f"{d['where'][key]}: {shown if key == 'caption' else ''}the dialog would be {pixels:,} "
-                         f"pixels wide to hold it, more than a screen {MIN_SCREEN} pixels wide has: shorten it")
+        title = fonts.caption_width(d["caption"], d["codepage"], d["script"])
+        said = f"the caption is {title:,} pixels wide in the title bar's font; " if key == "caption" else ""
+        raise BrandError(f"{d['where'][key]}: {said}the dialog would be {pixels:,} pixels wide to hold it, more "
+                         f"than a screen {MIN_SCREEN} pixels wide has: shorten it")
     # the widths and Cancel's place change; every other figure is the standard one's
     grown = {"DLG_RECT": (None, None, width, None), "PLAY_RECT": (None, None, button, None),
              "CANCEL_RECT": (CONTENT_X + content - button, None, button, None),

@@ -134,29 +134,29 @@ class Measure:
         return (self.width(LETTERS) // 26 + 1) // 2
 
 
-# The caption's face, bold, as the preview sets it (tools/env.sh): a script's
-# stand-in, DejaVu Sans for Greek, the East Asian Windows' dialog font, else
-# Tahoma; None for a face with no bold of its own, which Wine makes bolder.
-CAPTION_FACES = {"thai": ("tlwg/Loma-Bold.ttf", "fonts-tlwg-loma-ttf"),
-                 "devanagari": None, "hebrew": ("dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core"),
-                 "arabic": ("dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core"),
-                 "greek": ("dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core"),
-                 "latin": ("dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core"),
-                 1253: ("dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core"), 932: None, 936: None, 949: None,
-                 950: None}
 TAHOMA_BOLD = "tahomabd.ttf"
 
 
+def bold_of(spec):
+    """A face's bold one, where its font has one (DejaVuSans-Bold.ttf beside
+    DejaVuSans.ttf); None where Wine makes the face itself bolder."""
+    path, package = spec
+    bold = path[:-len(TAHOMA)] + TAHOMA_BOLD if path.endswith(TAHOMA) else path.replace(".ttf", "-Bold.ttf")
+    full = bold if os.path.isabs(bold) else os.path.join(DEBIAN_FONTS, bold)
+    return (bold, package) if bold != path and os.path.isfile(full) else None
+
+
 def caption_width(text, codepage, script, dpi=96):
-    """A caption's width as Wine draws it in the title bar: in the caption face,
-    bold, and what that lacks in the fonts Wine links to it, made bolder, which
+    """A caption's width as Wine draws it in the title bar, in the caption face
+    the preview sets (tools/env.sh), bold: a script's stand-in, the East Asian
+    Windows' dialog font, else Tahoma; and what that lacks in the fonts Wine
+    links to it. A face with no bold of its own Wine makes bolder, which
     widens each letter by up to 2 pixels (taken as 2)."""
-    key = script if script != "-" else codepage
-    if key in CAPTION_FACES:
-        bold = CAPTION_FACES[key]
+    if script != "-":
+        regular = STAND_INS[script]
     else:
-        bold = (os.path.join(WINE_FONTS, TAHOMA_BOLD), "fonts-wine")
-    regular = {"devanagari": STAND_INS["devanagari"], 932: GOTHIC}.get(key, WENQUANYI)
+        regular = LINKED[codepage][0] if codepage in LINKED else (os.path.join(WINE_FONTS, TAHOMA), "fonts-wine")
+    bold = bold_of(regular)
     faces = [(bold, 0)] if bold else [(regular, 1)]
     faces += [(spec, 1) for spec in LINKED.get(codepage, [GOTHIC, WENQUANYI])]
     size, total = (11 * dpi + 48) // 96, 0      # the caption font is 11 pixels high at 96 DPI

@@ -56,7 +56,12 @@ def open_image(path, formats=FORMATS):
         raise ImageError(f"{path} has {info.st_size:,} bytes; a picture may have at most {MAX_BYTES:,}")
     # Chunks and blocks are counted, and the size checked below, against limits
     # of our own, before Pillow reads anything but the header.
-    blocks, kind = count_blocks(path)
+    with open(path, "rb") as f:
+        data = f.read()
+    blocks, kind = count_blocks(data)
+    # Start of Scan markers: entropy-coded data never holds FF DA
+    scans = data.count(b"\xff\xda") if data.startswith(b"\xff\xd8") else 0
+    del data
     if blocks > MAX_CHUNKS:
         raise ImageError(f"{path} is a {kind} of more than {MAX_CHUNKS:,} chunks or blocks; at most {MAX_CHUNKS:,} "
                          "are taken")
@@ -74,12 +79,8 @@ def open_image(path, formats=FORMATS):
     if image.format != "ICO" and max(width, height) > MAX_ASPECT * min(width, height):
         raise ImageError(f"{path} is {width}x{height} pixels; in its square it would lose most of itself: "
                          f"a picture at most {MAX_ASPECT} times as wide as high, or high as wide, is taken")
-    if image.format in ("JPEG", "MPO"):         # a JPEG with an MPF segment opens as MPO
-        # Start of Scan markers: entropy-coded data never holds FF DA
-        with open(path, "rb") as f:
-            scans = f.read().count(b"\xff\xda")
-        if scans > MAX_SCANS:
-            raise ImageError(f"{path} is a JPEG of {scans:,} scans; at most {MAX_SCANS} are taken")
+    if image.format in ("JPEG", "MPO") and scans > MAX_SCANS:     # a JPEG with an MPF segment opens as MPO
+        raise ImageError(f"{path} is a JPEG of {scans:,} scans; at most {MAX_SCANS} are taken")
     try:
         if image.format in ("JPEG", "MPO"):
             image.draft("RGB", (SIZE * 2, SIZE * 2))   # decode at a fraction of the size: fast
@@ -143,12 +144,10 @@ def with_key(deep, key, gray):
     return gray
 
 
-def count_blocks(path):
+def count_blocks(data):
     """A PNG's chunks, or a GIF's extension sub-blocks, counted from their
     headers alone, and which of the two the file is; past MAX_CHUNKS the count
     stops, as the file is refused."""
-    with open(path, "rb") as f:
-        data = f.read()
     count, kind = 0, "PNG" if data.startswith(b"\x89PNG\r\n\x1a\n") else "GIF" if data.startswith(b"GIF") else ""
     if kind == "PNG":       # but its pixels' (IDAT), of which a large picture has many
         at = 8

@@ -15,6 +15,9 @@ typedef BOOL (WINAPI *ShellExecuteExProc)(SHELLEXECUTEINFOW *info);
 /* The game as we started it, until it waits for input. */
 static HANDLE game;
 
+static DWORD StartElevated(void);
+static void SayWhy(HWND hDlg, DWORD error);
+
 /* Starts the game from our folder, now the current one, shown. The program is
  * looked for where WinExec looks, our own folder first. Returns whether the
  * dialog may close: not when the game could not be started, which is said, nor

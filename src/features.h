@@ -15,10 +15,6 @@ static WCHAR SetupDirectory[MAX_PATH];
 #define SetFolder()     SetCurrentDirectoryW(SetupDirectory)
 static BOOL Starting(void);
 static HBITMAP FitBitmap(HBITMAP hbm, int width, int height);
-static HBITMAP Canvas(HDC screen, int width, int height);
-#ifdef BRAND_TRANSPARENT
-static HBITMAP OnFace(HDC screen, HBITMAP hbm, const BITMAP *bm);
-#endif
 #else
 static char SetupDirectory[MAX_PATH];
 #define SetFolder()     SetCurrentDirectoryA(SetupDirectory)
@@ -45,8 +41,6 @@ static void SetIcons(HWND hDlg) {}
  * else GAME.BAT or another batch file, by WinExec. */
 #ifdef BRAND_DIRECT
 static BOOL StartGame(HWND hDlg);
-static DWORD StartElevated(void);
-static void SayWhy(HWND hDlg, DWORD error);
 static void WaitForGame(void);
 #else
 static BOOL StartGame(HWND hDlg) { WinExec(copy_list[0], SW_SHOW); return TRUE; }
@@ -71,7 +65,6 @@ static DWORD pad_buttons[XUSER_MAX_COUNT];
 static DWORD pad_asked[XUSER_MAX_COUNT];        /* when an empty slot was last asked */
 
 static void OpenPads(HWND hDlg);
-static DWORD ReadPad(DWORD slot);
 static void PollPads(HWND hDlg);
 #else
 static void OpenPads(HWND hDlg) {}

@@ -1,6 +1,8 @@
 /* A launcher that a controller drives (brand key gamepad = yes), compiled with
  * dinstall.cpp: XInput found and read, and its buttons turned into the dialog's. */
 
+static DWORD ReadPad(DWORD slot);
+
 /* XInput from the system folder: Windows 8 and later have xinput1_4, Windows 7
  * xinput9_1_0. Without either the dialog works as it does without a pad. */
 static void OpenPads(HWND hDlg)

@@ -1,6 +1,11 @@
 /* The modern style (brand key style = modern), compiled with dinstall.cpp:
  * the program's folder in UTF-16, and the picture drawn for the screen's DPI. */
 
+static HBITMAP Canvas(HDC screen, int width, int height);
+#ifdef BRAND_TRANSPARENT
+static HBITMAP OnFace(HDC screen, HBITMAP hbm, const BITMAP *bm);
+#endif
+
 /* Two starts at once would both pass the window test, as the window comes
  * later: the first to name this object wins. It goes with our process.
  * Returns whether another start has it. */

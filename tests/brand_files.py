@@ -21,6 +21,7 @@ SOURCE, WORK = sys.argv[1], sys.argv[2]
 BRAND_PY = os.path.join(SOURCE, "brand", "brand.py")
 sys.path.insert(0, os.path.dirname(BRAND_PY))
 from brand import read_record  # noqa: E402
+import hostile  # noqa: E402
 GOOD = {"exe": "game.exe", "caption": "A caption", "line1": "Do you wish to",
         "line2": "play?", "picture": "pic.png", "class": "Some Class"}
 TOP = "".join(f"{k} = {v}\n" for k, v in GOOD.items()).encode()
@@ -500,12 +501,11 @@ def test_pictures():
                f"yamabiko.png, 160x100, built {style} as {rgb.size}, with a band of gray at {bands(rgb, gray)}")
 
     # A 16-bit gray PNG made transparent by its tRNS chunk stays transparent.
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
     rows = (b"\0" + struct.pack(">H", 1000) * 40) * 40
     with open(os.path.join(WORK, "gray16.png"), "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 40, 40, 16, 0, 0, 0, 0)) +
-                chunk(b"tRNS", struct.pack(">H", 1000)) + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+        f.write(b"\x89PNG\r\n\x1a\n" + hostile.png_chunk(b"IHDR", struct.pack(">IIBBBBB", 40, 40, 16, 0, 0, 0, 0)) +
+                hostile.png_chunk(b"tRNS", struct.pack(">H", 1000)) + hostile.png_chunk(b"IDAT", zlib.compress(rows)) +
+                hostile.png_chunk(b"IEND", b""))
     res = run(brand_file("pic.brand", {"picture": "gray16.png"}), "gray16")
     if ok(res.returncode == 0, f"gray16.png: refused: {res.stderr.strip()}"):
         with open(os.path.join(WORK, "gray16", "brand.h"), encoding="utf-8") as f:
@@ -641,19 +641,14 @@ def test_configure():
            f"a publisher's build: exit {res.returncode}, built {built}, expected only Spiel.EXE and its record")
 
 
-def png_claiming(width, height):
-    """A PNG header that claims a size, with no pixels behind it."""
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
-            chunk(b"IEND", b""))
-
-
 def bad_images():
     """The damaged and hostile images of the table above."""
+    def write(name, data):
+        with open(os.path.join(WORK, name), "wb") as f:
+            f.write(data)
+
     os.mkfifo(os.path.join(WORK, "fifo.png"))
-    with open(os.path.join(WORK, "huge.png"), "wb") as f:
-        f.write(png_claiming(13370, 13370))
+    write("huge.png", hostile.png_claiming(13370, 13370))
     Image.new("RGB", (10, 10)).save(os.path.join(WORK, "pic.tif"))
     Image.new("RGBA", (48, 48), (0, 0, 200, 255)).save(os.path.join(WORK, "good.ico"), sizes=[(16, 16), (48, 48)])
     with open(os.path.join(WORK, "good.ico"), "rb") as f:
@@ -669,37 +664,14 @@ def bad_images():
     Image.new("RGBA", (16, 16), (0, 0, 200, 255)).save(one, "ICO", sizes=[(16, 16)])
     with open(os.path.join(WORK, "lying1.ico"), "wb") as f:
         f.write(one.getvalue()[:6] + bytes([32, 32]) + one.getvalue()[8:])   # its only frame, which Pillow reads first
-    with open(os.path.join(WORK, "bomb.png"), "wb") as f:
-        f.write(png_claiming(20000, 20000))
-    with open(os.path.join(WORK, "big.png"), "wb") as f:
-        f.write(png_claiming(10000, 10000))
-    # a progressive JPEG whose last scan is repeated: each is decoded again
-    jpeg = io.BytesIO()
-    Image.new("RGB", (16, 16), (10, 200, 30)).save(jpeg, "JPEG", progressive=True)
-    jpeg = jpeg.getvalue()
-    scan = jpeg[jpeg.rfind(b"\xff\xda"):-2]
-    with open(os.path.join(WORK, "scans.jpg"), "wb") as f:
-        f.write(jpeg[:-2] + scan * (20001 - jpeg.count(b"\xff\xda")) + b"\xff\xd9")
-    # ... and the same with an MPF segment, which Pillow opens as MPO
-    mpf = b"\xff\xe2" + struct.pack(">H", 14) + b"MPF\0" + b"MM\0*\0\0\0\x08"
-    with open(os.path.join(WORK, "mpo.jpg"), "wb") as f:
-        f.write(jpeg[:2] + mpf + jpeg[2:-2] + scan * 20000 + b"\xff\xd9")
-    gif = io.BytesIO()
-    Image.new("P", (8, 8)).save(gif, "GIF")
-    with open(os.path.join(WORK, "comment.gif"), "wb") as f:
-        f.write(gif.getvalue()[:-1] + b"\x21\xfe" + (b"\xff" + b"c" * 255) * 16384 + b"\0" + gif.getvalue()[-1:])
-    png = io.BytesIO()
-    Image.new("RGB", (20, 20)).save(png, "PNG")
-    empty = struct.pack(">I", 0) + b"quIt" + struct.pack(">I", zlib.crc32(b"quIt"))
-    with open(os.path.join(WORK, "chunks.png"), "wb") as f:
-        f.write(png.getvalue()[:33] + empty * 100000 + png.getvalue()[33:])
-    frame = io.BytesIO()
-    Image.new("RGBA", (16, 16), (200, 0, 0, 255)).save(frame, "PNG")
-    frame = frame.getvalue()
-    with open(os.path.join(WORK, "frames.ico"), "wb") as f:
-        f.write(struct.pack("<HHH", 0, 1, 2000) + b"".join(struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, len(frame),
-                6 + 16 * 2000 + len(frame) * i) for i in range(2000)) + frame * 2000)
-    Image.new("RGB", (1, 8192), (20, 120, 200)).save(os.path.join(WORK, "thin.png"))
+    write("bomb.png", hostile.png_claiming(20000, 20000))
+    write("big.png", hostile.png_claiming(10000, 10000))
+    write("scans.jpg", hostile.jpeg_of_scans(20001))
+    write("mpo.jpg", hostile.jpeg_of_scans(20001, mpf=True))
+    write("comment.gif", hostile.gif_comment(16384))
+    write("chunks.png", hostile.png_of_chunks(100000))
+    write("frames.ico", hostile.ico_of_frames(2000))
+    write("thin.png", hostile.thin_png(1, 8192))
     Image.linear_gradient("L").resize((4000, 3000)).convert("RGB").save(os.path.join(WORK, "costly.png"))
 
 

@@ -139,7 +139,6 @@ dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE [STYLE]
         devanagari) face="Lohit Devanagari" ;;
         hebrew|arabic|latin|greek) face="DejaVu Sans" ;;
         *)  case $2 in
-                1253) caption="DejaVu Sans" ;;
                 # East Asian captions in the font East Asian Windows draw dialogs in
                 932) caption="MS UI Gothic" ;;
                 936) caption=SimSun ;;

@@ -1,35 +1,33 @@
 #!/usr/bin/python3
 """How long brand.py takes, and how much memory, to answer the files a hostile
-or careless publisher might give it: each is made here, then built once.
+or careless publisher might give it: each is made here (tests/hostile.py), then
+built once.
 
     tools/bench/brand_bench.py [WORK_DIR]
 
 Prints one line a file: accepted or refused, the seconds and the peak memory
 of brand.py's process. A report, not a test: ./test does not run it."""
-import io
 import os
-import struct
 import subprocess
 import sys
 import tempfile
 import time
-import zlib
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "brand"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(HERE, "..", "..", "brand"), os.path.join(HERE, "..", "..", "tests")]
 from PIL import Image  # noqa: E402
 from languages import LANGUAGES, LANGUAGE_SCRIPTS  # noqa: E402
+import hostile  # noqa: E402
 
-BRAND_PY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "brand", "brand.py")
+BRAND_PY = os.path.join(HERE, "..", "..", "brand", "brand.py")
+MAKING = sys.argv[1:2] == ["--make"]         # the files alone, in a process of their own
+sys.argv[1:] = sys.argv[2:] if MAKING else sys.argv[1:]
 WORK = sys.argv[1] if len(sys.argv) > 1 else tempfile.mkdtemp(prefix="brand-bench-")
 os.makedirs(WORK, exist_ok=True)
 # a word of each script, for a language section's texts
 WORDS = {"ARABIC": "العب", "HEBREW": "שחק", "GREEK": "Παίξτε", "THAI": "เล่น", "DEVANAGARI": "खेलें",
          "CYRILLIC": "Играть", "HIRAGANA": "あそぶ", "HANGUL": "놀다", "CJK UNIFIED IDEOGRAPH": "游戏",
          "LATIN": "Spielen"}
-
-
-def chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
 
 def brand(name, picture="pic.png", extra="", line2="play?"):
@@ -40,8 +38,18 @@ def brand(name, picture="pic.png", extra="", line2="play?"):
     return path
 
 
-def files():
+def make():
+    """The pictures, written by a process of their own, so that brand.py's
+    processes, forked from this one, do not count their bytes as their own."""
     Image.new("RGB", (90, 90), (20, 120, 200)).save(os.path.join(WORK, "pic.png"))
+    for name, data in (("mpo.jpg", hostile.jpeg_of_scans(20000, mpf=True)), ("comment.gif", hostile.gif_comment(16384)),
+                       ("frames.ico", hostile.ico_of_frames(2000)), ("chunks.png", hostile.png_of_chunks(1000000)),
+                       ("thin.png", hostile.thin_png(1, 8192))):
+        with open(os.path.join(WORK, name), "wb") as f:
+            f.write(data)
+
+
+def files():
     sections = "language = en-US\n"
     for tag in LANGUAGES:
         if tag == "en-US":
@@ -52,41 +60,17 @@ def files():
     yield "a brand of every language, each grown", brand("languages.brand", extra=sections)
     yield "a Hindi text wider than a screen", brand("hindi.brand", extra="language = hi\n",
                                                      line2="क्या आप लंबी चोटी खेलना चाहते हैं " * 6)
-    jpeg = io.BytesIO()
-    Image.new("RGB", (16, 16), (10, 200, 30)).save(jpeg, "JPEG", progressive=True)
-    jpeg = jpeg.getvalue()
-    scan = jpeg[jpeg.rfind(b"\xff\xda"):-2]
-    mpf = b"\xff\xe2" + struct.pack(">H", 2 + 4 + 8) + b"MPF\0" + b"MM\0*\0\0\0\x08"
-    with open(os.path.join(WORK, "mpo.jpg"), "wb") as f:
-        f.write(jpeg[:2] + mpf + jpeg[2:-2] + scan * 20000 + b"\xff\xd9")
     yield "a JPEG of 20,000 scans with an MPF segment", brand("mpo.brand", "mpo.jpg")
-    gif = io.BytesIO()
-    Image.new("P", (8, 8)).save(gif, "GIF")
-    gif = gif.getvalue()
-    comment = b"\x21\xfe" + (b"\xff" + b"c" * 255) * 16384 + b"\0"
-    with open(os.path.join(WORK, "comment.gif"), "wb") as f:
-        f.write(gif[:-1] + comment + gif[-1:])
     yield "a 4 MB GIF comment of 16,384 sub-blocks", brand("gif.brand", "comment.gif")
-    frame = io.BytesIO()
-    Image.new("RGBA", (16, 16), (200, 0, 0, 255)).save(frame, "PNG")
-    frame = frame.getvalue()
-    count = 2000
-    directory = b"".join(struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, len(frame), 6 + 16 * count + len(frame) * i)
-                         for i in range(count))
-    with open(os.path.join(WORK, "frames.ico"), "wb") as f:
-        f.write(struct.pack("<HHH", 0, 1, count) + directory + frame * count)
     yield "an .ico of 2,000 frames", brand("ico.brand", extra="icon = frames.ico\n")
-    png = io.BytesIO()
-    Image.new("RGB", (90, 90), (20, 120, 200)).save(png, "PNG")
-    png = png.getvalue()
-    with open(os.path.join(WORK, "chunks.png"), "wb") as f:
-        f.write(png[:33] + chunk(b"quIt", b"") * 1000000 + png[33:])
     yield "a PNG of a million empty chunks", brand("chunks.brand", "chunks.png")
-    Image.new("RGB", (1, 8192), (20, 120, 200)).save(os.path.join(WORK, "thin.png"))
     yield "a 1x8192 PNG, modern", brand("thin.brand", "thin.png", "style = modern\n")
 
 
 def main():
+    if MAKING:
+        return make()
+    subprocess.run([sys.executable, os.path.abspath(__file__), "--make", WORK], check=True)
     print(f"brand.py on hostile files, in {WORK}")
     for what, path in files():
         start = time.monotonic()

@@ -1,0 +1,62 @@
+"""Pictures a hostile or careless publisher might give the brand kit, made
+here rather than stored: the brand-file checks refuse each, and
+tools/bench/brand_bench.py times the kit on them. Each returns the file's bytes."""
+import io
+import struct
+import zlib
+
+from PIL import Image
+
+
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def png_claiming(width, height):
+    """A PNG header that claims a size, with no pixels behind it."""
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            png_chunk(b"IEND", b""))
+
+
+def png_of_chunks(count):
+    """A small PNG with `count` empty chunks before its pixels: each is read on its own."""
+    png = io.BytesIO()
+    Image.new("RGB", (20, 20)).save(png, "PNG")
+    png = png.getvalue()
+    return png[:33] + png_chunk(b"quIt", b"") * count + png[33:]
+
+
+def jpeg_of_scans(scans, mpf=False):
+    """A progressive JPEG whose last scan is repeated until it has `scans`,
+    each decoded again; with an MPF segment, which Pillow opens as MPO."""
+    jpeg = io.BytesIO()
+    Image.new("RGB", (16, 16), (10, 200, 30)).save(jpeg, "JPEG", progressive=True)
+    jpeg = jpeg.getvalue()
+    scan = jpeg[jpeg.rfind(b"\xff\xda"):-2]
+    segment = b"\xff\xe2" + struct.pack(">H", 14) + b"MPF\0" + b"MM\0*\0\0\0\x08" if mpf else b""
+    return jpeg[:2] + segment + jpeg[2:-2] + scan * (scans - jpeg.count(b"\xff\xda")) + b"\xff\xd9"
+
+
+def gif_comment(blocks):
+    """A GIF whose comment has `blocks` sub-blocks of 255 bytes."""
+    gif = io.BytesIO()
+    Image.new("P", (8, 8)).save(gif, "GIF")
+    gif = gif.getvalue()
+    return gif[:-1] + b"\x21\xfe" + (b"\xff" + b"c" * 255) * blocks + b"\0" + gif[-1:]
+
+
+def ico_of_frames(count):
+    """An honest .ico of `count` 16x16 frames."""
+    frame = io.BytesIO()
+    Image.new("RGBA", (16, 16), (200, 0, 0, 255)).save(frame, "PNG")
+    frame = frame.getvalue()
+    directory = b"".join(struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, len(frame), 6 + 16 * count + len(frame) * i)
+                         for i in range(count))
+    return struct.pack("<HHH", 0, 1, count) + directory + frame * count
+
+
+def thin_png(width, height):
+    """A PNG of a few bytes and a shape that would take millions of pixels to cover a square."""
+    png = io.BytesIO()
+    Image.new("RGB", (width, height), (20, 120, 200)).save(png, "PNG")
+    return png.getvalue()
