@@ -182,8 +182,8 @@ SCENARIO(elevation)
         { "consent given", ELEVATION_CONSENT },
         { "the prompt declined", ELEVATION_DECLINED },
     };
-    char folder[MAX_PATH], exe[MAX_PATH], *got;
-    WCHAR wide[MAX_PATH], system[MAX_PATH], wow64[MAX_PATH] = L"-";
+    char folder[MAX_PATH], exe[MAX_PATH], asked[4 * MAX_PATH + 20], expected[4 * MAX_PATH + 20], *got;
+    WCHAR system[MAX_PATH], wow64[MAX_PATH] = L"-";
     ProbeResult res;
     Launcher l;
     HWND dlg;
@@ -224,17 +224,11 @@ SCENARIO(elevation)
         probe_final(&res);
         ok(res.create_calls == 1 && res.shell_calls == 1, "%s: %d CreateProcessA and %d ShellExecuteExW calls, "
            "expected one of each\n", c.what, res.create_calls, res.shell_calls);
-        ok(!lstrcmpW(res.shell_verb, L"runas"), "%s: the shell's verb was \"%ls\", expected \"runas\"\n", c.what,
-           res.shell_verb);
-        MultiByteToWideChar(CP_ACP, 0, brand.program, -1, wide, MAX_PATH);
-        ok(!lstrcmpW(res.shell_file, wide), "%s: the shell was asked to run \"%ls\", expected \"%ls\"\n", c.what,
-           res.shell_file, wide);
-        MultiByteToWideChar(CP_ACP, 0, game_arguments(), -1, wide, MAX_PATH);
-        ok(!lstrcmpW(res.shell_params, wide), "%s: with the arguments \"%ls\", expected \"%ls\"\n", c.what,
-           res.shell_params, wide);
-        MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, MAX_PATH);
-        ok(!lstrcmpiW(res.shell_dir, wide), "%s: in the folder \"%ls\", expected \"%ls\"\n", c.what, res.shell_dir,
-           wide);
+        /* the verb, the program, its arguments and its folder, a line each */
+        snprintf(asked, sizeof(asked), "%ls\n%ls\n%ls\n%ls", res.shell_verb, res.shell_file, res.shell_params,
+                 res.shell_dir);
+        snprintf(expected, sizeof(expected), "runas\n%s\n%s\n%s", brand.program, game_arguments(), folder);
+        ok(!lstrcmpiA(asked, expected), "%s: the shell was asked \"%s\", expected \"%s\"\n", c.what, asked, expected);
         ok(!res.shell_was_loaded, "%s: SHELL32 was loaded before Play, expected it only for the prompt\n", c.what);
         ok((!_wcsnicmp(res.shell_module, system, wcslen(system)) && res.shell_module[wcslen(system)] == '\\') ||
            (!_wcsnicmp(res.shell_module, wow64, wcslen(wow64)) && res.shell_module[wcslen(wow64)] == '\\'),
