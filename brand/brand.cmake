@@ -29,7 +29,7 @@ function(add_launcher target brand)
     file(GLOB brand_code ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/*.py)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${brand} ${images} ${brand_code})
     record_field(${out}/record.txt exe exe)
-    record_field(${out}/record.txt extra extra)
+    record_field(${out}/record.txt budget budget)
     # The name as the brand writes it, .EXE too.
     string(REGEX MATCH "\\.[eE][xX][eE]$" suffix "${exe}")
     string(REGEX REPLACE "\\.[eE][xX][eE]$" "" name "${exe}")
@@ -52,10 +52,10 @@ function(add_launcher target brand)
         OBJECT_DEPENDS ${out}/brand.h ${out}/dialogs.rc ${out}/picture.bmp ${PROJECT_SOURCE_DIR}/res/dialog.rc
                        ${PROJECT_SOURCE_DIR}/res/resource.h)
 
-    # Every build checks what the .exe imports, its size and its header flags;
-    # an icon and further languages add to the size allowed.
+    # Every build checks what the .exe imports, its size against the brand's
+    # budget (the build record's) and its header flags.
     add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${target}> -DEXTRA=${extra}
+        COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${target}> -DBUDGET=${budget}
                 -DOBJDUMP=i686-w64-mingw32-objdump -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/pe.cmake
         VERBATIM)
     # The build record beside the program, for the preview and the tests.

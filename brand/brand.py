@@ -30,8 +30,10 @@ MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
 GAMEPAD_CODE = 1024         # what reading a controller adds
 DIRECT_CODE = 1024          # what starting a program directly adds: the consent prompt, the message, the wait
-# The size budget (pe.cmake) is Tolvar's launcher's: its one dialog
-# template, its class and its game are what a brand's are measured against.
+# The size budget, which pe.cmake holds every build to, is Tolvar's launcher's
+# and what a brand adds: its one dialog template, its class and its game are
+# what a brand's are measured against.
+BASE_BUDGET = 9728
 BASE_TEMPLATE, BASE_CLASS, BASE_GAME = 428, len("Tolvar GrandPeaks"), len("GAME.BAT")
 
 
@@ -128,21 +130,26 @@ CAPTION_BUTTON = 22         # pixels of the title bar beside the caption: the cl
 ICON = 18                   # ... and the icon in it, with its margin
 
 
+# The DPIs the preview shows a dialog at: 100 %, and a modern one at 150 % too.
+SCALES = {"classic": (96,), "modern": (96, 144)}
+
+
 def layout(d, style, icon):
     """The rectangles of a dialog whose texts do not fit the standard one, in
     the fonts the preview draws them in, at each scale it shows the dialog at
     (100 %, and 150 % for a modern one), with the room to spare the preview
-    asks for; or None when they fit: the lines, the buttons (both as wide as the
+    asks for, and the base units at each scale; the rectangles are None when
+    the texts fit: the lines, the buttons (both as wide as the
     wider label needs) and the dialog grow, nothing else moves; the dialog
     grows for its caption too, which the title bar shows beside the close
     button (and the icon)."""
     spare = spare_percent(d["script"])
     widths = {"line1": LINE1_WIDTH, "line2": LINE2_WIDTH, "play": BUTTON_WIDTH, "cancel": BUTTON_WIDTH}
     dialog, bases = DIALOG_WIDTH, {}
-    for dpi in (96, 144) if style == "modern" else (96,):
+    for dpi in SCALES[style]:
         measure = fonts.Measure(d["codepage"], d["script"], style, dpi)
-        base, scaled = measure.base_unit(), lambda px: (px * dpi + 48) // 96
-        bases[dpi] = base
+        bases[dpi] = measure.base_units()
+        base, scaled = bases[dpi][0], lambda px: (px * dpi + 48) // 96
 
         measured = {key: measure.width(d[key]) for key in widths}      # once: growing measures nothing again
 
@@ -168,11 +175,11 @@ def layout(d, style, icon):
     line1, line2 = widths["line1"], widths["line2"]
     button = max(widths["play"], widths["cancel"])
     if (line1, line2, button, dialog) == (LINE1_WIDTH, LINE2_WIDTH, BUTTON_WIDTH, DIALOG_WIDTH):
-        return None
+        return None, bases
     content = max(CONTENT_WIDTH, line1, line2, 2 * button + BUTTON_GAP, dialog - CONTENT_X - DIALOG_MARGIN)
     width = CONTENT_X + content + DIALOG_MARGIN
     # Windows moves a dialog that would leave the screen back onto it: its own width must fit.
-    pixels = (width * bases[96] + 2) // 4 + FRAME
+    pixels = (width * bases[96][0] + 2) // 4 + FRAME
     if pixels > MIN_SCREEN:
         label = "play" if widths["play"] >= widths["cancel"] else "cancel"
         key = max(("line1", "line2", label, "caption"), key=lambda k: {"line1": line1, "line2": line2,
@@ -185,7 +192,7 @@ def layout(d, style, icon):
     grown = {"DLG_RECT": (None, None, width, None), "PLAY_RECT": (None, None, button, None),
              "CANCEL_RECT": (CONTENT_X + content - button, None, button, None),
              "QUESTION1_RECT": (None, None, line1, None), "QUESTION2_RECT": (None, None, line2, None)}
-    return {k: tuple(STANDARD[k][i] if v is None else v for i, v in enumerate(r)) for k, r in grown.items()}
+    return {k: tuple(STANDARD[k][i] if v is None else v for i, v in enumerate(r)) for k, r in grown.items()}, bases
 
 
 def spare_percent(script):
@@ -285,19 +292,23 @@ def literal(value):
     return '"' + "".join(out) + '"'
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
-RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "picture", "extra")
-DIALOG_FIELDS = ("locale", "codepage", "script", "layout", "width", "spare", "label_room") + TEXTS
+RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "picture", "budget")
+DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "layout", "width", "pixels", "spare",
+                 "label_room") + TEXTS
 
 
 def write_record(path, values, languages, icon_size, extra, transparent):
     lines = ["# The build record of a launcher, made by brand.py: see brand/FORMAT.md"]
-    record = dict(values, icon=icon_size, extra=extra, picture="transparent" if transparent else "opaque")
+    record = dict(values, icon=icon_size, budget=BASE_BUDGET + extra,
+                  picture="transparent" if transparent else "opaque")
     lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
     for d in languages:
         lines.append(f"dialog\t{d['tag']}")
-        width = d["rects"]["DLG_RECT"][2] if d["rects"] else DIALOG_WIDTH
-        d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, spare=spare_percent(d["script"]),
-                 label_room=BUTTON_ROOM)
+        width, height = (d["rects"] or STANDARD)["DLG_RECT"][2:]
+        # as the dialog manager maps dialog units to pixels, at each scale
+        pixels = " ".join(f"{(width * x + 2) // 4}x{(height * y + 4) // 8}" for x, y in d["bases"].values())
+        d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, pixels=pixels,
+                 spare=spare_percent(d["script"]), label_room=BUTTON_ROOM)
         lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
@@ -336,7 +347,8 @@ def read_brand(path):
     languages = dialogs(shown, top, sections)
     try:
         for d in languages:
-            d["rects"] = layout(d, values["style"], "icon" in values)
+            d["rects"], d["bases"] = layout(d, values["style"], "icon" in values)
+            d["stand_in"] = fonts.stand_in_face(d["script"])
     except fonts.FontError as e:
         raise BrandError(f"{shown}: cannot measure the texts: {e}")
     for d in (d for d in languages if d["rtl"]):

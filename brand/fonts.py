@@ -129,9 +129,17 @@ class Measure:
                 start = i
         return total
 
-    def base_unit(self):
-        """The dialog's horizontal base unit, as Windows works it out from its font."""
-        return (self.width(LETTERS) // 26 + 1) // 2
+    def base_units(self):
+        """The dialog's base units, as Windows works them out from its font:
+        the letters' average width, and the font's height."""
+        height = CELL if self.fnt else truetype(*self.faces[0], self.em).height(self.em)
+        return (self.width(LETTERS) // 26 + 1) // 2, height
+
+
+def stand_in_face(script):
+    """The face that the preview puts in place of the dialog's font for a
+    script's letters, or "-" where the dialog's own font draws them."""
+    return truetype(*STAND_INS[script]).family() if script != "-" else "-"
 
 
 TAHOMA_BOLD = "tahomabd.ttf"
@@ -224,6 +232,17 @@ class TrueType:
 
     def family(self):
         return ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.family_name.decode()
+
+    def height(self, size):
+        """The font's height in pixels, as Wine works it out: its ascent and its
+        descent for Windows (the OS/2 table), each scaled and rounded."""
+        table, length = ctypes.create_string_buffer(78), ctypes.c_ulong(78)
+        if self._ft.FT_Load_Sfnt_Table(self.face, int.from_bytes(b"OS/2", "big"), 0, table, ctypes.byref(length)):
+            raise FontError(f"{self.path} has no OS/2 table")
+        ascent, descent = struct.unpack_from(">HH", table.raw, 74)
+        upem = ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.units_per_EM
+        scale = ((size * 64 << 16) + upem // 2) // upem
+        return sum((((m * scale + 0x8000) >> 16) + 32) >> 6 for m in (ascent, descent))
 
     def has(self, c):
         return self._ft.FT_Get_Char_Index(self.face, ord(c)) != 0

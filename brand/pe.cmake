@@ -1,10 +1,10 @@
 # Checks the built launcher: what it imports, its size, and its header flags.
-#   cmake -DEXE=dinstall.exe [-DEXTRA=<bytes the brand adds>] -DOBJDUMP=i686-w64-mingw32-objdump -P pe.cmake
+#   cmake -DEXE=dinstall.exe -DBUDGET=<bytes, the build record's> -DOBJDUMP=i686-w64-mingw32-objdump -P pe.cmake
 cmake_minimum_required(VERSION 3.20)
-set(MAX_SIZE 9728)
-if(EXTRA)
-    math(EXPR MAX_SIZE "${MAX_SIZE} + ${EXTRA}")
+if(NOT BUDGET MATCHES "^[0-9]+$")
+    message(FATAL_ERROR "pe.cmake: no size budget given (-DBUDGET=, from the launcher's build record)")
 endif()
+set(MAX_SIZE ${BUDGET})
 set(ALLOWED_DLLS "KERNEL32.DLL;USER32.DLL;GDI32.DLL")
 
 # objdump speaks the user's language; what is parsed here is its English.

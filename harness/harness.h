@@ -1,5 +1,5 @@
 /* What the programs and DLLs that run beside a launcher under Wine share (the
- * preview's, the test driver, the benchmark and the DLL hooked into the
+ * preview's, the test driver, the benchmark and the DLLs they hook into a
  * launcher): finding a process's top-level windows, and a DLL's report
  * written beside it. */
 

@@ -80,7 +80,7 @@ static bool measure(HWND dlg, Measure *m)
 
     snprintf(path, sizeof(path), "%s\\%s", bindir, MEASURE_FILE);
     DeleteFileA(path);
-    snprintf(path, sizeof(path), "%s\\inside.dll", bindir);
+    snprintf(path, sizeof(path), "%s\\measure.dll", bindir);
     if (!(dll = LoadLibraryA(path)) || !(proc = (HOOKPROC)GetProcAddress(dll, "MeasureHook")) ||
         !(hook = SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, GetWindowThreadProcessId(dlg, NULL))))
     {
@@ -195,13 +195,27 @@ static bool question_mark_leftmost(HWND ctl)
     return gap;
 }
 
+/* Whether the dialog is as large as the build laid it out for at this DPI: it
+ * sized the dialog in the fonts the preview draws it in, and a dialog of
+ * another size means that they measure otherwise. */
+static void check_size(HWND dlg, int dpi)
+{
+    const SIZE *want = &record.shown->pixels[dpi > 96];
+    RECT rc;
+
+    GetClientRect(dlg, &rc);
+    if (rc.right != want->cx || rc.bottom != want->cy)
+        say(L"size [%hs]: the dialog is %ldx%ld at %d DPI, where the build laid it out as %ldx%ld\n", label,
+            rc.right, rc.bottom, dpi, want->cx, want->cy), problems++;
+}
+
 static int check(void)
 {
     static const char *const where[TEXTS] = { "title bar", "control", "control", "button", "button" };
     const Dialog *d = record.shown;
     WCHAR shown[TEXT_BUFFER], lost[64];
     const char *fault;
-    Measure m;
+    Measure m = {};
     RECT rc;
     HWND dlg;
 
@@ -240,6 +254,7 @@ static int check(void)
         problems++;
     if ((fault = layout_fault(dlg, d->rtl)))
         say(L"layout [%hs]: %hs\n", label, fault), problems++;
+    check_size(dlg, m.dpi);
     for (int i = LINE1; d->rtl && i <= LINE2; i++)
     {
         const WCHAR *text = d->text[i];

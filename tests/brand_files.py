@@ -417,8 +417,7 @@ def test_figures():
     for guide in ("README.md", "docs/publishing.md", "docs/controllers.md", "docs/windows.md"):
         with open(os.path.join(SOURCE, guide), encoding="utf-8") as f:
             readme += " " + " ".join(f.read().split())
-    with open(os.path.join(SOURCE, "brand", "pe.cmake")) as f:
-        budget = int(re.search(r"set\(MAX_SIZE (\d+)\)", f.read()).group(1))
+    budget = brand.BASE_BUDGET
     for what, phrase in ((budget, "budget {:,}"), (budget, "allows {:,} bytes"),
                          (brand.CLASSIC_PICTURE, "less the classic one's {:,} bytes"),
                          (brand.MODERN_CODE, "and {:,} bytes of code"), (brand.GAMEPAD_CODE, "the size gate allows {:,}."),
@@ -427,19 +426,6 @@ def test_figures():
     lists = re.findall(r"holds ((?:`\w+`(?:, | or ))+`\w+`)", readme)
     ok(len(lists) == 2 and all(re.findall(r"`(\w+)`", words) == list(rules.INSTALLER_WORDS) for words in lists),
        f"the README's installer words {lists}, expected {rules.INSTALLER_WORDS} twice")
-    # the build measures a script's texts in the font the preview draws them in
-    import fonts
-    with open(os.path.join(SOURCE, "tools", "env.sh")) as f:
-        faces = dict(re.findall(r"^\s+([a-z|]+)\) face=(\"[^\"]+\"|\S+) ;;", f.read(), re.M))
-    faces = {s: face.strip('"') for scripts, face in faces.items() for s in scripts.split("|")}
-    for script, (path, _) in fonts.STAND_INS.items():
-        family = fonts.truetype(path, "").family()
-        ok(faces.get(script) == family, f"{script}: the build measures in {family}, the preview draws in {faces.get(script)}")
-    with open(os.path.join(SOURCE, "brand", "record.h")) as f:
-        header = f.read()
-    names = re.search(r"text_names\[TEXTS\] = \{([^}]*)\}", header).group(1)
-    ok(re.findall(r'"(\w+)"', names) == list(rules.TEXTS) and f"TEXT_BUFFER = {rules.MAX_TEXT} + 1" in header,
-       f"record.h's texts {names} or its buffer are not rules.py's {rules.TEXTS} and {rules.MAX_TEXT}")
 
 
 def bitmap(out):

@@ -17,25 +17,19 @@ if [ -n "$3" ]; then
     exit 0
 fi
 [ $rc = 0 ] || fail "$NAME: the preview failed with exit code $rc"
-source "$(dirname "$0")/../tools/env.sh"
+source "$(dirname "$0")/../brand/record.sh"
 record=$1/bin/$NAME.record.txt
 expected=$(grep -c "^dialog" "$record")
 style=$(record_field "$record" style)
-# Each dialog's screenshot, a modern launcher's at 150 % too, and a sheet of them all.
+# Each dialog's screenshot, a modern launcher's at 150 % too, and a sheet of
+# them all; the preview has checked each dialog's size against the record's.
 names=""
-while read -r tag _ _ script width; do
+while read -r tag _; do
     shot=dialog-$tag
     [ "$expected" = 1 ] && shot=dialog
     names="$names $shot.png"
     [ "$style" = modern ] && names="$names $shot@150.png"
-    size=$(identify -format %wx%h "$OUT/$shot.png") || fail "$OUT/$shot.png is not a picture"
-    # 336x155 in MS Sans Serif, or wider for a dialog grown for its texts (dialog
-    # units of 1.5 pixels, and the frame); a stand-in font of a script, or Tahoma, takes its own size
-    [ "$script" != - ] || [ "$style" = modern ] || [ "$size" = $(( (width * 3 + 1) / 2 + 6 ))x155 ] ||
-        fail "$shot.png is $size, expected the $(( (width * 3 + 1) / 2 + 6 ))x155 dialog"
-    # At 150 % a dialog grows with its font, whose base units need not grow in proportion (Lohit's do not).
-    [ "$style" != modern ] || [ "$(identify -format %w "$OUT/$shot@150.png")" -gt $(( ${size%x*} * 5 / 4 )) ] ||
-        fail "$shot@150.png is not a quarter larger than $shot.png ($size)"
+    identify "$OUT/$shot.png" >/dev/null || fail "$OUT/$shot.png is not a picture"
 done <<< "$(record_dialogs "$record")"
 [ "$expected" = 1 ] || names="$names dialogs.png"
 got=$(cd "$OUT" && ls *.png | sort | tr '\n' ' ')

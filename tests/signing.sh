@@ -6,6 +6,7 @@
 SOURCE=$1
 BIN=$2
 source "$SOURCE/tools/env.sh"
+source "$SOURCE/brand/record.sh"
 WORK=$BIN/../signing
 fail() { echo "signing.sh: Test failed: $*"; exit 1; }
 

@@ -1,8 +1,6 @@
-# Shared by ./run, ./test, the preview and the benchmark: set-up, build, a Wine
-# prefix of our own and an X display. Sourced; or run as
-#   tools/env.sh COMMAND...
-# to run COMMAND with Wine set up as here (the tests do; LAUNCHER_BUILD names
-# the build folder when it is not build/).
+# Shared by ./run, ./test, the preview, the tests and the benchmark, which
+# source it: set-up, build, a Wine prefix of our own and every setting of it,
+# and an X display. LAUNCHER_BUILD names the build folder when it is not build/.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${LAUNCHER_BUILD:-$ROOT/build}
@@ -122,29 +120,24 @@ wine_fonts() {
 
 # The fonts a dialog is drawn in. Wine's MS Sans Serif draws Thai, Hebrew and
 # Arabic letters as boxes and has no Devanagari or Vietnamese ones, where
-# Windows draws them in a font of their script: for a dialog in such a script
-# the prefix goes without MS Sans Serif and a Debian font of the script stands
-# in for it, in the caption too. A modern launcher's font, Tahoma ("MS Shell
-# Dlg 2"), lacks the same scripts in Wine, so it then goes without Tahoma.
-# Otherwise captions are drawn in Tahoma (as "MS Shell Dlg", bold 8 pt), but in
-# DejaVu Sans for Greek, which Wine's own Tahoma lacks, where Windows' has it,
-# and in an East Asian language's dialog font (VL Gothic or WenQuanYi stand in).
-# Windows draws those at 8 pt from their own bitmaps, crisp and black; Wine
-# would smooth the stand-ins to gray, so their dialogs are drawn unsmoothed.
-dialog_fonts() {    # dialog_fonts SCRIPT CODEPAGE [STYLE]
-    local fonts=$WINEPREFIX/drive_c/windows/Fonts face caption="MS Shell Dlg"
+# Windows draws them in a font of their script; Wine's Tahoma lacks Greek too.
+# For a dialog in such a script the build names a Debian font that stands in
+# (the build record's stand_in): the prefix goes without MS Sans Serif, or a
+# modern launcher's Tahoma ("MS Shell Dlg 2"), and draws the dialog and its
+# caption in that face. Otherwise captions are drawn in Tahoma (as "MS Shell
+# Dlg", bold 8 pt), or in an East Asian language's dialog font (VL Gothic or
+# WenQuanYi stand in). Windows draws those at 8 pt from their own bitmaps,
+# crisp and black; Wine would smooth the stand-ins to gray, so their dialogs
+# are drawn unsmoothed.
+dialog_fonts() {    # dialog_fonts FACE CODEPAGE [STYLE]: FACE the stand-in, or -
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption="MS Shell Dlg"
     local replacements='HKCU\Software\Wine\Fonts\Replacements' font="MS Sans Serif" files="ss*.fon ms_sans_serif.ttf"
-    case $1 in
-        thai) face=Loma ;;
-        devanagari) face="Lohit Devanagari" ;;
-        hebrew|arabic|latin|greek) face="DejaVu Sans" ;;
-        *)  case $2 in
-                # East Asian captions in the font East Asian Windows draw dialogs in
-                932) caption="MS UI Gothic" ;;
-                936) caption=SimSun ;;
-                949) caption=Gulim ;;
-                950) caption=PMingLiU ;;
-            esac ;;
+    # East Asian captions in the font East Asian Windows draw dialogs in
+    [ -n "$face" ] || case $2 in
+        932) caption="MS UI Gothic" ;;
+        936) caption=SimSun ;;
+        949) caption=Gulim ;;
+        950) caption=PMingLiU ;;
     esac
     unset FONTCONFIG_FILE
     case $caption in "MS UI Gothic"|SimSun|Gulim|PMingLiU) unsmoothed_fonts ;; esac
@@ -183,11 +176,12 @@ screen_dpi() {      # screen_dpi DPI
         die "could not set the DPI"
 }
 
+# The title bar's font: a LOGFONTW of FACE, 11 pixels high, bold.
 caption_font() {    # caption_font FACE
-    local hex
-    hex=$(/usr/bin/python3 -c 'import struct, sys
-face = sys.argv[1].encode("utf-16-le")
-print((struct.pack("<5i8B", -11, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0x22) + face).ljust(92, b"\0").hex())' "$1")
+    local hex face
+    face=$(printf %s "$1" | iconv -t UTF-16LE | od -An -v -tx1 | tr -d ' \n')
+    hex=f5ffffff000000000000000000000000bc0200000000000000000022$face
+    while [ ${#hex} -lt 184 ]; do hex=${hex}00; done
     wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v CaptionFont /t REG_BINARY /d "$hex" /f \
         >/dev/null 2>&1 || die "could not set the caption font"
 }
@@ -200,9 +194,9 @@ map_build_drive() {
         ln -sfn "$BUILD/drive-t" "$WINEPREFIX/dosdevices/t:" || die "could not map drives L: and T: in $WINEPREFIX"
 }
 
-# A scenario's own prefix: COMMAND runs with the prefix changed by SET, and
-# RESTORE puts it back after, whatever COMMAND did. What an interrupted run
-# leaves, the prefix's set-up puts back.
+# A prefix changed for one command: COMMAND runs with the prefix changed by
+# SET, and RESTORE puts it back after, whatever COMMAND did. What an
+# interrupted run leaves, the prefix's set-up puts back.
 changed_for() {         # changed_for SET RESTORE COMMAND...
     local set=$1 restore=$2 rc=0
     shift 2
@@ -213,11 +207,8 @@ changed_for() {         # changed_for SET RESTORE COMMAND...
 }
 
 # The stand-in XInput (harness/xinput.cpp) as the prefix's xinput1_4.dll, in
-# the system folder of 32-bit programs; without any XInput, as on a Windows
-# without it; the screen at LAUNCHER_DPI. Wine's own XInput, and 96 DPI, after.
+# the system folder of 32-bit programs, for a command; Wine's own after.
 stand_in_xinput() { changed_for use_stand_in_xinput wine_xinput "$@"; }
-without_xinput() { changed_for turn_xinput_off wine_xinput "$@"; }
-at_dpi() { changed_for "screen_dpi $LAUNCHER_DPI" "screen_dpi 96" "$@"; }
 
 use_stand_in_xinput() {
     local dir
@@ -225,13 +216,6 @@ use_stand_in_xinput() {
     wine_xinput
     mv "$dir/xinput1_4.dll" "$dir/xinput1_4.dll.wine" && cp "$BUILD/bin/xinput1_4.dll" "$dir/" &&
         wine reg add 'HKCU\Software\Wine\DllOverrides' /v xinput1_4 /d native /f >/dev/null 2>&1
-}
-
-turn_xinput_off() {
-    local v
-    for v in xinput1_4 xinput9_1_0; do
-        wine reg add 'HKCU\Software\Wine\DllOverrides' /v $v /d "" /f >/dev/null 2>&1 || return 1
-    done
 }
 
 xinput_dir() {
@@ -276,20 +260,3 @@ stop_all() {
     if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
 
-# The shell's reader of a build record (brand/FORMAT.md): one launcher-wide
-# field, or the dialogs, a line each: tag, locale, code page, script and width.
-record_field() {    # record_field RECORD FIELD
-    awk -F'\t' -v f="$2" '$1 == "dialog" { exit } $1 == f { print $2; exit }' "$1"
-}
-record_dialogs() {  # record_dialogs RECORD
-    awk -F'\t' '$1 == "dialog" { if (tag != "") print tag, locale, cp, script, width; tag = $2 }
-                $1 == "locale" { locale = $2 } $1 == "codepage" { cp = $2 } $1 == "script" { script = $2 }
-                $1 == "width" { width = $2 } END { if (tag != "") print tag, locale, cp, script, width }' "$1"
-}
-
-# Run as a program: its arguments, with Wine set up as above (a function of
-# this file, or a program).
-if [ "${BASH_SOURCE[0]}" = "$0" ]; then
-    if declare -F "$1" >/dev/null; then "$@"; exit; fi
-    exec "$@"
-fi

@@ -20,7 +20,7 @@ static bool open_pads(void)
     lstrcatA(path, "\\xinput1_4.dll");
     DeleteFileA(marker);
     FreeLibrary(LoadLibraryA(path));
-    return ok(file_exists(marker), "%s is not the stand-in XInput (run the scenario through tools/env.sh "
+    return ok(file_exists(marker), "%s is not the stand-in XInput (run the scenario through tests/in_prefix.sh "
               "stand_in_xinput)\n", path);
 }
 

@@ -416,7 +416,7 @@ bool probe_(const char *file, int line, HWND dlg, ProbeResult *res)
 
     probe_path(path);
     DeleteFileA(path);
-    path_join(path, bindir, "inside.dll");
+    path_join(path, bindir, "probe.dll");
     dll = LoadLibraryA(path);
     proc = (HOOKPROC)GetProcAddress(dll, "ProbeHook");
     if (!ok_(file, line, proc != NULL, "no ProbeHook in %s\n", path))

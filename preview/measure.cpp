@@ -1,5 +1,4 @@
-/* Loaded into a launcher by the preview's hook: see measure.h. One DLL with
- * probe.cpp, inside.dll. */
+/* measure.dll, loaded into a launcher by the preview's hook: see measure.h. */
 
 #include <windows.h>
 #include "harness.h"

@@ -1,9 +1,9 @@
-/* What inside.dll reads for the preview inside a running launcher, where Wine
+/* What measure.dll reads for the preview inside a running launcher, where Wine
  * draws its texts: the preview program hooks the dialog's thread with
  * MeasureHook and sends the dialog the message named MEASURE_MESSAGE. */
 
 #define MEASURE_MESSAGE "LauncherPreviewMeasure"
-#define MEASURE_FILE    "measure.dat"       /* written beside inside.dll */
+#define MEASURE_FILE    "measure.dat"       /* written beside measure.dll */
 
 /* caption, line 1, line 2, Play and Cancel, as Wine draws them */
 struct Measure

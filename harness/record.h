@@ -1,16 +1,16 @@
-/* Reads a launcher's build record (brand/FORMAT.md), NAME.record.txt, for
- * the programs that run beside the launchers under Windows: the preview's
- * and the test driver. */
+/* Reads a launcher's build record (brand/FORMAT.md, written by brand/brand.py),
+ * NAME.record.txt, for the programs that run beside the launchers under
+ * Windows: the preview's and the test driver. */
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include "resource.h"
 
-/* The texts in brand/rules.py's order (TEXTS), with the control that shows
- * each (0: the dialog's caption); a text has at most 255 UTF-16 units
- * (MAX_TEXT there; TEXT_BUFFER here), and its NUL. tests/brand_files.py holds the two together. */
-enum { CAPTION, LINE1, LINE2, PLAY, CANCEL, TEXTS, MAX_DIALOGS = 64, TEXT_BUFFER = 255 + 1 };
+/* The texts, each named as the record names it, with the control that shows
+ * it (0: the dialog's caption). A text that does not fit its buffer makes the
+ * record unreadable rather than cut. */
+enum { CAPTION, LINE1, LINE2, PLAY, CANCEL, TEXTS, MAX_DIALOGS = 64, TEXT_BUFFER = 256, SCALES = 2 };
 static const char *const text_names[TEXTS] = { "caption", "line1", "line2", "play", "cancel" };
 static const int text_ids[TEXTS] = { 0, IDC_QUESTION1, IDC_QUESTION2, IDOK, IDCANCEL };
 
@@ -22,6 +22,7 @@ struct Dialog
     bool rtl;                   /* laid out and read right to left */
     int spare;                  /* percent of its control a text keeps spare */
     int label_room;             /* pixels a button keeps beside its label, at 96 DPI */
+    SIZE pixels[SCALES];        /* its client area at 96 DPI, and a modern one's at 144 */
     WCHAR text[TEXTS][TEXT_BUFFER];
 };
 
@@ -38,6 +39,17 @@ struct Record
     const Dialog *shown;        /* the one the locale should show */
 };
 
+/* A dialog's client area at each scale the build laid it out for: "WxH ...". */
+static inline void read_pixels(Dialog *d, const char *value)
+{
+    for (int i = 0; i < SCALES && *value; i++)
+    {
+        d->pixels[i].cx = strtol(value, (char **)&value, 10);
+        d->pixels[i].cy = *value == 'x' ? strtol(value + 1, (char **)&value, 10) : 0;
+        value += strspn(value, " ");
+    }
+}
+
 /* Reads path (NAME.record.txt) into r; tag names the dialog the locale should
  * show, or NULL for the first. */
 static inline bool load_record(Record *r, const char *path, const char *tag)
@@ -46,6 +58,7 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
     WCHAR wide[MAX_PATH];
     Dialog *d = NULL;
     FILE *file;
+    bool whole = true;
 
     if (!(file = fopen(path, "rb")))
         return false;
@@ -79,9 +92,11 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
                 d->spare = atoi(value);
             else if (!strcmp(line, "label_room"))
                 d->label_room = atoi(value);
+            else if (!strcmp(line, "pixels"))
+                read_pixels(d, value);
             for (int i = 0; i < TEXTS; i++)
                 if (!strcmp(line, text_names[i]))
-                    MultiByteToWideChar(CP_UTF8, 0, value, -1, d->text[i], TEXT_BUFFER);
+                    whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, d->text[i], TEXT_BUFFER);
         }
         else if (!strcmp(line, "exe"))
         {
@@ -100,5 +115,5 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
             r->transparent = !strcmp(value, "transparent");
     }
     fclose(file);
-    return r->exe[0] && r->cls[0] && r->program[0] && r->shown && (!tag || !strcmp(r->shown->tag, tag));
+    return whole && r->exe[0] && r->cls[0] && r->program[0] && r->shown && (!tag || !strcmp(r->shown->tag, tag));
 }

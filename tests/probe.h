@@ -1,11 +1,11 @@
-/* What inside.dll reads for the test driver in the launcher's own process, where Wine lets
+/* What probe.dll reads for the test driver in the launcher's own process, where Wine lets
  * it see what another process cannot: class data, placement, dialog units and
  * the picture's bitmap. The driver hooks the launcher's thread with
  * ProbeHook and sends it the message named PROBE_MESSAGE, with the launcher's
  * marker window as its wParam. */
 
 #define PROBE_MESSAGE "TolvarLauncherProbe"
-#define PROBE_FILE    "probe.dat"        /* written beside inside.dll */
+#define PROBE_FILE    "probe.dat"        /* written beside probe.dll */
 
 /* Wine starts a program that needs administrator rights without asking. Sent
  * after PROBE_MESSAGE, this makes the launcher's CreateProcessA fail as

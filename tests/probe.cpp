@@ -1,5 +1,4 @@
-/* Loaded into the launcher by a hook of the test driver's: see probe.h. One
- * DLL with measure.cpp, inside.dll. */
+/* probe.dll, loaded into the launcher by a hook of the test driver's: see probe.h. */
 
 #include <windows.h>
 #include <shellapi.h>
