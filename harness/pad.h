@@ -2,6 +2,8 @@
  * preview's and the test driver): the pads' state, in shared memory of this
  * name, which they write, and the calls the DLL counts. */
 
+#include "resource.h"
+
 #define PAD_MAPPING "LauncherTestPads"
 #define PAD_MARKER  "xinput-loaded.txt"     /* written beside the DLL when it is loaded */
 
@@ -21,7 +23,7 @@ static inline PadState *share_pads(void)
 }
 
 /* Sets a pad's buttons and gives the launcher time to see them: a slot that
- * had no pad it asks again only every two seconds. */
+ * had no pad it asks again only after PAD_RETRY. */
 static inline void set_pad(PadState *pads, int slot, WORD buttons)
 {
     bool connects = !pads->connected[slot];
@@ -29,5 +31,5 @@ static inline void set_pad(PadState *pads, int slot, WORD buttons)
     pads->connected[slot] = TRUE;
     pads->state[slot].dwPacketNumber++;
     pads->state[slot].Gamepad.wButtons = buttons;
-    Sleep(connects ? 2500 : 250);
+    Sleep(connects ? PAD_RETRY + 500 : 5 * PAD_INTERVAL);
 }

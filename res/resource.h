@@ -20,6 +20,11 @@
 #define QUESTION2_RECT  90, 20, 110, 10
 #define PICTURE_RECT    10, 10, 60, 60
 
+/* How often the dialog reads a controller, and after how long it asks again a
+ * slot that had no pad (XInput asks us not to poll those often), in ms */
+#define PAD_INTERVAL    50
+#define PAD_RETRY       2000
+
 /* Size of the picture in pixels */
 #define PICTURE_WIDTH   90
 #define PICTURE_HEIGHT  90

@@ -56,8 +56,7 @@ static void WaitForGame(void) {}
  * pushed left or right as two more; only a new press counts. A slot is
  * PAD_EMPTY while it reports no pad, which XInput asks us not to poll often,
  * and PAD_UNSEEN until its next reading, which is taken as it stands. */
-enum { PAD_TIMER = 1, PAD_INTERVAL = 50, PAD_RETRY = 2000, PAD_STICK = 16384, PAD_LEFT = 0x10000,
-       PAD_RIGHT = 0x20000 };
+enum { PAD_TIMER = 1, PAD_STICK = 16384, PAD_LEFT = 0x10000, PAD_RIGHT = 0x20000 };
 static const DWORD PAD_EMPTY = 0x80000000, PAD_UNSEEN = 0x40000000;
 typedef DWORD (WINAPI *XInputGetStateProc)(DWORD slot, XINPUT_STATE *state);
 static XInputGetStateProc pXInputGetState;

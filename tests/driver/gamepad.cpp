@@ -149,7 +149,7 @@ static void test_reads(void)
     SetForegroundWindow(other);
     Sleep(300);
     memset(pads->reads, 0, sizeof(pads->reads));
-    Sleep(2500);
+    Sleep(PAD_RETRY + 500);
     for (int slot = 0; slot < XUSER_MAX_COUNT; slot++)
         ok(pads->reads[slot] == 0, "slot %d was read %ld times in the background, expected none\n", slot + 1,
            pads->reads[slot]);
