@@ -21,6 +21,7 @@ import warnings
 
 import fonts
 import images
+import resource_h
 from languages import (CODEPAGES, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage, language_tag,
                        read_right_to_left, right_to_left, script, tag_hint)
 from rules import (DEFAULTS, STYLES, TEXTS, BrandError, check_class, check_exe, check_game, check_text, clip,
@@ -99,22 +100,10 @@ def check_script(tag, texts, where):
                          f"line1: {clip(texts['line1'])!r})")
 
 
-def standard_layout():
-    """The standard dialog's rectangles, x, y, width and height in dialog units,
-    as res/resource.h defines them for the template."""
-    rects = {}
-    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res", "resource.h")) as f:
-        for line in f:
-            words = line.split(None, 2)
-            if len(words) == 3 and words[0] == "#define" and words[1].endswith("_RECT"):
-                rects[words[1]] = tuple(int(n) for n in words[2].split("/*")[0].split(","))
-    return rects
-
-
 # The standard dialog: the question's lines, the buttons, the room the lines and
 # the buttons share, and what lies beside and around them. A language whose
 # texts do not fit grows from it.
-STANDARD = standard_layout()
+STANDARD = {k: v for k, v in resource_h.DEFINES.items() if k.endswith("_RECT")}
 DIALOG_X, _, DIALOG_WIDTH, _ = STANDARD["DLG_RECT"]
 CONTENT_X, _, BUTTON_WIDTH, _ = STANDARD["PLAY_RECT"]
 LINE1_WIDTH, LINE2_WIDTH = STANDARD["QUESTION1_RECT"][2], STANDARD["QUESTION2_RECT"][2]

@@ -6,7 +6,9 @@ import stat
 import struct
 import warnings
 
-SIZE = 90                   # the picture's width and height in pixels
+import resource_h
+
+SIZE = resource_h.DEFINES["PICTURE_WIDTH"]     # the picture's width and height in pixels
 ICON_SIZES = (16, 32, 48)
 # A modern launcher's: its picture at twice the size, drawn down to the DPI,
 # and an icon for every scale, the largest stored as PNG as Windows stores it.
