@@ -18,7 +18,7 @@ SCRIPTS = ("THAI", "HEBREW", "ARABIC", "DEVANAGARI", "GREEK")
 # sublanguage: a tag without a country takes the neutral one and so serves
 # every country of its language; a tag with a country serves that country
 # alone. Croatian and Serbian share a primary language, so Croatian keeps its
-# country and Serbian (Latin) serves the rest. docs/publishing.md shows this table.
+# country and Serbian (Latin) serves the rest. brand/FORMAT.md names this table.
 LANGUAGES = {
     "ar": ("Arabic", 0x01, 0, "ar_SA", 1256), "bg": ("Bulgarian", 0x02, 0, "bg_BG", 1251),
     "cs": ("Czech", 0x05, 0, "cs_CZ", 1250), "da": ("Danish", 0x06, 0, "da_DK", 1252),

@@ -33,12 +33,16 @@ as_root() {
     fi
 }
 
+# What a launcher's build needs, Debian's packages: the cross compiler, CMake,
+# and for the brand kit Pillow and the fonts it sizes the dialogs in. No Wine.
+BUILD_PACKAGES="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build python3-pil fonts-wine
+                fonts-dejavu-core fonts-tlwg-loma-ttf fonts-lohit-deva fonts-vlgothic fonts-wqy-microhei"
+# ... and what the preview, the tests and signing add.
+RUN_PACKAGES="wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick locales osslsigncode openssl"
+
 # Installs whatever of the tool chain and test runtime is missing.
 setup() {
-    local pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build wine wine32:i386 wine64 fonts-wine
-                xvfb xauth x11-utils imagemagick locales fonts-vlgothic fonts-wqy-microhei fonts-dejavu-core fonts-tlwg-loma-ttf fonts-lohit-deva python3-pil
-                osslsigncode openssl"
-    local missing=""
+    local pkgs="$BUILD_PACKAGES $RUN_PACKAGES" missing=""
     for p in $pkgs; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
     done
