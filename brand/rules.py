@@ -49,10 +49,9 @@ class BrandError(Exception):
     pass
 
 
-def parse(path):
-    """The top part's values and, for each [TAG] section, its own; each value
-    with the line it stood on."""
-    shown = printable(path)
+def read_lines(path, shown):
+    """The brand file's lines, each with its number, decoded; a file that is
+    not UTF-8 text of a brand file's size is refused."""
     try:
         if not os.path.isfile(path):
             raise BrandError(f"{shown}: not a brand file")
@@ -66,53 +65,72 @@ def parse(path):
         raise BrandError(f"{shown}: the file has {len(raw):,} bytes; a brand file has at most {MAX_FILE:,}")
     if raw.startswith(b"\xef\xbb\xbf"):
         raw = raw[3:]
-    top = {}
-    sections = []           # (tag, values, line of the header)
-    values = top
     for number, line in enumerate(raw.split(b"\n"), 1):
         if len(line) > MAX_LINE:
             raise BrandError(f"{shown}:{number}: the line has {len(line):,} bytes; a line has at most {MAX_LINE:,}")
         try:
-            text = line.decode("utf-8").rstrip("\r").strip()
+            yield number, line.decode("utf-8").rstrip("\r").strip()
         except UnicodeDecodeError:
             raise BrandError(f"{shown}:{number}: the line is not valid UTF-8{encoding_hint(line)}; "
                              "save the file as UTF-8")
+
+
+def section_tag(name, where, top, sections):
+    """The tag of a section's header, which must follow the top part and not repeat."""
+    tag = language_tag(name)
+    if not top:
+        raise BrandError(f"{where}: a section comes before the top part; begin with exe, caption and "
+                         "the other keys, then the sections")
+    if not tag:
+        raise BrandError(f"{where}: unknown language tag{tag_hint(name)}; the tags are {', '.join(LANGUAGES)}")
+    seen = [(t, n) for t, _, n in sections if t == tag]
+    if seen:
+        raise BrandError(f"{where}: repeated; that section began on line {seen[0][1]}")
+    return tag
+
+
+def key_value(text, where, in_section, values):
+    """A key = value line's key and value, each checked as a line of the top
+    part (or of a section) may hold them."""
+    key, eq, value = text.partition("=")
+    key, value = key.strip(), value.strip()
+    where = f"{where}: {escaped(clip(key)) or '(no key)'}"
+    if not eq:
+        raise BrandError(f"{where}: expected a line of the form key = value")
+    if key not in KEYS:
+        near = difflib.get_close_matches(key.lower(), KEYS, n=1)
+        raise BrandError(f"{where}: unknown key{f' (did you mean {near[0]}?)' if near else ''}; "
+                         f"the keys are {', '.join(KEYS)}")
+    controls = [c for c in value if unicodedata.category(c) == "Cc"]
+    if controls:
+        raise BrandError(f"{where}: {char_names(controls)} is a control character, which no key takes")
+    if in_section and key not in TEXTS:
+        raise BrandError(f"{where}: a language section may set only {', '.join(TEXTS)}; "
+                         f"put {key} in the top part")
+    if key in values:
+        raise BrandError(f"{where}: repeated; it was set on line {values[key][1]}")
+    if not value:
+        raise BrandError(f"{where}: the value is empty")
+    return key, value
+
+
+def parse(path):
+    """The top part's values and, for each [TAG] section, its own; each value
+    with the line it stood on."""
+    shown = printable(path)
+    top = {}
+    sections = []           # (tag, values, line of the header)
+    values = top
+    for number, text in read_lines(path, shown):
         if not text or text.startswith("#"):
             continue
         if text.startswith("[") and text.endswith("]"):
             name = text[1:-1].strip()
-            where = f"{shown}:{number}: [{escaped(clip(name))}]"
-            tag = language_tag(name)
-            if not top:
-                raise BrandError(f"{where}: a section comes before the top part; begin with exe, caption and "
-                                 "the other keys, then the sections")
-            if not tag:
-                raise BrandError(f"{where}: unknown language tag{tag_hint(name)}; the tags are {', '.join(LANGUAGES)}")
-            seen = [(t, n) for t, _, n in sections if t == tag]
-            if seen:
-                raise BrandError(f"{where}: repeated; that section began on line {seen[0][1]}")
             values = {}
-            sections.append((tag, values, number))
+            sections.append((section_tag(name, f"{shown}:{number}: [{escaped(clip(name))}]", top, sections),
+                             values, number))
             continue
-        key, eq, value = text.partition("=")
-        key, value = key.strip(), value.strip()
-        where = f"{shown}:{number}: {escaped(clip(key)) or '(no key)'}"
-        if not eq:
-            raise BrandError(f"{where}: expected a line of the form key = value")
-        if key not in KEYS:
-            near = difflib.get_close_matches(key.lower(), KEYS, n=1)
-            raise BrandError(f"{where}: unknown key{f' (did you mean {near[0]}?)' if near else ''}; "
-                             f"the keys are {', '.join(KEYS)}")
-        controls = [c for c in value if unicodedata.category(c) == "Cc"]
-        if controls:
-            raise BrandError(f"{where}: {char_names(controls)} is a control character, which no key takes")
-        if values is not top and key not in TEXTS:
-            raise BrandError(f"{where}: a language section may set only {', '.join(TEXTS)}; "
-                             f"put {key} in the top part")
-        if key in values:
-            raise BrandError(f"{where}: repeated; it was set on line {values[key][1]}")
-        if not value:
-            raise BrandError(f"{where}: the value is empty")
+        key, value = key_value(text, f"{shown}:{number}", values is not top, values)
         values[key] = (value, number)
     for key in REQUIRED:
         if key not in top:

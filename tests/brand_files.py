@@ -460,6 +460,11 @@ def test_pictures():
             ok(rgb.size[0] == rgb.size[1] and not bands(rgb, gray),
                f"yamabiko.png, 160x100, built {style} as {rgb.size}, with a band of gray at {bands(rgb, gray)}")
 
+
+
+def test_picture_kinds():
+    """Pictures of every kind come out as they look, the same each time; the default one unchanged."""
+    gray = (192, 192, 192)
     # A 16-bit gray PNG made transparent by its tRNS chunk stays transparent.
     rows = (b"\0" + struct.pack(">H", 1000) * 40) * 40
     with open(os.path.join(WORK, "gray16.png"), "wb") as f:
@@ -668,6 +673,7 @@ test_growth()
 test_icons()
 test_modern()
 test_pictures()
+test_picture_kinds()
 test_more_brands()
 test_configure()
 print(f"brand_files.py: {checks} checks, {failures} failures")

@@ -7,6 +7,7 @@
  * as the launcher must show them: stated here, not read from resource.h, so
  * that a wrong number there is noticed. */
 static const RECT dialog_place = { 70, 70, 220, 80 };
+static const int picture_size = 90;     /* pixels, whatever the font */
 static const struct
 {
     int id;
@@ -44,31 +45,16 @@ static void check_rect(const char *what, const RECT *got, const RECT *expected, 
        got->right, got->bottom, expected->left, expected->top, expected->right, expected->bottom);
 }
 
-/* The dialog and the marker window as the launcher makes them, seen from
- * outside and from inside; a refused second start; Cancel by mouse. */
-SCENARIO(dialog)
+/* Each control's id, class, text, style and order, as the template makes them. */
+static void check_controls(HWND dlg)
 {
-    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], text[128], before[4096], after[4096];
+    char text[128];
     WCHAR wtext[256];
-    Launcher first, second;
-    ProbeResult res;
-    HWND dlg, marker, ctl;
+    HWND ctl = GetWindow(dlg, GW_CHILD);
     RECT rc;
-    int count, i;
-    DWORD pid, code, style;
+    DWORD style;
+    int i;
 
-    game_folder(folder, "dialog", brand.exe, true);
-    work_folder(elsewhere, "dialog-cwd");
-    path_join(exe, folder, brand.exe);
-    listing(folder, before, sizeof(before));
-    marker_seen_visible = false;
-    if (!(dlg = launch(&first, exe, elsewhere)))
-        return;
-    ok(windows_created >= 2, "saw %d windows created by the launcher, expected its marker and dialog\n",
-       windows_created);
-
-    check_texts(dlg);
-    ctl = GetWindow(dlg, GW_CHILD);
     for (i = 0; i < 5; i++, ctl = GetWindow(ctl, GW_HWNDNEXT))
     {
         if (!ok(ctl != NULL, "control %d missing, expected id %d\n", i + 1, controls[i].id))
@@ -92,58 +78,77 @@ SCENARIO(dialog)
     ctl = GetDlgItem(dlg, IDC_PICTURE);
     ok(SendMessageA(ctl, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0, "the picture control holds no bitmap\n");
     GetClientRect(ctl, &rc);
-    ok(rc.right == 90 && rc.bottom == 90, "picture is %ldx%ld, expected 90x90\n", rc.right, rc.bottom);
+    ok(rc.right == picture_size && rc.bottom == picture_size, "picture is %ldx%ld, expected %dx%d\n", rc.right,
+       rc.bottom, picture_size, picture_size);
+}
 
-    marker = find_window(0, brand.cls, &count);
+/* The marker window: the launcher's alone, minimised, never shown, titled with its class. */
+static void check_marker(const Launcher *l)
+{
+    char text[128];
+    int count;
+    DWORD pid, style;
+    HWND marker = find_window(0, brand.cls, &count);
+
     ok(count == 1, "%d windows of class \"%s\", expected 1\n", count, brand.cls);
     GetWindowThreadProcessId(marker, &pid);
-    ok(pid == first.pi.dwProcessId, "marker window belongs to process %lx, expected %lx\n", pid,
-       first.pi.dwProcessId);
+    ok(pid == l->pi.dwProcessId, "marker window belongs to process %lx, expected %lx\n", pid, l->pi.dwProcessId);
     style = GetWindowLongA(marker, GWL_STYLE);
     ok((style & (WS_VISIBLE | WS_MINIMIZE | WS_POPUP | WS_CHILD)) == WS_MINIMIZE,
        "marker style %08lx, expected minimised, overlapped and not visible\n", style);
     GetWindowTextA(marker, text, sizeof(text));
     ok(!strcmp(text, brand.cls), "marker title \"%s\", expected \"%s\"\n", text, brand.cls);
+}
 
-    if (probe(dlg, &res))
+/* What only the launcher's own process sees: the marker's class and place,
+ * where the dialog and its controls lie, the picture's bitmap and the font. */
+static void check_inside(const ProbeResult *res)
+{
+    RECT rc;
+
+    ok(res->marker_found, "the probe found no marker window in the launcher\n");
+    ok(res->class_style == (CS_HREDRAW | CS_VREDRAW), "class style %lu, expected 3\n", res->class_style);
+    ok(res->brush_is_gray, "class brush is not the stock gray brush\n");
+    ok(res->cursor_is_cross, "class cursor is not the crosshair\n");
+    ok(res->icon_is_application, "class icon is not the application icon\n");
+    SetRect(&rc, 130, 130, 350, 210);
+    check_rect("marker's restored window", &res->placement.rcNormalPosition, &rc, false);
+    ok(res->placement.showCmd == SW_SHOWMINIMIZED, "marker show state %u, expected %u\n",
+       res->placement.showCmd, SW_SHOWMINIMIZED);
+    /* the dialog manager puts the client area, not the frame, where the template says */
+    rc = in_pixels(&dialog_place, &res->base_units);
+    check_rect("dialog's client area", &res->dialog_client, &rc, false);
+    for (int i = 0; i < 5; i++)
     {
-        ok(res.marker_found, "the probe found no marker window in the launcher\n");
-        ok(res.class_style == (CS_HREDRAW | CS_VREDRAW), "class style %lu, expected 3\n", res.class_style);
-        ok(res.brush_is_gray, "class brush is not the stock gray brush\n");
-        ok(res.cursor_is_cross, "class cursor is not the crosshair\n");
-        ok(res.icon_is_application, "class icon is not the application icon\n");
-        SetRect(&rc, 130, 130, 350, 210);
-        check_rect("marker's restored window", &res.placement.rcNormalPosition, &rc, false);
-        ok(res.placement.showCmd == SW_SHOWMINIMIZED, "marker show state %u, expected %u\n",
-           res.placement.showCmd, SW_SHOWMINIMIZED);
-        /* the dialog manager puts the client area, not the frame, where the template says */
-        rc = in_pixels(&dialog_place, &res.base_units);
-        check_rect("dialog's client area", &res.dialog_client, &rc, false);
-        for (i = 0; i < 5; i++)
-        {
-            rc = in_pixels(&controls[i].place, &res.base_units);
-            check_rect(controls[i].name, &res.controls[i], &rc, controls[i].id == IDC_PICTURE);
-        }
-        ok(res.bitmap_ok, "the probe could not read the picture's bitmap\n");
-        check_corner(&res);
-        ok(res.bitmap.bmWidth == 90 && res.bitmap.bmHeight == 90 && res.bitmap.bmBitsPixel == 4,
-           "bitmap %ldx%ld at %u bits, expected 90x90 at 4\n", res.bitmap.bmWidth, res.bitmap.bmHeight,
-           res.bitmap.bmBitsPixel);
-        /* Windows' MS Sans Serif at 96 DPI: dialog base units of 6 by 13 */
-        ok(!lstrcmpW(res.font_face, L"MS Sans Serif"), "dialog font \"%ls\", expected \"MS Sans Serif\"\n",
-           res.font_face);
-        ok(res.dialog_client.right - res.dialog_client.left == 330 &&
-           res.dialog_client.bottom - res.dialog_client.top == 130, "client area %ldx%ld, expected 330x130\n",
-           res.dialog_client.right - res.dialog_client.left, res.dialog_client.bottom - res.dialog_client.top);
-        ok((res.icon != NULL) == (brand.icon != 0), "the dialog's icon %p, expected %s\n", res.icon,
-           brand.icon ? "the brand's" : "none");
-        ok(res.reinit_new_bitmap && res.reinit_old_deleted,
-           "setting the picture again: new bitmap %d, old one deleted %d, expected 1 and 1\n",
-           res.reinit_new_bitmap, res.reinit_old_deleted);
+        rc = in_pixels(&controls[i].place, &res->base_units);
+        check_rect(controls[i].name, &res->controls[i], &rc, controls[i].id == IDC_PICTURE);
     }
+    ok(res->bitmap_ok, "the probe could not read the picture's bitmap\n");
+    check_corner(res);
+    ok(res->bitmap.bmWidth == picture_size && res->bitmap.bmHeight == picture_size && res->bitmap.bmBitsPixel == 4,
+       "bitmap %ldx%ld at %u bits, expected %dx%d at 4\n", res->bitmap.bmWidth, res->bitmap.bmHeight,
+       res->bitmap.bmBitsPixel, picture_size, picture_size);
+    /* Windows' MS Sans Serif at 96 DPI: dialog base units of 6 by 13 */
+    ok(!lstrcmpW(res->font_face, L"MS Sans Serif"), "dialog font \"%ls\", expected \"MS Sans Serif\"\n",
+       res->font_face);
+    ok(res->dialog_client.right - res->dialog_client.left == 330 &&
+       res->dialog_client.bottom - res->dialog_client.top == 130, "client area %ldx%ld, expected 330x130\n",
+       res->dialog_client.right - res->dialog_client.left, res->dialog_client.bottom - res->dialog_client.top);
+    ok((res->icon != NULL) == (brand.icon != 0), "the dialog's icon %p, expected %s\n", res->icon,
+       brand.icon ? "the brand's" : "none");
+    ok(res->reinit_new_bitmap && res->reinit_old_deleted,
+       "setting the picture again: new bitmap %d, old one deleted %d, expected 1 and 1\n",
+       res->reinit_new_bitmap, res->reinit_old_deleted);
+}
 
-    /* A second start while the dialog is up must end at once and add no window. */
-    if (start(&second, exe, elsewhere))
+/* A second start while the dialog is up must end at once and add no window. */
+static void check_second_start(const char *exe, const char *folder)
+{
+    Launcher second;
+    DWORD code;
+    int count;
+
+    if (start(&second, exe, folder))
     {
         code = wait_exit(&second, EXIT_TIMEOUT);
         ok(code == 0, "second start: exit code %lx, expected 0\n", code);
@@ -155,6 +160,33 @@ SCENARIO(dialog)
     ok(count == 1, "%d dialogs after a second start, expected 1\n", count);
     find_window(0, brand.cls, &count);
     ok(count == 1, "%d marker windows after a second start, expected 1\n", count);
+}
+
+/* The dialog and the marker window as the launcher makes them, seen from
+ * outside and from inside; a refused second start; Cancel by mouse. */
+SCENARIO(dialog)
+{
+    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], before[4096], after[4096];
+    Launcher first;
+    ProbeResult res;
+    HWND dlg;
+    DWORD code;
+
+    game_folder(folder, "dialog", brand.exe, true);
+    work_folder(elsewhere, "dialog-cwd");
+    path_join(exe, folder, brand.exe);
+    listing(folder, before, sizeof(before));
+    marker_seen_visible = false;
+    if (!(dlg = launch(&first, exe, elsewhere)))
+        return;
+    ok(windows_created >= 2, "saw %d windows created by the launcher, expected its marker and dialog\n",
+       windows_created);
+    check_texts(dlg);
+    check_controls(dlg);
+    check_marker(&first);
+    if (probe(dlg, &res))
+        check_inside(&res);
+    check_second_start(exe, elsewhere);
 
     click(GetDlgItem(dlg, IDCANCEL));
     code = wait_exit(&first, EXIT_TIMEOUT);

@@ -2,22 +2,14 @@
 
 #include "driver.h"
 
-/* Where players put games: a drive's root, a path too long for the
- * launcher's buffer, a folder without GAME.BAT. */
-SCENARIO(places)
+/* T: is mapped by the test set-up to a folder of its own. Started from
+ * another drive, and from a folder of T: itself, which "T:" alone would name. */
+static void from_drive_root(const char *src, const char *elsewhere)
 {
-    static const WCHAR long_names[][2] = { { 'd', 0 }, { 'e', 0 } };
-    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], src[MAX_PATH], relative[MAX_PATH];
-    char shorter[MAX_PATH], root_exe[MAX_PATH];
-    WCHAR wide[1024], wexe[1024], wsrc[MAX_PATH];
+    char root_exe[MAX_PATH];
     Launcher l;
     HWND dlg;
-    int n;
 
-    /* T: is mapped by the test set-up to a folder of its own. Started from
-     * another drive, and from a folder of T: itself, which "T:" alone would name. */
-    work_folder(elsewhere, "places-cwd");
-    path_join(src, bindir, brand.exe);
     path_join(root_exe, "T:", brand.exe);
     ok(CopyFileA(src, root_exe, FALSE), "cannot copy the launcher to T:\\, error %lu\n", GetLastError());
     write_file("T:\\GAME.BAT", GAME_BAT);
@@ -31,8 +23,20 @@ SCENARIO(places)
         check_game_ran("T:", "T:\\");
         finish(&l);
     }
+}
 
-    /* A program path of more than MAX_PATH characters, started by a relative name. */
+/* A program path of more than MAX_PATH characters, started by a name relative
+ * to our own current directory, which CreateProcess takes where it cannot take
+ * the absolute path. */
+static void from_long_path(const char *src)
+{
+    static const WCHAR long_names[][2] = { { 'd', 0 }, { 'e', 0 } };
+    char folder[MAX_PATH], relative[MAX_PATH], shorter[MAX_PATH];
+    WCHAR wide[1024], wexe[1024], wsrc[MAX_PATH];
+    Launcher l;
+    HWND dlg;
+    int n;
+
     work_folder(folder, "long");
     n = MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, 1024) - 1;
     for (int i = 0; i < 2; i++)
@@ -51,8 +55,6 @@ SCENARIO(places)
     ok(CopyFileW(wsrc, wexe, FALSE), "cannot copy the launcher to a long path, error %lu\n", GetLastError());
     ok(lstrlenW(wexe) > MAX_PATH, "program path of %d characters, expected more than %d\n", lstrlenW(wexe),
        MAX_PATH);
-    /* Started by a name relative to our own current directory, which
-     * CreateProcess takes where it cannot take the absolute path. */
     memset(relative, 'e', 120);
     snprintf(relative + 120, MAX_PATH - 120, "\\%s", brand.exe);
     SetCurrentDirectoryA(shorter);
@@ -64,6 +66,20 @@ SCENARIO(places)
         finish(&l);
     }
     SetCurrentDirectoryA(bindir);
+}
+
+/* Where players put games: a drive's root, a path too long for the
+ * launcher's buffer, a folder without GAME.BAT. */
+SCENARIO(places)
+{
+    char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], src[MAX_PATH];
+    Launcher l;
+    HWND dlg;
+
+    work_folder(elsewhere, "places-cwd");
+    path_join(src, bindir, brand.exe);
+    from_drive_root(src, elsewhere);
+    from_long_path(src);
 
     game_folder(folder, "no-game", brand.exe, false);
     path_join(exe, folder, brand.exe);

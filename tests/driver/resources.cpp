@@ -68,6 +68,25 @@ static bool rename_dialog(const char *exe)
 enum Edit { OTHER_BITMAP, EMPTY_STRING, NO_DIALOG };
 
 /* Copies of the launcher with changed resources, the code untouched. */
+/* The copy's string 118 as the edit makes it, and for another bitmap that bitmap too. */
+static void edit_strings(const char *exe, Edit edit, const char *what)
+{
+    static BYTE dib[8192];
+    WORD block[64];
+    HANDLE update = BeginUpdateResourceA(exe, FALSE);
+    int size = make_string_block(block, edit == OTHER_BITMAP ? "other" : "");
+
+    ok(UpdateResourceA(update, RT_STRING, MAKEINTRESOURCEA(8), MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL), block,
+                       size), "%s: UpdateResource failed, error %lu\n", what, GetLastError());
+    if (edit == OTHER_BITMAP)
+    {
+        size = make_dib(dib, 48, 32, 12);
+        ok(UpdateResourceA(update, RT_BITMAP, "OTHER", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), dib, size),
+           "%s: UpdateResource failed, error %lu\n", what, GetLastError());
+    }
+    ok(EndUpdateResourceA(update, FALSE), "%s: EndUpdateResource failed, error %lu\n", what, GetLastError());
+}
+
 SCENARIO(resources)
 {
     static const struct
@@ -79,15 +98,11 @@ SCENARIO(resources)
         { "string 118 is empty", EMPTY_STRING },
         { "no dialog template", NO_DIALOG },
     };
-    static BYTE dib[8192];
-    WORD block[64];
     char folder[MAX_PATH], exe[MAX_PATH];
     Launcher l;
-    HANDLE update;
     HWND dlg;
     RECT rc;
     DWORD code;
-    int size;
 
     for (unsigned i = 0; i < sizeof(edits) / sizeof(edits[0]); i++)
     {
@@ -96,25 +111,8 @@ SCENARIO(resources)
         game_folder(folder, "resources", brand.exe, true);
         path_join(exe, folder, brand.exe);
         if (edits[i].edit == NO_DIALOG)
+        {
             ok(rename_dialog(exe), "%s: could not rename DLG_MASTER in the copy\n", what);
-        else
-        {
-            update = BeginUpdateResourceA(exe, FALSE);
-            size = make_string_block(block, edits[i].edit == OTHER_BITMAP ? "other" : "");
-            ok(UpdateResourceA(update, RT_STRING, MAKEINTRESOURCEA(8), MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL),
-                               block, size), "%s: UpdateResource failed, error %lu\n", what, GetLastError());
-            if (edits[i].edit == OTHER_BITMAP)
-            {
-                size = make_dib(dib, 48, 32, 12);
-                ok(UpdateResourceA(update, RT_BITMAP, "OTHER", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), dib,
-                                   size), "%s: UpdateResource failed, error %lu\n", what, GetLastError());
-            }
-            ok(EndUpdateResourceA(update, FALSE), "%s: EndUpdateResource failed, error %lu\n", what,
-               GetLastError());
-        }
-
-        if (edits[i].edit == NO_DIALOG)
-        {
             if (!start(&l, exe, folder))
                 continue;
             code = wait_exit(&l, EXIT_TIMEOUT);
@@ -124,6 +122,7 @@ SCENARIO(resources)
             continue;
         }
 
+        edit_strings(exe, edits[i].edit, what);
         if (!(dlg = launch(&l, exe, folder)))
             continue;
         HBITMAP bmp = (HBITMAP)SendDlgItemMessageA(dlg, IDC_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0);
