@@ -5,6 +5,10 @@
 
 #include <string.h>
 
+/* How long a launcher may take under Wine to show its dialog, and to end once
+ * answered, in ms: long enough for a cold Wine. */
+enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000 };
+
 struct FindTop
 {
     DWORD pid;              /* 0: any process */

@@ -26,8 +26,6 @@
 #include "measure.h"
 #include "resource.h"
 
-enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000 };
-
 static Record record;
 static char bindir[MAX_PATH];
 static const char *label = "";          /* the dialog's language, as the messages name it */

@@ -1,5 +1,6 @@
-/* Resource ids of the launcher, and the layout of its dialog; the dialog
- * template and the bitmap are named. */
+/* Resource ids of the launcher, the layout of its dialog and the pace of its
+ * controller, which the brand kit, the preview and the tests read too; the
+ * dialog template and the bitmap are named. */
 
 /* Icons */
 #define IDI_GAME        1       /* the game's icon, in brands that have one */

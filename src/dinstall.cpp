@@ -63,7 +63,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
 }
 
 #ifndef BRAND_MODERN
-/* The folder the program lies in: its path cut at the last separator. */
+/* The folder the program lies in: its path cut at the last separator. A
+ * modern launcher keeps it in UTF-16 (modern.cpp). */
 static void ProgramDirectory(void)
 {
     char *p, *cut;

@@ -36,7 +36,7 @@ extern const char *scenario;
 extern int failures, passes;
 extern Record brand, other;             /* the launcher under test, and a second one */
 extern char bindir[MAX_PATH];           /* where the driver and the launchers lie */
-enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000, GAME_TIMEOUT = 20000, SETTLE = 1000 };
+enum { GAME_TIMEOUT = 20000, SETTLE = 1000 };
 /* The tests' GAME.BAT: it writes to ran.txt, in the folder it runs in, that folder
  * and the architecture of the cmd that runs it (x86 for a 32-bit one, on any Windows). */
 #define GAME_BAT "@echo off\r\ncd > ran.tmp\r\necho arch %PROCESSOR_ARCHITECTURE% >> ran.tmp\r\nren ran.tmp ran.txt\r\n"

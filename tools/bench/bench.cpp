@@ -40,7 +40,7 @@ static bool spawn(const char *name, PROCESS_INFORMATION *pi)
 
 static void end(PROCESS_INFORMATION *pi)
 {
-    if (WaitForSingleObject(pi->hProcess, 10000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(pi->hProcess, EXIT_TIMEOUT) != WAIT_OBJECT_0)
     {
         fprintf(stderr, "a benchmarked program did not end\n");
         TerminateProcess(pi->hProcess, 1);
@@ -60,7 +60,7 @@ static double time_to_exit(const char *name)
     double t0 = now_ms();
 
     spawn(name, &pi);
-    WaitForSingleObject(pi.hProcess, 10000);
+    WaitForSingleObject(pi.hProcess, EXIT_TIMEOUT);
     double t = now_ms() - t0;
     end(&pi);
     return t;
@@ -73,7 +73,7 @@ static HWND open_dialog(const char *name, PROCESS_INFORMATION *pi, double *ms)
     HWND dlg;
 
     spawn(name, pi);
-    while (!(dlg = find_top(pi->dwProcessId, "#32770", true)) && now_ms() - t0 < 20000)
+    while (!(dlg = find_top(pi->dwProcessId, "#32770", true)) && now_ms() - t0 < DIALOG_TIMEOUT)
         Sleep(1);
     *ms = now_ms() - t0;
     if (!dlg)
