@@ -92,19 +92,9 @@ wine_prefix() {
         wine_fonts
         wineserver -k >/dev/null 2>&1 || true
     fi
-    # Without a window manager Wine stalls on every hide unless its windows are unmanaged,
-    # and its crash dialog would wait for a person. Under an East Asian code page Wine
-    # draws what MS Sans Serif lacks from the font Windows falls back to there: MS UI
-    # Gothic (Japanese), SimSun (Simplified Chinese), Gulim (Korean) or PMingLiU
-    # (Traditional Chinese). Debian's VL Gothic and WenQuanYi Micro Hei stand in for them.
-    local fonts='HKCU\Software\Wine\Fonts\Replacements'
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
-    wine reg add "$fonts" /v "MS UI Gothic" /d "VL Gothic" /f >/dev/null 2>&1 &&
-    wine reg add "$fonts" /v "SimSun" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 &&
-    wine reg add "$fonts" /v "Gulim" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 &&
-    wine reg add "$fonts" /v "PMingLiU" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 &&
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 ||
-        die "could not configure the Wine prefix"
+    # The prefix's own settings, one file (a relative name: Wine takes the folder as it is)
+    (cd "$ROOT/tools" && wine reg import prefix.reg >/dev/null 2>&1) ||
+        die "could not import tools/prefix.reg into the Wine prefix"
     wineserver -w
     dialog_fonts - 1252
     screen_dpi 96
