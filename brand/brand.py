@@ -281,14 +281,15 @@ def literal(value):
     return '"' + "".join(out) + '"'
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
-RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "picture", "budget")
-DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "layout", "width", "pixels", "spare",
+RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "picture", "budget", "scales")
+DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "caption_face", "layout", "width", "pixels", "spare",
                  "label_room") + TEXTS
 
 
 def write_record(path, values, languages, icon_size, extra, transparent):
     lines = ["# The build record of a launcher, made by brand.py: see brand/FORMAT.md"]
     record = dict(values, icon=icon_size, budget=BASE_BUDGET + extra,
+                  scales=" ".join(str(dpi * 100 // 96) for dpi in SCALES[values["style"]]),
                   picture="transparent" if transparent else "opaque")
     lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
     for d in languages:
@@ -338,6 +339,7 @@ def read_brand(path):
         for d in languages:
             d["rects"], d["bases"] = layout(d, values["style"], "icon" in values)
             d["stand_in"] = fonts.stand_in_face(d["script"])
+            d["caption_face"] = fonts.caption_face(d["codepage"], d["script"])
     except fonts.FontError as e:
         raise BrandError(f"{shown}: cannot measure the texts: {e}")
     for d in (d for d in languages if d["rtl"]):

@@ -38,6 +38,9 @@ STAND_INS = {"thai": ("tlwg/Loma.ttf", "fonts-tlwg-loma-ttf"),
 GOTHIC = ("vlgothic/VL-Gothic-Regular.ttf", "fonts-vlgothic")
 WENQUANYI = ("wqy/wqy-microhei.ttc", "fonts-wqy-microhei")
 LINKED = {932: [GOTHIC, WENQUANYI], 936: [WENQUANYI, GOTHIC], 949: [WENQUANYI, GOTHIC], 950: [WENQUANYI, GOTHIC]}
+# The faces East Asian Windows draw their dialogs and captions in, for each
+# code page; the prefix replaces them with the first of LINKED (tools/prefix.reg).
+EAST_ASIAN_FACES = {932: "MS UI Gothic", 936: "SimSun", 949: "Gulim", 950: "PMingLiU"}
 LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
 
 
@@ -152,6 +155,14 @@ def bold_of(spec):
     bold = path[:-len(TAHOMA)] + TAHOMA_BOLD if path.endswith(TAHOMA) else path.replace(".ttf", "-Bold.ttf")
     full = bold if os.path.isabs(bold) else os.path.join(DEBIAN_FONTS, bold)
     return (bold, package) if bold != path and os.path.isfile(full) else None
+
+
+def caption_face(codepage, script):
+    """The face the preview draws a dialog's caption in, as the title bar's
+    font, or "-" for the prefix's own (Tahoma)."""
+    if script != "-":
+        return stand_in_face(script)
+    return EAST_ASIAN_FACES.get(codepage, "-")
 
 
 def caption_width(text, codepage, script, dpi=96):

@@ -1,12 +1,15 @@
 # The shell's reader of a build record (FORMAT.md), which brand.py writes;
 # sourced by the preview and the tests: one launcher-wide field, or the
-# dialogs, a line each: tag, locale, code page and the face that stands in for
-# the dialog's font (or -), last, as it may hold spaces.
+# dialogs, a line each, its fields apart by tabs, as a face's name holds
+# spaces: tag, locale, code page, the face that stands in for the dialog's
+# font (or -) and the caption's face.
 record_field() {    # record_field RECORD FIELD
     awk -F'\t' -v f="$2" '$1 == "dialog" { exit } $1 == f { print $2; exit }' "$1"
 }
 record_dialogs() {  # record_dialogs RECORD
-    awk -F'\t' '$1 == "dialog" { if (tag != "") print tag, locale, cp, face; tag = $2 }
-                $1 == "locale" { locale = $2 } $1 == "codepage" { cp = $2 } $1 == "stand_in" { face = $2 }
-                END { if (tag != "") print tag, locale, cp, face }' "$1"
+    awk -F'\t' -v OFS='\t' '
+        $1 == "dialog" { if (tag != "") print tag, locale, cp, face, caption; tag = $2 }
+        $1 == "locale" { locale = $2 } $1 == "codepage" { cp = $2 }
+        $1 == "stand_in" { face = $2 } $1 == "caption_face" { caption = $2 }
+        END { if (tag != "") print tag, locale, cp, face, caption }' "$1"
 }

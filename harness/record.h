@@ -22,7 +22,7 @@ struct Dialog
     bool rtl;                   /* laid out and read right to left */
     int spare;                  /* percent of its control a text keeps spare */
     int label_room;             /* pixels a button keeps beside its label, at 96 DPI */
-    SIZE pixels[SCALES];        /* its client area at 96 DPI, and a modern one's at 144 */
+    SIZE pixels[SCALES];        /* its client area at each of the launcher's scales */
     WCHAR text[TEXTS][TEXT_BUFFER];
 };
 
@@ -34,6 +34,7 @@ struct Record
     char program[MAX_PATH];     /* ... and the program it names */
     int icon;
     bool transparent;           /* the picture has parts that show the dialog's face */
+    int scales[SCALES];         /* the scales, in percent, the build laid its dialogs out for */
     Dialog dialogs[MAX_DIALOGS];
     int count;
     const Dialog *shown;        /* the one the locale should show */
@@ -46,6 +47,15 @@ static inline void read_pixels(Dialog *d, const char *value)
     {
         d->pixels[i].cx = strtol(value, (char **)&value, 10);
         d->pixels[i].cy = *value == 'x' ? strtol(value + 1, (char **)&value, 10) : 0;
+        value += strspn(value, " ");
+    }
+}
+
+static inline void read_scales(Record *r, const char *value)
+{
+    for (int i = 0; i < SCALES && *value; i++)
+    {
+        r->scales[i] = strtol(value, (char **)&value, 10);
         value += strspn(value, " ");
     }
 }
@@ -113,6 +123,8 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
             r->icon = atoi(value) > 0;
         else if (!strcmp(line, "picture"))
             r->transparent = !strcmp(value, "transparent");
+        else if (!strcmp(line, "scales"))
+            read_scales(r, value);
     }
     fclose(file);
     return whole && r->exe[0] && r->cls[0] && r->program[0] && r->shown && (!tag || !strcmp(r->shown->tag, tag));

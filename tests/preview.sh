@@ -20,15 +20,16 @@ fi
 source "$(dirname "$0")/../brand/record.sh"
 record=$1/bin/$NAME.record.txt
 expected=$(grep -c "^dialog" "$record")
-style=$(record_field "$record" style)
-# Each dialog's screenshot, a modern launcher's at 150 % too, and a sheet of
+# Each dialog's screenshot at each of the record's scales, and a sheet of
 # them all; the preview has checked each dialog's size against the record's.
 names=""
 while read -r tag _; do
     shot=dialog-$tag
     [ "$expected" = 1 ] && shot=dialog
     names="$names $shot.png"
-    [ "$style" = modern ] && names="$names $shot@150.png"
+    for scale in $(record_field "$record" scales); do
+        [ "$scale" = 100 ] || names="$names $shot@$scale.png"
+    done
     identify "$OUT/$shot.png" >/dev/null || fail "$OUT/$shot.png is not a picture"
 done <<< "$(record_dialogs "$record")"
 [ "$expected" = 1 ] || names="$names dialogs.png"

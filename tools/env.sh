@@ -96,7 +96,7 @@ wine_prefix() {
     (cd "$ROOT/tools" && wine reg import prefix.reg >/dev/null 2>&1) ||
         die "could not import tools/prefix.reg into the Wine prefix"
     wineserver -w
-    dialog_fonts - 1252
+    dialog_fonts - -
     screen_dpi 96
     map_build_drive
     wine_xinput
@@ -117,24 +117,17 @@ wine_fonts() {
 # Windows draws them in a font of their script; Wine's Tahoma lacks Greek too.
 # For a dialog in such a script the build names a Debian font that stands in
 # (the build record's stand_in): the prefix goes without MS Sans Serif, or a
-# modern launcher's Tahoma ("MS Shell Dlg 2"), and draws the dialog and its
-# caption in that face. Otherwise captions are drawn in Tahoma (as "MS Shell
-# Dlg", bold 8 pt), or in an East Asian language's dialog font (VL Gothic or
-# WenQuanYi stand in). Windows draws those at 8 pt from their own bitmaps,
-# crisp and black; Wine would smooth the stand-ins to gray, so their dialogs
-# are drawn unsmoothed.
-dialog_fonts() {    # dialog_fonts FACE CODEPAGE [STYLE]: FACE the stand-in, or -
-    local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption="MS Shell Dlg"
+# modern launcher's Tahoma ("MS Shell Dlg 2"), and draws the dialog in that
+# face. The build names the caption's face too (caption_face): the stand-in,
+# an East Asian language's dialog font (VL Gothic or WenQuanYi stand in,
+# tools/prefix.reg), or - for Tahoma (as "MS Shell Dlg", bold 8 pt). Windows
+# draws the East Asian ones at 8 pt from their own bitmaps, crisp and black;
+# Wine would smooth the stand-ins to gray, so their dialogs are drawn unsmoothed.
+dialog_fonts() {    # dialog_fonts STAND_IN CAPTION_FACE [STYLE], each a face or -
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption=${2#-}
     local replacements='HKCU\Software\Wine\Fonts\Replacements' font="MS Sans Serif" files="ss*.fon ms_sans_serif.ttf"
-    # East Asian captions in the font East Asian Windows draw dialogs in
-    [ -n "$face" ] || case $2 in
-        932) caption="MS UI Gothic" ;;
-        936) caption=SimSun ;;
-        949) caption=Gulim ;;
-        950) caption=PMingLiU ;;
-    esac
     unset FONTCONFIG_FILE
-    case $caption in "MS UI Gothic"|SimSun|Gulim|PMingLiU) unsmoothed_fonts ;; esac
+    [ -n "$face" ] || [ -z "$caption" ] || unsmoothed_fonts
     # what another dialog took out, back first
     if [ ! -f "$fonts/sserife.fon" ] || [ ! -f "$fonts/tahoma.ttf" ]; then
         wine_fonts
@@ -145,9 +138,8 @@ dialog_fonts() {    # dialog_fonts FACE CODEPAGE [STYLE]: FACE the stand-in, or 
         [ "$3" = modern ] && font=Tahoma files="tahoma*.ttf"
         (cd "$fonts" && rm -f $files) &&
         wine reg add "$replacements" /v "$font" /d "$face" /f >/dev/null 2>&1 || die "could not set the dialog font"
-        caption=$face
     fi
-    caption_font "$caption"
+    caption_font "${caption:-MS Shell Dlg}"
 }
 
 # Wine smooths the fonts it finds through fontconfig as fontconfig says: here, not at all.
