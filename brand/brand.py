@@ -25,7 +25,7 @@ import resource_h
 from languages import (CODEPAGES, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage, language_tag,
                        read_right_to_left, right_to_left, script, tag_hint)
 from rules import (DEFAULTS, STYLES, TEXTS, BrandError, check_class, check_exe, check_game, check_text, clip,
-                   game_arguments, guard_name, parse, printable, utf16_units)
+                   guard_name, parse, printable, utf16_units)
 
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
@@ -123,6 +123,12 @@ ICON = 18                   # ... and the icon in it, with its margin
 SCALES = {"classic": (96,), "modern": (96, 144)}
 
 
+def in_pixels(units, base, per=4):
+    """Dialog units in pixels, as the dialog manager maps them (MulDiv, rounded):
+    across, a base unit is 4 of them; down (per=8), 8."""
+    return (units * base + per // 2) // per
+
+
 def layout(d, style, icon):
     """The rectangles of a dialog whose texts do not fit the standard one, in
     the fonts the preview draws them in, at each scale it shows the dialog at
@@ -132,9 +138,9 @@ def layout(d, style, icon):
     wider label needs) and the dialog grow, nothing else moves; the dialog
     grows for its caption too, which the title bar shows beside the close
     button (and the icon)."""
-    spare = spare_percent(d["script"])
+    spare = d["spare"]
     widths = {"line1": LINE1_WIDTH, "line2": LINE2_WIDTH, "play": BUTTON_WIDTH, "cancel": BUTTON_WIDTH}
-    dialog, bases = DIALOG_WIDTH, {}
+    dialog, bases, titles = DIALOG_WIDTH, {}, {}
     for dpi in SCALES[style]:
         measure = fonts.Measure(d["codepage"], d["script"], style, dpi)
         bases[dpi] = measure.base_units()
@@ -144,7 +150,7 @@ def layout(d, style, icon):
 
         def fits(key, units, kept=0):
             edges = scaled(BUTTON_EDGES) if key in ("play", "cancel") else 0
-            return measured[key] <= ((units * base + 2) // 4 - edges - kept) * (100 - spare) // 100
+            return measured[key] <= (in_pixels(units, base) - edges - kept) * (100 - spare) // 100
 
         for key, units in widths.items():
             # A label keeps room each side, clear of the focus rectangle, as in a standard button
@@ -157,9 +163,9 @@ def layout(d, style, icon):
                 units += 1
             widths[key] = units
 
-        title = fonts.caption_width(d["caption"], d["codepage"], d["script"], dpi)
+        titles[dpi] = fonts.caption_width(d["caption"], d["codepage"], d["script"], dpi)
         beside = scaled(CAPTION_BUTTON) + (scaled(ICON) if icon else 0)
-        while title > ((dialog * base + 2) // 4 - beside) * (100 - spare) // 100:
+        while titles[dpi] > (in_pixels(dialog, base) - beside) * (100 - spare) // 100:
             dialog += 1
     line1, line2 = widths["line1"], widths["line2"]
     button = max(widths["play"], widths["cancel"])
@@ -168,13 +174,12 @@ def layout(d, style, icon):
     content = max(CONTENT_WIDTH, line1, line2, 2 * button + BUTTON_GAP, dialog - CONTENT_X - DIALOG_MARGIN)
     width = CONTENT_X + content + DIALOG_MARGIN
     # Windows moves a dialog that would leave the screen back onto it: its own width must fit.
-    pixels = (width * bases[96][0] + 2) // 4 + FRAME
+    pixels = in_pixels(width, bases[96][0]) + FRAME
     if pixels > MIN_SCREEN:
         label = "play" if widths["play"] >= widths["cancel"] else "cancel"
         key = max(("line1", "line2", label, "caption"), key=lambda k: {"line1": line1, "line2": line2,
                   label: 2 * button + BUTTON_GAP, "caption": dialog - CONTENT_X - DIALOG_MARGIN}[k])
-        title = fonts.caption_width(d["caption"], d["codepage"], d["script"])
-        said = f"the caption is {title:,} pixels wide in the title bar's font; " if key == "caption" else ""
+        said = f"the caption is {titles[96]:,} pixels wide in the title bar's font; " if key == "caption" else ""
         raise BrandError(f"{d['where'][key]}: {said}the dialog would be {pixels:,} pixels wide to hold it, more "
                          f"than a screen {MIN_SCREEN} pixels wide has: shorten it")
     # the widths and Cancel's place change; every other figure is the standard one's
@@ -281,7 +286,8 @@ def literal(value):
     return '"' + "".join(out) + '"'
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
-RECORD_FIELDS = ("exe", "class", "game", "program", "icon", "style", "gamepad", "picture", "budget", "scales")
+RECORD_FIELDS = ("exe", "class", "game", "program", "arguments", "icon", "style", "gamepad", "picture", "budget",
+                 "scales")
 DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "caption_face", "layout", "width", "pixels", "spare",
                  "label_room") + TEXTS
 
@@ -296,9 +302,8 @@ def write_record(path, values, languages, icon_size, extra, transparent):
         lines.append(f"dialog\t{d['tag']}")
         width, height = (d["rects"] or STANDARD)["DLG_RECT"][2:]
         # as the dialog manager maps dialog units to pixels, at each scale
-        pixels = " ".join(f"{(width * x + 2) // 4}x{(height * y + 4) // 8}" for x, y in d["bases"].values())
-        d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, pixels=pixels,
-                 spare=spare_percent(d["script"]), label_room=BUTTON_ROOM)
+        pixels = " ".join(f"{in_pixels(width, x)}x{in_pixels(height, y, 8)}" for x, y in d["bases"].values())
+        d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, pixels=pixels, label_room=BUTTON_ROOM)
         lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
@@ -329,7 +334,7 @@ def read_brand(path):
     values = dict(DEFAULTS, **{k: v for k, (v, _) in top.items()})
     check_exe(values["exe"], where["exe"])
     check_class(values["class"], where["class"])
-    values["program"] = check_game(values["game"], where.get("game", f"{shown}: game"))
+    values["program"], values["arguments"] = check_game(values["game"], where.get("game", f"{shown}: game"))
     if values["style"] not in STYLES:
         raise BrandError(f"{where['style']}: the style is classic or modern")
     if values["gamepad"] not in ("no", "yes"):
@@ -337,6 +342,7 @@ def read_brand(path):
     languages = dialogs(shown, top, sections)
     try:
         for d in languages:
+            d["spare"] = spare_percent(d["script"])
             d["rects"], d["bases"] = layout(d, values["style"], "icon" in values)
             d["stand_in"] = fonts.stand_in_face(d["script"])
             d["caption_face"] = fonts.caption_face(d["codepage"], d["script"])
@@ -389,7 +395,7 @@ def brand_header(values, ico, transparent, note):
         # The program and its arguments apart too, for the shell's consent prompt.
         header.append("#define BRAND_DIRECT   1")
         header.append(f"#define BRAND_PROGRAM  {literal(values['program'])}")
-        header.append(f"#define BRAND_ARGS     {literal(game_arguments(values['game']))}")
+        header.append(f"#define BRAND_ARGS     {literal(values['arguments'])}")
     if transparent:
         # what the picture does not cover shows the dialog's face colour
         header.append("#define BRAND_TRANSPARENT 1")

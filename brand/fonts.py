@@ -44,6 +44,11 @@ EAST_ASIAN_FACES = {932: "MS UI Gothic", 936: "SimSun", 949: "Gulim", 950: "PMin
 LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
 
 
+def linked(codepage):
+    """The fonts Wine links to a dialog's font under a code page, in its order."""
+    return LINKED.get(codepage, [GOTHIC, WENQUANYI])
+
+
 class FontError(Exception):
     pass
 
@@ -92,7 +97,7 @@ class Measure:
         else:
             self.fnt = fnt_widths(os.path.join(WINE_FONTS, SANS_SERIF.get(codepage, SANS_SERIF[1252])), CELL)
         # what the dialog's font lacks comes from the fonts Wine links to it
-        self.faces += LINKED.get(codepage, [GOTHIC, WENQUANYI])
+        self.faces += linked(codepage)
 
     def font(self, c):
         """What draws c: None for the bitmap face, else a TrueType face."""
@@ -177,7 +182,7 @@ def caption_width(text, codepage, script, dpi=96):
         regular = LINKED[codepage][0] if codepage in LINKED else (os.path.join(WINE_FONTS, TAHOMA), "fonts-wine")
     bold = bold_of(regular)
     faces = [(bold, 0)] if bold else [(regular, 1)]
-    faces += [(spec, 1) for spec in LINKED.get(codepage, [GOTHIC, WENQUANYI])]
+    faces += [(spec, 1) for spec in linked(codepage)]
     size, total = (11 * dpi + 48) // 96, 0      # the caption font is 11 pixels high at 96 DPI
     for c in text:
         if unicodedata.category(c) in ("Mn", "Me", "Cf"):

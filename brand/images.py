@@ -1,10 +1,10 @@
 """The launcher's pictures: reading a publisher's image safely, fitting it
 into a square, the 16-colour bitmap the dialog shows and the game's icon.
-Used by brand.py and by tools/football.py."""
+Used by brand.py, which keeps Pillow's own warnings quiet, and by
+tools/football.py."""
 import os
 import stat
 import struct
-import warnings
 
 import resource_h
 
@@ -69,9 +69,7 @@ def open_image(path, formats=FORMATS):
                          "are taken")
     Image.MAX_IMAGE_PIXELS = None
     try:
-        with warnings.catch_warnings():     # Pillow reads an .ico's largest frame as it opens it
-            warnings.simplefilter("ignore")
-            image = Image.open(path, formats=formats)
+        image = Image.open(path, formats=formats)
     except Exception:
         raise ImageError(f"{path} is not a {', '.join(formats[:-1])} or {formats[-1]} image")
     width, height = image.size
@@ -86,11 +84,8 @@ def open_image(path, formats=FORMATS):
     try:
         if image.format in ("JPEG", "MPO"):
             image.draft("RGB", (SIZE * 2, SIZE * 2))   # decode at a fraction of the size: fast
-        with warnings.catch_warnings():
-            warnings.simplefilter("ignore")
-            image.load()
-            turned = upright(image)
-        out = plain(turned)
+        image.load()
+        out = plain(upright(image))
         out.format = image.format
         return out
     except Exception as e:
@@ -260,11 +255,11 @@ def picture_full(image):
         from PIL import ImageChops
         r, g, b, a = canvas.split()
         canvas = Image.merge("RGBA", [ImageChops.multiply(c, a) for c in (r, g, b)] + [a])
-        raw, depth = canvas.transpose(Image.Transpose.FLIP_TOP_BOTTOM).tobytes("raw", "BGRA"), 32
+        bits, depth = canvas.transpose(Image.Transpose.FLIP_TOP_BOTTOM).tobytes("raw", "BGRA"), 32
     else:
         canvas = Image.alpha_composite(Image.new("RGBA", canvas.size, LIGHT_GRAY + (255,)), canvas).convert("RGB")
-        raw, depth = canvas.transpose(Image.Transpose.FLIP_TOP_BOTTOM).tobytes("raw", "BGR"), 24
-    bits = raw                  # rows need no padding: 180 pixels of 3 or 4 bytes
+        bits, depth = canvas.transpose(Image.Transpose.FLIP_TOP_BOTTOM).tobytes("raw", "BGR"), 24
+    # rows need no padding: 180 pixels of 3 or 4 bytes
     info = struct.pack("<IiiHHIIiiII", 40, MODERN_SIZE, MODERN_SIZE, 1, depth, 0, len(bits), 0, 0, 0, 0)
     head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(bits), 0, 0, 14 + len(info))
     return head + info + bits, transparent
@@ -327,17 +322,14 @@ def open_icon(path):
     if len(listed) > MAX_FRAMES:
         raise ImageError(f"{path} has {len(listed):,} frames; an icon of at most {MAX_FRAMES} is taken")
     stated = set(listed)
-    for width, height in sorted(stated - set(image.info.get("sizes", stated))):
-        raise ImageError(f"the {width}x{height} frame of {path} is another size: the icon is damaged")
-    with warnings.catch_warnings():
-        warnings.simplefilter("ignore")
-        ico = Image.open(path, formats=("ICO",))       # once: each frame is then read from it
+    lying = sorted(stated - set(image.info.get("sizes", stated)))
+    if lying:
+        raise ImageError(f"the {lying[0][0]}x{lying[0][1]} frame of {path} is another size: the icon is damaged")
+    ico = Image.open(path, formats=("ICO",))       # once: each frame is then read from it
     for width, height in sorted(stated):
         try:
-            with warnings.catch_warnings():
-                warnings.simplefilter("ignore")
-                ico.size = (width, height)
-                ico.load()
+            ico.size = (width, height)
+            ico.load()
         except Exception as e:
             raise ImageError(f"cannot read the {width}x{height} frame of {path}: {e or type(e).__name__}")
         if ico.size != (width, height):

@@ -271,7 +271,7 @@ def unquoted_name(value, name, where):
 
 def check_game(value, where):
     """The command line Play hands to WinExec, which takes it in ANSI and
-    expands nothing; returns the program it names."""
+    expands nothing; returns the program it names and the arguments after it."""
     bad = [c for c in value if not " " <= c <= "~"]
     if bad:
         raise BrandError(f"{where}: the command line must be printable ASCII (Windows takes it in ANSI), "
@@ -280,11 +280,11 @@ def check_game(value, where):
         raise BrandError(f"{where}: the command line has {len(value)} characters; "
                          f"at most {MAX_PATH - 1} fit in MAX_PATH")
     if value.startswith('"'):
-        name, closed, _ = value[1:].partition('"')
+        name, closed, rest = value[1:].partition('"')
         if not closed:
             raise BrandError(f"{where}: the quote around the program's name is not closed")
     else:
-        name = value.split(" ")[0]
+        name, _, rest = value.partition(" ")
         unquoted_name(value, name, where)
     if value.count('"') % 2:
         raise BrandError(f"{where}: a quote is not closed")
@@ -300,14 +300,7 @@ def check_game(value, where):
         raise BrandError(f"{where}: {name} names a folder, not a program")
     for part in (name[2:] if drive else name).replace("/", "\\").split("\\"):
         check_name(part, where, "a program's name")
-    return name
-
-
-def game_arguments(value):
-    """What follows the program's name on a command line that check_game took."""
-    if value.startswith('"'):
-        return value[1:].partition('"')[2].lstrip(" ")
-    return value.partition(" ")[2].lstrip(" ")
+    return name, rest.lstrip(" ")
 
 
 def guard_name(cls):

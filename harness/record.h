@@ -18,11 +18,10 @@ struct Dialog
 {
     char tag[16];
     UINT codepage;              /* the one the preview runs it under */
-    char script[16];            /* whose letters the preview draws in a stand-in font, or "-" */
     bool rtl;                   /* laid out and read right to left */
     int spare;                  /* percent of its control a text keeps spare */
     int label_room;             /* pixels a button keeps beside its label, at 96 DPI */
-    SIZE pixels[SCALES];        /* its client area at each of the launcher's scales */
+    int pixels[SCALES][2];      /* its client area, width and height, at each of the launcher's scales */
     WCHAR text[TEXTS][TEXT_BUFFER];
 };
 
@@ -31,7 +30,8 @@ struct Record
     char exe[MAX_PATH];         /* in the ANSI code page, as the programs pass names */
     char cls[256];
     char game[MAX_PATH];        /* the command line Play runs */
-    char program[MAX_PATH];     /* ... and the program it names */
+    char program[MAX_PATH];     /* ... the program it names */
+    char arguments[MAX_PATH];   /* ... and what follows that */
     int icon;
     bool transparent;           /* the picture has parts that show the dialog's face */
     int scales[SCALES];         /* the scales, in percent, the build laid its dialogs out for */
@@ -40,23 +40,13 @@ struct Record
     const Dialog *shown;        /* the one the locale should show */
 };
 
-/* A dialog's client area at each scale the build laid it out for: "WxH ...". */
-static inline void read_pixels(Dialog *d, const char *value)
+/* The numbers of a field such as "100 150" or "330x130 495x190", in turn, up to most. */
+static inline void read_numbers(const char *value, int *out, int most)
 {
-    for (int i = 0; i < SCALES && *value; i++)
+    for (int i = 0; i < most && *value; i++)
     {
-        d->pixels[i].cx = strtol(value, (char **)&value, 10);
-        d->pixels[i].cy = *value == 'x' ? strtol(value + 1, (char **)&value, 10) : 0;
-        value += strspn(value, " ");
-    }
-}
-
-static inline void read_scales(Record *r, const char *value)
-{
-    for (int i = 0; i < SCALES && *value; i++)
-    {
-        r->scales[i] = strtol(value, (char **)&value, 10);
-        value += strspn(value, " ");
+        out[i] = strtol(value, (char **)&value, 10);
+        value += strspn(value, " x");
     }
 }
 
@@ -94,8 +84,6 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
         {
             if (!strcmp(line, "codepage"))
                 d->codepage = atoi(value);
-            else if (!strcmp(line, "script"))
-                lstrcpynA(d->script, value, sizeof(d->script));
             else if (!strcmp(line, "layout"))
                 d->rtl = !strcmp(value, "rtl");
             else if (!strcmp(line, "spare"))
@@ -103,7 +91,7 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
             else if (!strcmp(line, "label_room"))
                 d->label_room = atoi(value);
             else if (!strcmp(line, "pixels"))
-                read_pixels(d, value);
+                read_numbers(value, d->pixels[0], 2 * SCALES);
             for (int i = 0; i < TEXTS; i++)
                 if (!strcmp(line, text_names[i]))
                     whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, d->text[i], TEXT_BUFFER);
@@ -119,12 +107,14 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
             lstrcpynA(r->game, value, sizeof(r->game));
         else if (!strcmp(line, "program"))
             lstrcpynA(r->program, value, sizeof(r->program));
+        else if (!strcmp(line, "arguments"))
+            lstrcpynA(r->arguments, value, sizeof(r->arguments));
         else if (!strcmp(line, "icon"))
             r->icon = atoi(value) > 0;
         else if (!strcmp(line, "picture"))
             r->transparent = !strcmp(value, "transparent");
         else if (!strcmp(line, "scales"))
-            read_scales(r, value);
+            read_numbers(value, r->scales, SCALES);
     }
     fclose(file);
     return whole && r->exe[0] && r->cls[0] && r->program[0] && r->shown && (!tag || !strcmp(r->shown->tag, tag));

@@ -198,19 +198,19 @@ static bool question_mark_leftmost(HWND ctl)
  * another size means that they measure otherwise. */
 static void check_size(HWND dlg, int dpi)
 {
-    const SIZE *want = NULL;
+    const int *want = NULL;
     RECT rc;
 
     for (int i = 0; i < SCALES; i++)
         if (record.scales[i] == MulDiv(dpi, 100, 96))
-            want = &record.shown->pixels[i];
+            want = record.shown->pixels[i];
     GetClientRect(dlg, &rc);
     if (!want)
         say(L"size [%hs]: the dialog is shown at %d DPI, which the build laid it out for at no scale\n", label,
             dpi), problems++;
-    else if (rc.right != want->cx || rc.bottom != want->cy)
-        say(L"size [%hs]: the dialog is %ldx%ld at %d DPI, where the build laid it out as %ldx%ld\n", label,
-            rc.right, rc.bottom, dpi, want->cx, want->cy), problems++;
+    else if (rc.right != want[0] || rc.bottom != want[1])
+        say(L"size [%hs]: the dialog is %ldx%ld at %d DPI, where the build laid it out as %dx%d\n", label,
+            rc.right, rc.bottom, dpi, want[0], want[1]), problems++;
 }
 
 static int check(void)

@@ -53,10 +53,16 @@ def run(path, out="out"):
                           capture_output=True, text=True)
 
 
-def built(path, out):
+def built(path, out="out", what=None):
     """Builds a brand that must be accepted; whether it was, as a check."""
     res = run(path, out)
-    return ok(res.returncode == 0, f"{os.path.basename(path)} into {out}: refused: {res.stderr.strip()}")
+    return ok(res.returncode == 0, f"{what or os.path.basename(path) + ' into ' + out}: refused: {res.stderr.strip()}")
+
+
+def brand_h(out):
+    """The brand.h that a build wrote."""
+    with open(os.path.join(WORK, out, "brand.h"), encoding="utf-8") as f:
+        return f.read()
 
 
 # name, the lines changed (None drops a key) or raw bytes, and what the message must hold
@@ -192,8 +198,7 @@ def test_good_brand():
     values = dict(GOOD, caption='Say "hi" \\ 山', exe="Spiel.EXE", line1="Rock & Roll")
     path = brand_file("good.brand", raw=b"\xef\xbb\xbf# with a BOM and CRLF\r\n" +
                       "".join(f"{k} = {v}\r\n" for k, v in values.items()).encode())
-    res = run(path)
-    if not ok(res.returncode == 0, f"a good brand was refused: {res.stderr.strip()}"):
+    if not built(path, what="a good brand"):
         return
     with open(os.path.join(WORK, "out", "dialogs.rc"), encoding="utf-8") as f:
         rc = f.read()
@@ -201,8 +206,8 @@ def test_good_brand():
     ok(record("out")["dialogs"][0]["caption"] == 'Say "hi" \\ 山', "caption in the build record")
     ok('#define DLG_LINE1       "Rock && Roll"' in rc, f"an & in the question is not shown as written: {rc}")
     # Vietnamese typed with combining marks is stored composed, as Windows' fonts expect it.
-    res = run(brand_file("nfc.brand", {"line2": "Ro\u0302\u0300ng?", "language": "vi"}), "nfc")
-    if ok(res.returncode == 0, f"decomposed Vietnamese: {res.stderr.strip()}"):
+    if built(brand_file("nfc.brand", {"line2": "Ro\u0302\u0300ng?", "language": "vi"}), "nfc",
+             what="decomposed Vietnamese"):
         with open(os.path.join(WORK, "nfc", "dialogs.rc"), encoding="utf-8") as f:
             line2 = [line for line in f if line.startswith("#define DLG_LINE2")]
         ok(line2 == ['#define DLG_LINE2       "R\u1ed3ng?"\n'], f"decomposed Vietnamese stored as {line2}")
@@ -220,10 +225,8 @@ GAMES = [
 
 def test_games():
     for game, program, args in GAMES:
-        res = run(brand_file("game.brand", {"game": game}), "game")
-        if ok(res.returncode == 0, f"game = {game}: {res.stderr.strip()}"):
-            with open(os.path.join(WORK, "game", "brand.h"), encoding="utf-8") as f:
-                header = f.read()
+        if built(brand_file("game.brand", {"game": game}), "game", what=f"game = {game}"):
+            header = brand_h("game")
             ok(f'#define BRAND_PROGRAM  "{program}"\n#define BRAND_ARGS     "{args}"\n' in header,
                f"game = {game}: brand.h says {header!r}, expected the program {program} and the arguments {args}")
 
@@ -263,8 +266,7 @@ CODEPAGES = [
 
 def test_codepages():
     for texts, *expected in CODEPAGES:
-        res = run(brand_file("cp.brand", texts), "cp")
-        if ok(res.returncode == 0, f"{texts}: refused: {res.stderr.strip()}"):
+        if built(brand_file("cp.brand", texts), "cp", what=str(texts)):
             d = record("cp")["dialogs"][0]
             got = [d[k] for k in ("codepage", "locale", "script", "layout")]
             ok(got == expected, f"{texts}: {got}; expected {expected}")
@@ -391,8 +393,7 @@ def test_growth():
                 brand.STANDARD["CANCEL_RECT"][0])
     for lines, grown in GROWTH:
         expected = grown and tuple(s if g is None else g for s, g in zip(standard, grown))
-        res = run(brand_file("grow.brand", lines), "grow")
-        if not ok(res.returncode == 0, f"{lines}: refused: {res.stderr.strip()}"):
+        if not built(brand_file("grow.brand", lines), "grow", what=str(lines)):
             continue
         with open(os.path.join(WORK, "grow", "dialogs.rc"), encoding="utf-8") as f:
             rects = {line.split()[1]: [int(n) for n in line.split(None, 2)[2].split(",")]
@@ -432,8 +433,7 @@ def test_pictures():
             picture = f"{name}.{fmt.lower()}"
             im = Image.new("RGBA", size, colour)
             (im.convert("RGB") if fmt in ("JPEG", "BMP") else im).save(os.path.join(WORK, picture), fmt)
-            res = run(brand_file("pic.brand", {"picture": picture}), "pic")
-            if not ok(res.returncode == 0, f"{picture}: refused: {res.stderr.strip()}"):
+            if not built(brand_file("pic.brand", {"picture": picture}), "pic", what=str(picture)):
                 continue
             data, bmp = bitmap("pic")
             info = struct.unpack_from("<IiiHHIIiiII", data, 14)
@@ -441,8 +441,7 @@ def test_pictures():
                f"{picture}: {len(data)} bytes, header {info}")
             rgb = bmp.convert("RGB")
             corner, centre = rgb.getpixel((0, 0)), rgb.getpixel((45, 45))
-            with open(os.path.join(WORK, "pic", "brand.h"), encoding="utf-8") as f:
-                marked = "BRAND_TRANSPARENT" in f.read()
+            marked = "BRAND_TRANSPARENT" in brand_h("pic")
             ok(marked == (name == "see-through"), f"{picture}: brand.h says transparent {marked}")
             if name == "see-through":
                 # the palette's light gray, which the launcher loads as the dialog's face colour
@@ -459,8 +458,7 @@ def test_pictures():
         brand = os.path.join(SOURCE, "tests", "brands", "yamabiko.brand")
         with open(brand, "rb") as f:
             raw = f.read() + f"style = {style}\n".encode()
-        res = run(brand_file("yamabiko.brand", raw=raw), "yamabiko")
-        if ok(res.returncode == 0, f"the tests' yamabiko brand, {style}: {res.stderr.strip()}"):
+        if built(brand_file("yamabiko.brand", raw=raw), "yamabiko", what=f"the tests' yamabiko brand, {style}"):
             rgb = bitmap("yamabiko")[1].convert("RGB")
             ok(rgb.size[0] == rgb.size[1] and not bands(rgb, gray),
                f"yamabiko.png, 160x100, built {style} as {rgb.size}, with a band of gray at {bands(rgb, gray)}")
@@ -476,10 +474,8 @@ def test_picture_kinds():
         f.write(b"\x89PNG\r\n\x1a\n" + hostile.png_chunk(b"IHDR", struct.pack(">IIBBBBB", 40, 40, 16, 0, 0, 0, 0)) +
                 hostile.png_chunk(b"tRNS", struct.pack(">H", 1000)) + hostile.png_chunk(b"IDAT", zlib.compress(rows)) +
                 hostile.png_chunk(b"IEND", b""))
-    res = run(brand_file("pic.brand", {"picture": "gray16.png"}), "gray16")
-    if ok(res.returncode == 0, f"gray16.png: refused: {res.stderr.strip()}"):
-        with open(os.path.join(WORK, "gray16", "brand.h"), encoding="utf-8") as f:
-            marked = "BRAND_TRANSPARENT" in f.read()
+    if built(brand_file("pic.brand", {"picture": "gray16.png"}), "gray16", what="gray16.png"):
+        marked = "BRAND_TRANSPARENT" in brand_h("gray16")
         corner = bitmap("gray16")[1].convert("RGB").getpixel((0, 0))
         ok(marked and corner == gray, f"a transparent 16-bit gray PNG: marked {marked}, corner {corner}")
     # A JPEG whose EXIF says the camera was turned (orientation 6: a quarter turn clockwise) is built turned:
@@ -489,8 +485,7 @@ def test_picture_kinds():
     exif = Image.Exif()
     exif[0x0112] = 6
     turned.save(os.path.join(WORK, "turned.jpg"), "JPEG", exif=exif, quality=95)
-    res = run(brand_file("pic.brand", {"picture": "turned.jpg"}), "turned")
-    if ok(res.returncode == 0, f"turned.jpg: refused: {res.stderr.strip()}"):
+    if built(brand_file("pic.brand", {"picture": "turned.jpg"}), "turned", what="turned.jpg"):
         rgb = bitmap("turned")[1].convert("RGB")
         ok(rgb.getpixel((45, 5)) == (255, 0, 0) and rgb.getpixel((45, 84)) == (0, 0, 255),
            f"an EXIF-turned JPEG: top {rgb.getpixel((45, 5))}, bottom {rgb.getpixel((45, 84))}, expected red over blue")
@@ -509,8 +504,7 @@ def test_picture_kinds():
         ok(colours == [(128, 128, 128), (192, 192, 192)], f"a flat gray 160 came out as {colours}")
 
     # The README's example brand builds.
-    res = run(os.path.join(SOURCE, "docs", "example.brand"), "example")
-    ok(res.returncode == 0, f"docs/example.brand was refused: {res.stderr.strip()}")
+    built(os.path.join(SOURCE, "docs", "example.brand"), "example", what="docs/example.brand")
 
     # The default picture is already in the format, and stays as it is.
     if built(os.path.join(SOURCE, "brand", "tolvar.brand"), "default"):
@@ -523,8 +517,7 @@ def test_icons():
     Image.new("RGBA", (64, 40), (200, 30, 30, 255)).save(os.path.join(WORK, "icon.png"))
     Image.new("RGBA", (48, 48), (0, 0, 200, 255)).save(os.path.join(WORK, "given.ico"), sizes=[(16, 16), (48, 48)])
     for source in ("icon.png", "given.ico"):
-        res = run(brand_file("icon.brand", {"icon": source}), "icon")
-        if not ok(res.returncode == 0, f"{source}: refused: {res.stderr.strip()}"):
+        if not built(brand_file("icon.brand", {"icon": source}), "icon", what=str(source)):
             continue
         with open(os.path.join(WORK, "icon", "icon.ico"), "rb") as f:
             data = f.read()
@@ -550,8 +543,8 @@ def test_modern():
     has no manifest."""
     import xml.etree.ElementTree as ET
     Image.new("RGB", (300, 100), (250, 100, 30)).save(os.path.join(WORK, "modern.png"))
-    res = run(brand_file("modern.brand", {"style": "modern", "icon": "icon.png", "picture": "modern.png"}), "modern")
-    if not ok(res.returncode == 0, f"modern: refused: {res.stderr.strip()}"):
+    if not built(brand_file("modern.brand", {"style": "modern", "icon": "icon.png", "picture": "modern.png"}),
+                 "modern"):
         return
     root = ET.parse(os.path.join(WORK, "modern", "manifest.xml")).getroot()
     found = {el.tag.split("}")[1]: el for el in root.iter()}
@@ -648,8 +641,7 @@ def bad_images():
 def test_more_brands():
     """A 16-bit gray picture keeps its gray; a brand file whose name is not UTF-8 builds."""
     Image.new("I;16", (90, 90), int(0.07 * 65535)).save(os.path.join(WORK, "gray16.png"))
-    res = run(brand_file("pic.brand", {"picture": "gray16.png"}), "gray16")
-    if ok(res.returncode == 0, f"a 16-bit gray PNG: {res.stderr.strip()}"):
+    if built(brand_file("pic.brand", {"picture": "gray16.png"}), "gray16", what="a 16-bit gray PNG"):
         gray = list(bitmap("gray16")[1].convert("L").getdata())
         ok(0 < sum(gray) / len(gray) < 40, f"a 7 % gray 16-bit PNG came out {sum(gray) / len(gray):.0f} of 255 bright")
     name = os.fsencode(os.path.join(WORK, "caf")) + b"\xe9.brand"

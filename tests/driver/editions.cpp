@@ -39,16 +39,6 @@ static void box_text(HWND box, WCHAR *out, int size)
     }
 }
 
-/* What follows the program's name in the brand's command line. */
-static const char *game_arguments(void)
-{
-    const char *args = brand.game + strlen(brand.program) + (brand.game[0] == '"' ? 2 : 0);
-
-    while (*args == ' ')
-        args++;
-    return args;
-}
-
 /* A brand whose Play starts a program by a command line: from the game's
  * folder, though a program of that name lies in the folder it was started
  * from; in this locale's language, with the brand's icon. The dialog goes at
@@ -210,8 +200,8 @@ SCENARIO(elevation)
             code = wait_exit(&l, GAME_TIMEOUT);
             ok(code == 0, "%s: exit code %lx, expected 0\n", c.what, code);
             if ((got = check_game_ran(folder, folder)))
-                ok(strstr(got, game_arguments()) != NULL, "%s: the game wrote \"%s\", expected its arguments, %s\n",
-                   c.what, got, game_arguments());
+                ok(strstr(got, brand.arguments) != NULL, "%s: the game wrote \"%s\", expected its arguments, %s\n",
+                   c.what, got, brand.arguments);
         }
         else
         {
@@ -228,7 +218,7 @@ SCENARIO(elevation)
         /* the verb, the program, its arguments and its folder, a line each */
         snprintf(asked, sizeof(asked), "%ls\n%ls\n%ls\n%ls", res.shell_verb, res.shell_file, res.shell_params,
                  res.shell_dir);
-        snprintf(expected, sizeof(expected), "runas\n%s\n%s\n%s", brand.program, game_arguments(), folder);
+        snprintf(expected, sizeof(expected), "runas\n%s\n%s\n%s", brand.program, brand.arguments, folder);
         ok(!lstrcmpiA(asked, expected), "%s: the shell was asked \"%s\", expected \"%s\"\n", c.what, asked, expected);
         ok(!res.shell_was_loaded, "%s: SHELL32 was loaded before Play, expected it only for the prompt\n", c.what);
         ok((!_wcsnicmp(res.shell_module, system, wcslen(system)) && res.shell_module[wcslen(system)] == '\\') ||
