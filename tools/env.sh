@@ -182,11 +182,13 @@ map_build_drive() {
 
 # A prefix changed for one command: COMMAND runs with the prefix changed by
 # SET, and RESTORE puts it back after, whatever COMMAND did. What an
-# interrupted run leaves, the prefix's set-up puts back.
+# interrupted run leaves, the prefix's set-up puts back. SET is tried once
+# more, after the prefix's wineserver has ended, where it fails: a wine command
+# right after another scenario has been seen to fail once for no reason of ours.
 changed_for() {         # changed_for SET RESTORE COMMAND...
     local set=$1 restore=$2 rc=0
     shift 2
-    $set || { $restore; die "could not set up the prefix: $set"; }
+    $set || { wineserver -w; $set; } || { $restore; die "could not set up the prefix: $set"; }
     "$@" || rc=$?
     $restore
     return $rc
