@@ -298,6 +298,7 @@ def write_record(path, values, languages, icon_size, extra, transparent):
                   scales=" ".join(str(dpi * 100 // 96) for dpi in SCALES[values["style"]]),
                   picture="transparent" if transparent else "opaque")
     lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
+    lines += [f"argument\t{a}" for a in values["argv"]]
     for d in languages:
         lines.append(f"dialog\t{d['tag']}")
         width, height = (d["rects"] or STANDARD)["DLG_RECT"][2:]
@@ -317,7 +318,9 @@ def read_record(path):
             if line.startswith("#"):
                 continue
             key, _, value = line.rstrip("\n").partition("\t")
-            if key == "dialog":
+            if key == "argument":
+                record.setdefault("argv", []).append(value)
+            elif key == "dialog":
                 record["dialogs"].append({"tag": value})
             elif record["dialogs"]:
                 record["dialogs"][-1][key] = value
@@ -334,7 +337,8 @@ def read_brand(path):
     values = dict(DEFAULTS, **{k: v for k, (v, _) in top.items()})
     check_exe(values["exe"], where["exe"])
     check_class(values["class"], where["class"])
-    values["program"], values["arguments"] = check_game(values["game"], where.get("game", f"{shown}: game"))
+    values["program"], values["arguments"], values["argv"] = check_game(values["game"],
+                                                                        where.get("game", f"{shown}: game"))
     if values["style"] not in STYLES:
         raise BrandError(f"{where['style']}: the style is classic or modern")
     if values["gamepad"] not in ("no", "yes"):

@@ -251,27 +251,104 @@ def check_text(value, where):
                          "which keeps the .exe within its size budget")
 
 
-def unquoted_name(value, name, where):
-    """Windows reads an unquoted command line's program piece by piece, up to
-    each space in turn, and runs the first piece it finds: "North Peak.exe -x"
-    tries North.exe first, anywhere on the search path. A name with no
-    extension of its own, followed by more that ends like a program, is taken
-    for one with a space, and must be quoted."""
-    if "." in name.replace("/", "\\").split("\\")[-1]:
+def split_arguments(text, quote_in_quotes):
+    """What follows the program, split as Microsoft's C runtime and
+    CommandLineToArgvW split it: spaces outside quotes part arguments; 2n
+    backslashes before a quote are n, and the quote opens or closes; 2n+1 are n
+    and the quote itself; other backslashes stand as they are. Inside quotes, ""
+    is a quote, after which the quotes go on (quote_in_quotes "stay": the C
+    runtime since 2008) or end ("end": its earlier versions and
+    CommandLineToArgvW). Returns the arguments and whether the text ends
+    inside quotes."""
+    args, arg, quoted, i = [], None, False, 0
+    while i < len(text):
+        c = text[i]
+        if c in " \t" and not quoted:
+            if arg is not None:
+                args.append(arg)
+            arg, i = None, i + 1
+            continue
+        arg = arg or ""
+        if c == "\\":
+            j = i + len(text[i:]) - len(text[i:].lstrip("\\"))
+            arg += "\\" * ((j - i) // 2 if text[j:j + 1] == '"' else j - i)
+            if text[j:j + 1] == '"' and (j - i) % 2:
+                arg, j = arg + '"', j + 1
+            i = j
+        elif c == '"' and quoted and text[i + 1:i + 2] == '"':
+            arg, quoted, i = arg + '"', quote_in_quotes == "stay", i + 2
+        elif c == '"':
+            quoted, i = not quoted, i + 1
+        else:
+            arg, i = arg + c, i + 1
+    if arg is not None:
+        args.append(arg)
+    return args, quoted
+
+
+def read_arguments(value, rest, where):
+    """The arguments every reader of the line finds alike: the game's C
+    runtime, old or new, started directly or by the shell, and
+    CommandLineToArgvW. A line they would read otherwise is refused."""
+    stay, end = split_arguments(rest, "stay"), split_arguments(rest, "end")
+    if stay != end:
+        raise BrandError(f"{where}: some programs read \"\" inside quotes as a quote, others as the end of the "
+                         "quotes: write \\\" for a quote inside an argument")
+    if stay[1]:
+        head = value[:len(value) - len(rest)]
+        for i in range(len(rest)):
+            if rest[i] == '"' and (len(rest[:i]) - len(rest[:i].rstrip("\\"))) % 2:
+                mended = rest[:i] + "\\" + rest[i:]
+                if split_arguments(mended, "stay") == split_arguments(mended, "end") == \
+                        (split_arguments(mended, "stay")[0], False):
+                    raise BrandError(f"{where}: Windows reads a backslash before a quote as a quote inside the "
+                                     "argument, so the line ends inside quotes: to end an argument in a backslash, "
+                                     f"double it: write game = {head}{mended}")
+        raise BrandError(f"{where}: a quote is not closed")
+    return stay[0]
+
+
+def program_kind(value, name, quoted, where):
+    """The program must end like one: without an extension CreateProcess adds
+    .exe where the shell tries others too, and a file of another type
+    CreateProcess runs as a program where the shell opens it by its type.
+    Windows reads an unquoted program piece by piece, up to each space in turn,
+    and runs the first piece it finds: "North Peak.exe -x" tries North.exe
+    first, anywhere on the search path."""
+    last = name.replace("/", "\\").split("\\")[-1]
+    if last.lower().endswith(PROGRAM_EXTENSIONS):
         return
     words = value.split(" ")
-    for i in range(2, len(words) + 1):
+    runs = f"{name}.exe" if "." not in last else name
+    for i in range(2, 1 if quoted else len(words) + 1):
         longer = " ".join(words[:i])
         if longer.lower().endswith(PROGRAM_EXTENSIONS):
             rest = " ".join(words[i:])
-            quoted = f'"{longer}"' + (f" {rest}" if rest else "")
             raise BrandError(f"{where}: a program's name with a space must be quoted, or Windows tries "
-                             f"{name}.exe first, wherever it lies: write game = {quoted}")
+                             f"{runs} first, wherever it lies: write game = {command_line(longer, rest)}")
+    if "." in last:
+        raise BrandError(f"{where}: {last} is not a program's name: CreateProcess would run it as a program, the "
+                         "shell open it by its type; name a program ending in .exe or .com, or a batch file "
+                         "ending in .bat or .cmd")
+    if quoted:
+        guess, rest = name, value[len(name) + 2:].lstrip(" ")
+    else:
+        n = next((i for i, w in enumerate(words) if i and w[:1] in "-/"), len(words))
+        guess, rest = " ".join(words[:n]), " ".join(words[n:])
+    raise BrandError(f"{where}: {guess} has no extension, so Windows runs {runs} and the shell may run another "
+                     f"file: name the program with its extension, quoted if it holds a space: write game = "
+                     f"{command_line(guess + '.exe', rest)}")
+
+
+def command_line(program, rest):
+    return (f'"{program}"' if " " in program else program) + (f" {rest}" if rest else "")
 
 
 def check_game(value, where):
-    """The command line Play hands to WinExec, which takes it in ANSI and
-    expands nothing; returns the program it names and the arguments after it."""
+    """The command line Play starts, which Windows takes in ANSI and expands
+    nothing of; returns the program it names, the arguments after it as
+    written, and those arguments as the game reads them (none for a batch
+    file, whose arguments cmd reads)."""
     bad = [c for c in value if not " " <= c <= "~"]
     if bad:
         raise BrandError(f"{where}: the command line must be printable ASCII (Windows takes it in ANSI), "
@@ -279,15 +356,17 @@ def check_game(value, where):
     if len(value) >= MAX_PATH:
         raise BrandError(f"{where}: the command line has {len(value)} characters; "
                          f"at most {MAX_PATH - 1} fit in MAX_PATH")
-    if value.startswith('"'):
+    quoted = value.startswith('"')
+    if quoted:
         name, closed, rest = value[1:].partition('"')
         if not closed:
             raise BrandError(f"{where}: the quote around the program's name is not closed")
+        if rest[:1] not in ("", " "):
+            raise BrandError(f"{where}: a C program reads \"{name}\"{rest.split(' ')[0]} as one word, the shell "
+                             f"as two: put a space after the program's quote: write game = \"{name}\" {rest}")
     else:
         name, _, rest = value.partition(" ")
-        unquoted_name(value, name, where)
-    if value.count('"') % 2:
-        raise BrandError(f"{where}: a quote is not closed")
+    rest = rest.lstrip(" ")
     if not name.strip():
         raise BrandError(f"{where}: the program's name is empty")
     if name[0] in "-/":
@@ -300,7 +379,13 @@ def check_game(value, where):
         raise BrandError(f"{where}: {name} names a folder, not a program")
     for part in (name[2:] if drive else name).replace("/", "\\").split("\\"):
         check_name(part, where, "a program's name")
-    return name, rest.lstrip(" ")
+    program_kind(value, name, quoted, where)
+    if name.lower().endswith((".bat", ".cmd")):
+        # cmd reads every quote as one, backslash or not
+        if rest.count('"') % 2:
+            raise BrandError(f"{where}: a quote is not closed")
+        return name, rest, []
+    return name, rest, read_arguments(value, rest, where)
 
 
 def guard_name(cls):

@@ -32,6 +32,7 @@ struct Record
     char game[MAX_PATH];        /* the command line Play runs */
     char program[MAX_PATH];     /* ... the program it names */
     char arguments[MAX_PATH];   /* ... and what follows that */
+    char argv[MAX_PATH];        /* ... which the game reads as these, each ended by a line break */
     int icon;
     bool transparent;           /* the picture has parts that show the dialog's face */
     int scales[SCALES];         /* the scales, in percent, the build laid its dialogs out for */
@@ -109,6 +110,8 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
             lstrcpynA(r->program, value, sizeof(r->program));
         else if (!strcmp(line, "arguments"))
             lstrcpynA(r->arguments, value, sizeof(r->arguments));
+        else if (!strcmp(line, "argument") && strlen(r->argv) + strlen(value) + 2 <= sizeof(r->argv))
+            strcat(strcat(r->argv, value), "\n");
         else if (!strcmp(line, "icon"))
             r->icon = atoi(value) > 0;
         else if (!strcmp(line, "picture"))

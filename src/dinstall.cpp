@@ -179,9 +179,10 @@ static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height
 
 #if defined(BRAND_DIRECT) || defined(BRAND_GAMEPAD)
 /* A DLL of Windows' own from the system folder alone, so that one of that name
- * in the game's folder never runs; and what it loads in turn from there too,
- * where Windows can be told so (8 and later, and 7 with the update that brings
- * AddDllDirectory along). */
+ * in the game's folder never runs; and what it loads in turn from there too:
+ * by LOAD_LIBRARY_SEARCH_SYSTEM32 where Windows has it (8 and later, and 7
+ * with the update that brings AddDllDirectory along), else by its full path,
+ * searched from its own folder. */
 static HMODULE SystemLibrary(const char *name)
 {
     char path[MAX_PATH];
@@ -194,7 +195,7 @@ static HMODULE SystemLibrary(const char *name)
         return NULL;
     path[len] = '\\';
     lstrcpyA(path + len + 1, name);
-    return LoadLibraryA(path);
+    return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 #endif
 

@@ -73,3 +73,11 @@ static void PollPads(HWND hDlg) {}
 #if defined(BRAND_DIRECT) || defined(BRAND_GAMEPAD)
 static HMODULE SystemLibrary(const char *name);
 #endif
+
+/* A controller answers the message that says why the game could not start,
+ * while it is in front (direct.cpp); there is none without a game of its own. */
+#if defined(BRAND_DIRECT) && defined(BRAND_GAMEPAD)
+static HWND BoxInFront(HWND hDlg);
+#else
+static inline HWND BoxInFront(HWND hDlg) { return NULL; }
+#endif

@@ -40,15 +40,18 @@ static DWORD ReadPad(DWORD slot)
     return buttons;
 }
 
-/* A: the focused button (Play unless Cancel has the focus); B: Cancel; left
- * and right: the focus to the button on that side, shown as for the keyboard.
- * Only while the dialog is in the foreground, so that a player in another
- * window never starts the game by accident; what is held as it comes back,
- * or as a pad connects, is no press. */
+/* A: the focused button (Play unless Cancel has the focus), or the default
+ * one of a message box of ours in front (BoxInFront); B: Cancel, or closes
+ * the box; left and right: the focus to the button on that side, shown as
+ * for the keyboard. Only while the dialog or its box is in the foreground, so
+ * that a player in another window never starts the game by accident; what is
+ * held as it comes back, or as a pad connects, is no press. */
 static void PollPads(HWND hDlg)
 {
     HWND play = GetDlgItem(hDlg, IDOK), cancel = GetDlgItem(hDlg, IDCANCEL);
     bool front = GetForegroundWindow() == hDlg;
+    HWND box = front ? NULL : BoxInFront(hDlg), to = box ? box : hDlg;
+    LRESULT def;
 
     for (DWORD slot = 0; slot < XUSER_MAX_COUNT; slot++)
     {
@@ -56,7 +59,7 @@ static void PollPads(HWND hDlg)
         RECT p, c;
         int id = 0;
 
-        if (!front)
+        if (!front && !box)
         {
             if (before != PAD_EMPTY)
                 pad_buttons[slot] = PAD_UNSEEN;
@@ -71,10 +74,15 @@ static void PollPads(HWND hDlg)
         if (!pressed)
             continue;
         if (pressed & (XINPUT_GAMEPAD_A | XINPUT_GAMEPAD_START))
-            id = GetFocus() == cancel ? IDCANCEL : IDOK;
+        {
+            if (box)
+                id = HIWORD(def = SendMessageA(box, DM_GETDEFID, 0, 0)) == DC_HASDEFID ? LOWORD(def) : IDOK;
+            else
+                id = GetFocus() == cancel ? IDCANCEL : IDOK;
+        }
         else if (pressed & (XINPUT_GAMEPAD_B | XINPUT_GAMEPAD_BACK))
             id = IDCANCEL;
-        else if (pressed & (XINPUT_GAMEPAD_DPAD_LEFT | XINPUT_GAMEPAD_DPAD_RIGHT | PAD_LEFT | PAD_RIGHT))
+        else if (!box && (pressed & (XINPUT_GAMEPAD_DPAD_LEFT | XINPUT_GAMEPAD_DPAD_RIGHT | PAD_LEFT | PAD_RIGHT)))
         {
             bool right = pressed & (XINPUT_GAMEPAD_DPAD_RIGHT | PAD_RIGHT);
 
@@ -87,7 +95,7 @@ static void PollPads(HWND hDlg)
         if (id)
         {
             /* The dialog may stay, if the game could not be started: the pads go on. */
-            SendMessageA(hDlg, WM_COMMAND, id, (LPARAM)GetDlgItem(hDlg, id));
+            SendMessageA(to, WM_COMMAND, id, (LPARAM)GetDlgItem(to, id));
             return;
         }
     }

@@ -8,7 +8,9 @@ icons in Windows' icon format; and CMake's configure stops on a bad brand.
 
     brand_files.py SOURCE_DIR WORK_DIR"""
 import io
+import itertools
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -21,6 +23,7 @@ SOURCE, WORK = sys.argv[1], sys.argv[2]
 BRAND_PY = os.path.join(SOURCE, "brand", "brand.py")
 sys.path.insert(0, os.path.dirname(BRAND_PY))
 from brand import read_record  # noqa: E402
+import rules  # noqa: E402
 import hostile  # noqa: E402
 GOOD = {"exe": "game.exe", "caption": "A caption", "line1": "Do you wish to",
         "line2": "play?", "picture": "pic.png", "class": "Some Class"}
@@ -131,6 +134,26 @@ BAD = [
     ("game with a variable", {"game": "%GAME%.exe"}, None, ":7: game"),
     ("game with a space, unquoted", {"game": "North Peak.exe -x"}, None, ":7: game: a program's name with a space "
      'must be quoted, or Windows tries North.exe first, wherever it lies: write game = "North Peak.exe" -x'),
+    # a game line that Windows' readers would read two ways, answered with the form to write
+    ("game without an extension", {"game": "North Peak"}, None, ':7: game: North Peak has no extension, so Windows '
+     'runs North.exe and the shell may run another file: name the program with its extension, quoted if it holds a '
+     'space: write game = "North Peak.exe"'),
+    ("game without an extension, then an option", {"game": "North Peak -window"}, None,
+     'write game = "North Peak.exe" -window'),
+    ("game in a folder, without an extension", {"game": "bin\\North Peak"}, None, 'write game = "bin\\North Peak.exe"'),
+    ("game whose first word has a dot", {"game": "v1.2 Peak.exe"}, None, 'Windows tries v1.2 first, wherever it '
+     'lies: write game = "v1.2 Peak.exe"'),
+    ("game whose first word has an extension", {"game": "North.v2 Peak.exe -window"}, None,
+     'write game = "North.v2 Peak.exe" -window'),
+    ("game of another type", {"game": "game.txt"}, None, ":7: game: game.txt is not a program's name"),
+    ("game of a numbered type", {"game": "game.v2 -x"}, None, ":7: game: game.v2 is not a program's name"),
+    ("game glued to its closing quote", {"game": '"North Peak.exe"-window'}, None, '"North Peak.exe"-window as one '
+     'word, the shell as two: put a space after the program\'s quote: write game = "North Peak.exe" -window'),
+    ("game ending inside quotes by a backslash", {"game": 'game.exe -path "C:\\Games\\" -window'}, None,
+     'double it: write game = game.exe -path "C:\\Games\\\\" -window'),
+    ("game with \"\" inside quotes", {"game": 'game.exe -title "12"" screen"'}, None,
+     ':7: game: some programs read "" inside quotes as a quote, others as the end of the quotes'),
+    ("batch file with an open quote", {"game": 'play.bat "x'}, None, ":7: game: a quote is not closed"),
     # damaged or hostile images
     ("picture a FIFO", {"picture": "fifo.png"}, None, ":5: picture"),
     ("picture of 13370x13370", {"picture": "huge.png"}, None, ":5: picture"),
@@ -213,22 +236,77 @@ def test_good_brand():
         ok(line2 == ['#define DLG_LINE2       "R\u1ed3ng?"\n'], f"decomposed Vietnamese stored as {line2}")
 
 
-# A game's command line, and the program and arguments the launcher hands the
-# shell when the program needs administrator rights; an installer's name is fine.
+# A game's command line, the program and arguments the launcher hands the
+# shell when the program needs administrator rights (as brand.h writes them),
+# and the arguments the game reads; an installer's name is fine.
 GAMES = [
-    ('"Peak Patch.exe" -windowed  -x', "Peak Patch.exe", "-windowed  -x"),
-    ("PeakPatch.exe -windowed", "PeakPatch.exe", "-windowed"),
-    ("bin\\setup.exe", "bin\\\\setup.exe", ""),
-    ('"North Peak.exe"', "North Peak.exe", ""),
+    ('"Peak Patch.exe" -windowed  -x', "Peak Patch.exe", "-windowed  -x", ["-windowed", "-x"]),
+    ("PeakPatch.exe -windowed", "PeakPatch.exe", "-windowed", ["-windowed"]),
+    ("bin\\setup.exe", "bin\\\\setup.exe", "", []),
+    ('"North Peak.exe"', "North Peak.exe", "", []),
+    ('game.exe -title "12\\" screen"', "game.exe", '-title \\04212\\\\\\042 screen\\042', ["-title", '12" screen']),
+    ('game.com -path "C:\\Games\\\\" "" a\\\\b', "game.com", '-path \\042C:\\\\Games\\\\\\\\\\042 \\042\\042 a\\\\\\\\b',
+     ["-path", "C:\\Games\\", "", "a\\\\b"]),
+    ("play.cmd -x", "play.cmd", "-x", []),
 ]
 
 
 def test_games():
-    for game, program, args in GAMES:
+    for game, program, args, argv in GAMES:
         if built(brand_file("game.brand", {"game": game}), "game", what=f"game = {game}"):
             header = brand_h("game")
-            ok(f'#define BRAND_PROGRAM  "{program}"\n#define BRAND_ARGS     "{args}"\n' in header,
+            ok(f'#define BRAND_PROGRAM  "{program}"\n#define BRAND_ARGS     "{args}"\n' in header or
+               program.endswith(".cmd"),
                f"game = {game}: brand.h says {header!r}, expected the program {program} and the arguments {args}")
+            got = record("game").get("argv", [])
+            ok(got == argv, f"game = {game}: the record says the game reads {got}, expected {argv}")
+
+
+def ms_split(text, doubled_quote_ends):
+    """Microsoft's rules for a C program's arguments, read from its page on
+    parsing them, written apart from the kit's: whitespace outside quotes ends
+    an argument; backslashes are literal unless a quote follows, when each pair
+    is one backslash and an odd one makes the quote literal; a quote opens or
+    closes quotes; inside quotes, "" is a quote, after which the quotes go on
+    (the C runtime since 2008) or end (before it, and CommandLineToArgvW)."""
+    args, word, quoted = [], None, False
+    tokens = iter(re.findall(r'\\*"|\\+|[ \t]|[^ \t\\"]', text) + [None])
+    token = next(tokens)
+    while token is not None:
+        following = next(tokens)
+        if token in (" ", "\t") and not quoted:
+            args, word = args + ([word] if word is not None else []), None
+        elif token.endswith('"'):
+            slashes = len(token) - 1
+            word = (word or "") + "\\" * (slashes // 2)
+            if slashes % 2:
+                word += '"'
+            elif quoted and following == '"':
+                word, quoted, following = word + '"', not doubled_quote_ends, next(tokens)
+            else:
+                quoted = not quoted
+        else:
+            word = (word or "") + token
+        token = following
+    return args + ([word] if word is not None else []), quoted
+
+
+def test_argument_readings():
+    """Every line of quotes, backslashes, spaces and letters up to six long:
+    the kit takes it exactly when the C runtime, old and new, and
+    CommandLineToArgvW read it alike, with its quotes closed, and then as they read it."""
+    wrong = []
+    for n in range(1, 7):
+        for chars in itertools.product('a \\"', repeat=n):
+            rest = "".join(chars).strip(" ")
+            new, old = ms_split(rest, False), ms_split(rest, True)
+            try:
+                got = rules.check_game("g.exe " + rest, "game")[2]
+            except rules.BrandError:
+                got = None
+            if got != (new[0] if new == old and not new[1] else None):
+                wrong.append((rest, got, new, old))
+    ok(not wrong, f"{len(wrong)} lines read otherwise than Microsoft's rules, such as {wrong[:3]}")
 
 
 def record(out):
@@ -661,6 +739,7 @@ bad_images()
 test_bad_brands()
 test_good_brand()
 test_games()
+test_argument_readings()
 test_codepages()
 test_language_table()
 test_sections()

@@ -7,7 +7,7 @@
 #include "resource.h"
 
 static ProbeResult result;
-static UINT probe_message, elevation_message;
+static UINT probe_message, elevation_message, no_idle_message;
 static HWND probed_dialog, marker;
 
 static void save(void)
@@ -157,6 +157,9 @@ static BOOL WINAPI fake_shell_execute(SHELLEXECUTEINFOW *info)
     copy_text(result.shell_file, info->lpFile, MAX_PATH);
     copy_text(result.shell_params, info->lpParameters, MAX_PATH);
     copy_text(result.shell_dir, info->lpDirectory, MAX_PATH);
+    result.shell_owner = info->hwnd;
+    if ((result.shell_com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED)) == S_OK)
+        CoUninitialize();
     save();
     if (elevation == ELEVATION_CONSENT)
         return real_shell_execute(info);
@@ -207,6 +210,12 @@ static void fail_for_rights(WPARAM how)
     save();
 }
 
+static DWORD WINAPI fake_wait_for_input_idle(HANDLE process, DWORD timeout)
+{
+    SetLastError(ERROR_NOT_GUI_PROCESS);
+    return WAIT_FAILED;
+}
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wparam, LPARAM lparam)
 {
     CWPSTRUCT *cwp = (CWPSTRUCT *)lparam;
@@ -215,6 +224,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wpa
     {
         probe_message = RegisterWindowMessageA(PROBE_MESSAGE);
         elevation_message = RegisterWindowMessageA(ELEVATION_MESSAGE);
+        no_idle_message = RegisterWindowMessageA(NO_IDLE_MESSAGE);
     }
     if (code == HC_ACTION)
     {
@@ -225,6 +235,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wpa
             probe(cwp->hwnd, (HWND)cwp->wParam);
         if (cwp->message == elevation_message && !elevation)
             fail_for_rights(cwp->wParam);
+        if (cwp->message == no_idle_message)
+            patch_imports(GetProcAddress(GetModuleHandleA("user32.dll"), "WaitForInputIdle"),
+                          (FARPROC)fake_wait_for_input_idle);
         if (cwp->message == WM_DESTROY && cwp->hwnd == probed_dialog)
         {
             result.destroyed = 1;

@@ -15,6 +15,11 @@
 #define ELEVATION_MESSAGE "TolvarLauncherElevation"
 enum { ELEVATION_CONSENT = 1, ELEVATION_DECLINED = 2 };
 
+/* Wine's WaitForInputIdle waits for a console program as for any other, where
+ * Windows' fails at once. Sent after PROBE_MESSAGE, this makes the launcher's
+ * fail so, whatever the game. */
+#define NO_IDLE_MESSAGE "TolvarLauncherNoIdle"
+
 struct ProbeResult
 {
     int probed;                 /* set when PROBE_MESSAGE arrived */
@@ -47,4 +52,6 @@ struct ProbeResult
     int shell_calls;            /* ShellExecuteExW calls */
     WCHAR shell_module[MAX_PATH];   /* the file of the module ShellExecuteExW was taken from */
     WCHAR shell_verb[16], shell_file[MAX_PATH], shell_params[MAX_PATH], shell_dir[MAX_PATH];
+    HWND shell_owner;           /* the window it was given to own the consent prompt */
+    HRESULT shell_com;          /* CoInitializeEx(COINIT_APARTMENTTHREADED) just then: S_FALSE if COM was set up */
 };

@@ -54,6 +54,12 @@ void game_folder_(const char *file, int line, char *out, const char *name, const
 #define game_folder(...) game_folder_(AT, __VA_ARGS__)
 void listing(const char *dir, char *out, int size);
 
+/* A message box of the launcher's over its dialog: the one there, one within
+ * DIALOG_TIMEOUT, or NULL; and its texts, all its static controls' in turn. */
+HWND box_over(HWND dlg);
+HWND wait_box(HWND dlg);
+void box_text(HWND box, WCHAR *out, int size);
+
 /* The launcher as a process */
 struct Launcher
 {

@@ -4,39 +4,23 @@
 
 #include "driver.h"
 
-/* A window of the launcher's over its dialog: a message box. */
-static HWND box_over(HWND dlg)
+/* A second start while the game loads, which ends at once, starting nothing. */
+static void second_start(const char *exe, const char *folder, const char *loaded)
 {
-    HWND w = NULL;
+    Launcher second;
+    DWORD code;
 
-    while ((w = FindWindowExA(NULL, w, "#32770", NULL)))
-        if (GetWindow(w, GW_OWNER) == dlg && IsWindowVisible(w))
-            return w;
-    return NULL;
-}
-
-static HWND wait_box(HWND dlg)
-{
-    HWND box = NULL;
-
-    for (DWORD start = GetTickCount(); !box && GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
-        box = box_over(dlg);
-    return box;
-}
-
-/* A message box's texts, all its static controls' in turn. */
-static void box_text(HWND box, WCHAR *out, int size)
-{
-    WCHAR cls[16];
-    int n = 0;
-
-    out[0] = 0;
-    for (HWND c = GetWindow(box, GW_CHILD); c && n < size - 1; c = GetWindow(c, GW_HWNDNEXT))
+    if (start(&second, exe, folder))
     {
-        GetClassNameW(c, cls, 16);
-        if (!lstrcmpiW(cls, L"Static"))
-            n += GetWindowTextW(c, out + n, size - n);
+        code = wait_exit(&second, EXIT_TIMEOUT);
+        ok(code == 0, "a second start while the game loads: exit code %lx, expected 0\n", code);
+        ok(windows_created == 0, "a second start while the game loads created %d windows, expected none\n",
+           windows_created);
+        ok(job_processes(&second) == 1, "a second start while the game loads started %lu processes\n",
+           job_processes(&second) - 1);
+        finish(&second);
     }
+    ok(!file_exists(loaded), "the game had loaded before the second start; it should load for longer\n");
 }
 
 /* A brand whose Play starts a program by a command line: from the game's
@@ -50,7 +34,7 @@ SCENARIO(edition)
     char folder[MAX_PATH], elsewhere[MAX_PATH], exe[MAX_PATH], ran[MAX_PATH], loaded[MAX_PATH], expected[1024];
     char *got;
     ProbeResult res;
-    Launcher l, second;
+    Launcher l;
     DWORD played, code;
     HWND dlg;
 
@@ -74,17 +58,7 @@ SCENARIO(edition)
     while (GetTickCount() - played < 2000)
         Sleep(50);
     ok(wait_exit(&l, 0) == STILL_ACTIVE, "the launcher ended 2 s after Play, before the game had loaded\n");
-    if (start(&second, exe, folder))
-    {
-        code = wait_exit(&second, EXIT_TIMEOUT);
-        ok(code == 0, "a second start while the game loads: exit code %lx, expected 0\n", code);
-        ok(windows_created == 0, "a second start while the game loads created %d windows, expected none\n",
-           windows_created);
-        ok(job_processes(&second) == 1, "a second start while the game loads started %lu processes\n",
-           job_processes(&second) - 1);
-        finish(&second);
-    }
-    ok(!file_exists(loaded), "the game had loaded before the second start; it should load for longer\n");
+    second_start(exe, folder, loaded);
 
     if (ok(wait_file(loaded, GAME_TIMEOUT), "the game did not load within %d ms\n", GAME_TIMEOUT))
     {
@@ -103,9 +77,43 @@ SCENARIO(edition)
     finish(&l);
 }
 
+/* A game that WaitForInputIdle cannot wait for, as Windows answers for a
+ * console program: the probe makes the launcher's call fail so. The launcher
+ * then stays until the game ends, so that a second start meanwhile still ends
+ * at once, and then ends with exit code 0. */
+SCENARIO(console_game)
+{
+    char folder[MAX_PATH], exe[MAX_PATH], loaded[MAX_PATH];
+    ProbeResult res;
+    Launcher l;
+    DWORD code;
+    HWND dlg;
+
+    game_folder(folder, "console-game", brand.exe, true);
+    path_join(exe, folder, brand.exe);
+    path_join(loaded, folder, "loaded.txt");
+    if (!(dlg = launch(&l, exe, folder)))
+        return;
+    if (probe(dlg, &res))
+    {
+        SendMessageTimeoutA(dlg, RegisterWindowMessageA(NO_IDLE_MESSAGE), 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+        key(dlg, VK_RETURN);
+        Sleep(2000);
+        ok(wait_exit(&l, 0) == STILL_ACTIVE, "the launcher ended 2 s after Play, while the game ran\n");
+        second_start(exe, folder, loaded);
+        code = wait_exit(&l, GAME_TIMEOUT);
+        ok(code == 0, "the launcher's exit code after the game ended: %lx, expected 0\n", code);
+        check_game_ran(folder, folder);
+        probe_final(&res);
+    }
+    finish(&l);
+}
+
 /* Play when the game cannot be started: a message box over the dialog, under
- * its caption, names the program and gives Windows' own reason. The dialog
- * stays; Cancel then ends the launcher with exit code 0, nothing started. */
+ * its caption, names the program and gives Windows' own reason, with the
+ * program where the reason names a file ("%1 is not a valid Win32
+ * application."). The dialog stays; Cancel then ends the launcher with exit
+ * code 0, nothing started. */
 SCENARIO(failed_start)
 {
     static const struct
@@ -119,10 +127,13 @@ SCENARIO(failed_start)
     };
     char folder[MAX_PATH], exe[MAX_PATH], game[MAX_PATH];
     WCHAR text[1024], caption[TEXT_BUFFER], reason[512], program[MAX_PATH];
+    DWORD_PTR inserts[99];
     Launcher l;
     HWND dlg, box;
 
     MultiByteToWideChar(CP_ACP, 0, brand.program, -1, program, MAX_PATH);
+    for (auto &insert : inserts)
+        insert = (DWORD_PTR)program;
     for (const auto &c : cases)
     {
         game_folder(folder, "failed-start", brand.exe, false);
@@ -139,12 +150,12 @@ SCENARIO(failed_start)
             ok(!lstrcmpW(caption, brand.shown->text[CAPTION]), "%s: the message's caption is \"%ls\", expected "
                "the dialog's, \"%ls\"\n", c.what, caption, brand.shown->text[CAPTION]);
             box_text(box, text, 1024);
-            FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, c.error, 0, reason,
-                           512, NULL);
+            FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, NULL, c.error, 0, reason, 512,
+                           (va_list *)inserts);
             reason[wcscspn(reason, L"\r\n")] = 0;
-            ok(wcsstr(text, program) && reason[0] && wcsstr(text, reason),
-               "%s: the message says \"%ls\", expected the program, %ls, and Windows' reason, \"%ls\"\n", c.what,
-               text, program, reason);
+            ok(wcsstr(text, program) && reason[0] && wcsstr(text, reason) && !wcschr(text, '%'),
+               "%s: the message says \"%ls\", expected the program, %ls, and Windows' reason, \"%ls\", with no "
+               "%% insert\n", c.what, text, program, reason);
             key(box, VK_RETURN);
             for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 5000;)
                 Sleep(50);
@@ -220,6 +231,10 @@ SCENARIO(elevation)
                  res.shell_dir);
         snprintf(expected, sizeof(expected), "runas\n%s\n%s\n%s", brand.program, brand.arguments, folder);
         ok(!lstrcmpiA(asked, expected), "%s: the shell was asked \"%s\", expected \"%s\"\n", c.what, asked, expected);
+        ok(res.shell_owner == dlg, "%s: the consent prompt's owner was %p, expected the dialog, %p\n", c.what,
+           res.shell_owner, dlg);
+        ok(res.shell_com == S_FALSE, "%s: COM on the dialog's thread at the shell call: CoInitializeEx gave %lx, "
+           "expected S_FALSE (set up single-threaded already)\n", c.what, res.shell_com);
         ok(!res.shell_was_loaded, "%s: SHELL32 was loaded before Play, expected it only for the prompt\n", c.what);
         ok((!_wcsnicmp(res.shell_module, system, wcslen(system)) && res.shell_module[wcslen(system)] == '\\') ||
            (!_wcsnicmp(res.shell_module, wow64, wcslen(wow64)) && res.shell_module[wcslen(wow64)] == '\\'),

@@ -158,6 +158,56 @@ static void test_reads(void)
     finish(&l);
 }
 
+/* Play with a controller alone, when the game cannot be started: A on the
+ * dialog shows why, A (the message's default button) or B closes the message,
+ * and the dialog answers the pad again: B then cancels. */
+SCENARIO(pad_message)
+{
+    static const struct
+    {
+        const char *what;
+        WORD button;
+    } cases[] = {
+        { "A on the message", XINPUT_GAMEPAD_A },
+        { "B on the message", XINPUT_GAMEPAD_B },
+    };
+    char folder[MAX_PATH], exe[MAX_PATH];
+    Launcher l;
+    HWND dlg, box;
+
+    if (!open_pads())
+        return;
+    for (const auto &c : cases)
+    {
+        game_folder(folder, "pad-message", brand.exe, false);
+        path_join(exe, folder, brand.exe);
+        memset(pads, 0, sizeof(*pads));
+        pad(0, 0);
+        if (!(dlg = launch(&l, exe, folder)))
+            continue;
+        SetForegroundWindow(dlg);
+        Sleep(300);
+        pad(0, XINPUT_GAMEPAD_A);
+        pad(0, 0);
+        if (ok((box = wait_box(dlg)) != NULL, "%s: no message over the dialog after A\n", c.what))
+        {
+            pad(0, c.button);
+            pad(0, 0);
+            for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 5000;)
+                Sleep(50);
+            ok(!IsWindow(box), "%s: the message is still there\n", c.what);
+        }
+        ok(wait_exit(&l, 0) == STILL_ACTIVE && IsWindowVisible(dlg), "%s: the dialog closed, expected it to stay\n",
+           c.what);
+        pad(0, XINPUT_GAMEPAD_B);
+        pad(0, 0);
+        ok(wait_exit(&l, EXIT_TIMEOUT) == 0, "%s: B on the dialog after the message did not end the launcher with "
+           "exit code 0\n", c.what);
+        check_nothing_ran(&l, folder);
+        finish(&l);
+    }
+}
+
 /* With no XInput at all (the test set-up turns both off), the keyboard works as ever. */
 SCENARIO(no_xinput)
 {

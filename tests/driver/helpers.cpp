@@ -307,7 +307,7 @@ HWND launch_(const char *file, int line, Launcher *l, const char *exe, const cha
 char *check_game_ran_(const char *file, int line, const char *folder, const char *expected_cwd)
 {
     static char text[1024];
-    char ran[MAX_PATH];
+    char ran[MAX_PATH], args[MAX_PATH];
 
     path_join(ran, folder, "ran.txt");
     if (!ok_(file, line, wait_file(ran, GAME_TIMEOUT), "%s did not run in %s\n", brand.program, folder))
@@ -319,6 +319,14 @@ char *check_game_ran_(const char *file, int line, const char *folder, const char
     /* 64-bit Windows runs a 32-bit program's batch in its 32-bit cmd */
     if (!lstrcmpiA(brand.program, "GAME.BAT"))
         ok_(file, line, strstr(text, "\narch x86") != NULL, "GAME.BAT ran under \"%s\", expected arch x86\n", text);
+    else
+    {
+        /* however it was started, the game reads the arguments the build split */
+        path_join(ran, folder, "args.txt");
+        read_file(ran, args, sizeof(args));
+        ok_(file, line, !strcmp(args, brand.argv), "the game read the arguments \"%s\", expected \"%s\"\n", args,
+            brand.argv);
+    }
     return text;
 }
 
@@ -330,6 +338,43 @@ void check_nothing_ran_(const char *file, int line, Launcher *l, const char *fol
     ok_(file, line, job_processes(l) == 1, "%lu processes in the launcher's job, expected 1\n", job_processes(l));
     path_join(ran, folder, "ran.txt");
     ok_(file, line, !file_exists(ran), "GAME.BAT ran\n");
+}
+
+/* ---- a message box over the dialog ---- */
+
+/* A window of the launcher's over its dialog: a message box. */
+HWND box_over(HWND dlg)
+{
+    HWND w = NULL;
+
+    while ((w = FindWindowExA(NULL, w, "#32770", NULL)))
+        if (GetWindow(w, GW_OWNER) == dlg && IsWindowVisible(w))
+            return w;
+    return NULL;
+}
+
+HWND wait_box(HWND dlg)
+{
+    HWND box = NULL;
+
+    for (DWORD start = GetTickCount(); !box && GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
+        box = box_over(dlg);
+    return box;
+}
+
+/* A message box's texts, all its static controls' in turn. */
+void box_text(HWND box, WCHAR *out, int size)
+{
+    WCHAR cls[16];
+    int n = 0;
+
+    out[0] = 0;
+    for (HWND c = GetWindow(box, GW_CHILD); c && n < size - 1; c = GetWindow(c, GW_HWNDNEXT))
+    {
+        GetClassNameW(c, cls, 16);
+        if (!lstrcmpiW(cls, L"Static"))
+            n += GetWindowTextW(c, out + n, size - n);
+    }
 }
 
 /* ---- real input ---- */
