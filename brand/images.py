@@ -7,6 +7,7 @@ import stat
 import struct
 
 import resource_h
+from rules import MAX_SHOWN, escaped
 
 SIZE = resource_h.DEFINES["PICTURE_WIDTH"]     # the picture's width and height in pixels
 ICON_SIZES = (16, 32, 48)
@@ -40,6 +41,14 @@ class ImageError(Exception):
     pass
 
 
+def shown(path):
+    """A file's path as a message shows it: what does not print escaped, as
+    the brand file's values are, and its last MAX_SHOWN characters, which name
+    the file."""
+    text = escaped(path)
+    return text if len(text) <= MAX_SHOWN else "..." + text[-MAX_SHOWN:]
+
+
 def open_image(path, formats=FORMATS):
     """The image at path, loaded and in a mode that convert() takes as it looks."""
     try:
@@ -49,13 +58,13 @@ def open_image(path, formats=FORMATS):
     try:
         info = os.stat(path)
     except FileNotFoundError:
-        raise ImageError(f"no such file: {path}{near_miss(path)}")
+        raise ImageError(f"no such file: {shown(path)}{near_miss(path)}")
     except OSError as e:
-        raise ImageError(f"cannot read {path}: {e.strerror}")
+        raise ImageError(f"cannot read {shown(path)}: {e.strerror}")
     if not stat.S_ISREG(info.st_mode):
-        raise ImageError(f"{path} is not a file")
+        raise ImageError(f"{shown(path)} is not a file")
     if info.st_size > MAX_BYTES:
-        raise ImageError(f"{path} has {info.st_size:,} bytes; a picture may have at most {MAX_BYTES:,}")
+        raise ImageError(f"{shown(path)} has {info.st_size:,} bytes; a picture may have at most {MAX_BYTES:,}")
     # Chunks and blocks are counted, and the size checked below, against limits
     # of our own, before Pillow reads anything but the header.
     with open(path, "rb") as f:
@@ -65,22 +74,22 @@ def open_image(path, formats=FORMATS):
     scans = data.count(b"\xff\xda") if data.startswith(b"\xff\xd8") else 0
     del data
     if blocks > MAX_CHUNKS:
-        raise ImageError(f"{path} is a {kind} of more than {MAX_CHUNKS:,} chunks or blocks; at most {MAX_CHUNKS:,} "
+        raise ImageError(f"{shown(path)} is a {kind} of more than {MAX_CHUNKS:,} chunks or blocks; at most {MAX_CHUNKS:,} "
                          "are taken")
     Image.MAX_IMAGE_PIXELS = None
     try:
         image = Image.open(path, formats=formats)
     except Exception:
-        raise ImageError(f"{path} is not a {', '.join(formats[:-1])} or {formats[-1]} image")
+        raise ImageError(f"{shown(path)} is not a {', '.join(formats[:-1])} or {formats[-1]} image")
     width, height = image.size
     if width > MAX_SIDE or height > MAX_SIDE or width * height > MAX_PIXELS:
-        raise ImageError(f"{path} is {width}x{height} pixels; at most {MAX_PIXELS:,} pixels "
+        raise ImageError(f"{shown(path)} is {width}x{height} pixels; at most {MAX_PIXELS:,} pixels "
                          f"and {MAX_SIDE} on a side are taken")
     if image.format != "ICO" and max(width, height) > MAX_ASPECT * min(width, height):
-        raise ImageError(f"{path} is {width}x{height} pixels; in its square it would lose most of itself: "
+        raise ImageError(f"{shown(path)} is {width}x{height} pixels; in its square it would lose most of itself: "
                          f"a picture at most {MAX_ASPECT} times as wide as high, or high as wide, is taken")
     if image.format in ("JPEG", "MPO") and scans > MAX_SCANS:     # a JPEG with an MPF segment opens as MPO
-        raise ImageError(f"{path} is a JPEG of {scans:,} scans; at most {MAX_SCANS} are taken")
+        raise ImageError(f"{shown(path)} is a JPEG of {scans:,} scans; at most {MAX_SCANS} are taken")
     try:
         if image.format in ("JPEG", "MPO"):
             image.draft("RGB", (SIZE * 2, SIZE * 2))   # decode at a fraction of the size: fast
@@ -89,7 +98,7 @@ def open_image(path, formats=FORMATS):
         out.format = image.format
         return out
     except Exception as e:
-        raise ImageError(f"cannot read {path} as an image: {e or type(e).__name__}")
+        raise ImageError(f"cannot read {shown(path)} as an image: {e or type(e).__name__}")
 
 
 def upright(image):
@@ -142,13 +151,13 @@ def with_key(deep, key, gray):
 
 
 def count_blocks(data):
-    """A PNG's chunks, or a GIF's extension sub-blocks, counted from their
-    headers alone, and which of the two the file is; past MAX_CHUNKS the count
-    stops, as the file is refused."""
+    """A PNG's chunks up to its end (IEND), or a GIF's extension sub-blocks,
+    counted from their headers alone, and which of the two the file is; past
+    MAX_CHUNKS the count stops, as the file is refused."""
     count, kind = 0, "PNG" if data.startswith(b"\x89PNG\r\n\x1a\n") else "GIF" if data.startswith(b"GIF") else ""
     if kind == "PNG":       # but its pixels' (IDAT), of which a large picture has many
         at = 8
-        while at + 8 <= len(data) and count <= MAX_CHUNKS:
+        while at + 8 <= len(data) and count <= MAX_CHUNKS and data[at + 4:at + 8] != b"IEND":
             count += data[at + 4:at + 8] != b"IDAT"
             at += 12 + struct.unpack_from(">I", data, at)[0]
     elif kind == "GIF" and len(data) >= 13:
@@ -320,20 +329,20 @@ def open_icon(path):
     frames = {}
     listed = ico_directory(path)
     if len(listed) > MAX_FRAMES:
-        raise ImageError(f"{path} has {len(listed):,} frames; an icon of at most {MAX_FRAMES} is taken")
+        raise ImageError(f"{shown(path)} has {len(listed):,} frames; an icon of at most {MAX_FRAMES} is taken")
     stated = set(listed)
     lying = sorted(stated - set(image.info.get("sizes", stated)))
     if lying:
-        raise ImageError(f"the {lying[0][0]}x{lying[0][1]} frame of {path} is another size: the icon is damaged")
+        raise ImageError(f"the {lying[0][0]}x{lying[0][1]} frame of {shown(path)} is another size: the icon is damaged")
     ico = Image.open(path, formats=("ICO",))       # once: each frame is then read from it
     for width, height in sorted(stated):
         try:
             ico.size = (width, height)
             ico.load()
         except Exception as e:
-            raise ImageError(f"cannot read the {width}x{height} frame of {path}: {e or type(e).__name__}")
+            raise ImageError(f"cannot read the {width}x{height} frame of {shown(path)}: {e or type(e).__name__}")
         if ico.size != (width, height):
-            raise ImageError(f"the {width}x{height} frame of {path} is {ico.width}x{ico.height}: the icon is damaged")
+            raise ImageError(f"the {width}x{height} frame of {shown(path)} is {ico.width}x{ico.height}: the icon is damaged")
         if width == height:
             frames[width] = plain(ico.copy())     # the next size reloads ico
     return image, frames.get

@@ -3,6 +3,7 @@ build and the launcher set on each value. parse() reads a brand file; the
 check_ functions refuse a value with a message naming its file, line and key."""
 import difflib
 import os
+import re
 import unicodedata
 
 from languages import LANGUAGES, language_tag, tag_hint
@@ -59,20 +60,37 @@ def read_lines(path, shown):
             raw = f.read()
     except OSError as e:
         raise BrandError(f"{shown}: cannot read the brand file: {e.strerror}")
-    if raw.startswith((b"\xff\xfe", b"\xfe\xff")):
-        raise BrandError(f"{shown}:1: the file is UTF-16; save it as UTF-8")
+    wide = unicode_form(raw)
+    if wide:
+        raise BrandError(f"{shown}:1: the file is {wide}; save it as UTF-8")
     if len(raw) > MAX_FILE:
         raise BrandError(f"{shown}: the file has {len(raw):,} bytes; a brand file has at most {MAX_FILE:,}")
     if raw.startswith(b"\xef\xbb\xbf"):
         raw = raw[3:]
-    for number, line in enumerate(raw.split(b"\n"), 1):
+    # CR LF, LF, or CR alone as an old Mac editor saves it
+    for number, line in enumerate(raw.replace(b"\r\n", b"\n").replace(b"\r", b"\n").split(b"\n"), 1):
         if len(line) > MAX_LINE:
             raise BrandError(f"{shown}:{number}: the line has {len(line):,} bytes; a line has at most {MAX_LINE:,}")
         try:
-            yield number, line.decode("utf-8").rstrip("\r").strip()
+            yield number, line.decode("utf-8").strip()
         except UnicodeDecodeError:
             raise BrandError(f"{shown}:{number}: the line is not valid UTF-8{encoding_hint(line)}; "
                              "save the file as UTF-8")
+
+
+def unicode_form(raw):
+    """UTF-32 or UTF-16, by its byte-order mark or, without one, by the zero
+    bytes that ASCII text has in every second or in three of every four; else
+    None."""
+    for form, marks in (("UTF-32", (b"\xff\xfe\x00\x00", b"\x00\x00\xfe\xff")), ("UTF-16", (b"\xff\xfe", b"\xfe\xff"))):
+        if raw.startswith(marks):
+            return form
+    head = raw[:64]
+    if len(head) >= 4 and head.count(0) * 4 >= len(head) * 3:
+        return "UTF-32 without a byte-order mark"
+    if len(head) >= 2 and head.count(0) * 2 >= len(head) - 1:
+        return "UTF-16 without a byte-order mark"
+    return None
 
 
 def section_tag(name, where, top, sections):
@@ -371,14 +389,17 @@ def check_game(value, where):
         raise BrandError(f"{where}: the program's name is empty")
     if name[0] in "-/":
         raise BrandError(f"{where}: {name} is an option, not a program: name the program first")
-    if "%" in name:
+    if re.search(r"%[^%\s]+%", name):
         raise BrandError(f"{where}: Windows does not expand %variables% here: name the program itself")
     drive = len(name) > 2 and name[1] == ":" and name[0].isalpha() and name[2] in "\\/"
     last = name.replace("/", "\\").rstrip(" ").split("\\")[-1]
-    if not last:
+    if not last.strip("."):
         raise BrandError(f"{where}: {name} names a folder, not a program")
     for part in (name[2:] if drive else name).replace("/", "\\").split("\\"):
         check_name(part, where, "a program's name")
+        if len(part) > MAX_NAME:
+            raise BrandError(f"{where}: a part of the program's path has {len(part)} characters; Windows takes at "
+                             f"most {MAX_NAME}")
     program_kind(value, name, quoted, where)
     if name.lower().endswith((".bat", ".cmd")):
         # cmd reads every quote as one, backslash or not

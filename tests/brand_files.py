@@ -195,6 +195,12 @@ BAD = [
     ("a Latin-1 file", None, b"exe = game.exe\ncaption = caf\xe9\n", ":2: the line is not valid UTF-8 (it looks like "
      "Windows-1252"),
     ("a UTF-16 file", None, "exe = game.exe\n".encode("utf-16"), ":1: the file is UTF-16"),
+    ("a UTF-32 file", None, "exe = game.exe\n".encode("utf-32"), ":1: the file is UTF-32; save it as UTF-8"),
+    ("a UTF-16 file without a byte-order mark", None, "exe = game.exe\n".encode("utf-16-le"),
+     ":1: the file is UTF-16 without a byte-order mark; save it as UTF-8"),
+    ("game a folder above", {"game": "bin\\.."}, None, ":7: game: bin\\.. names a folder, not a program"),
+    ("game with a part longer than Windows takes", {"game": "g" * 253 + ".exe"}, None,
+     ":7: game: a part of the program's path has 257 characters; Windows takes at most 255"),
     ("exe with a comma", {"exe": "x,--no-dynamicbase.exe"}, None, ":1: exe"),
     ("exe with U+007F", {"exe": "a\x7f.exe"}, None, ":1: exe: U+007F"),
     ("text with U+0085", {"line1": "Hal\x85lo"}, None, ":3: line1: U+0085"),
@@ -248,6 +254,7 @@ GAMES = [
     ('game.com -path "C:\\Games\\\\" "" a\\\\b', "game.com", '-path \\042C:\\\\Games\\\\\\\\\\042 \\042\\042 a\\\\\\\\b',
      ["-path", "C:\\Games\\", "", "a\\\\b"]),
     ("play.cmd -x", "play.cmd", "-x", []),
+    ("100%.exe", "100%.exe", "", []),
 ]
 
 
@@ -717,7 +724,18 @@ def bad_images():
 
 
 def test_more_brands():
-    """A 16-bit gray picture keeps its gray; a brand file whose name is not UTF-8 builds."""
+    """A 16-bit gray picture keeps its gray; a brand file whose name is not UTF-8
+    builds, and so does one whose lines end in CR alone, with a PNG followed by
+    zero bytes; a missing picture's name is shown escaped and short."""
+    with open(os.path.join(WORK, "pic.png"), "rb") as f:
+        padded = f.read() + bytes(65536)
+    with open(os.path.join(WORK, "padded.png"), "wb") as f:
+        f.write(padded)
+    built(brand_file("cr.brand", raw=TOP.replace(b"\n", b"\r")), "cr", what="a brand file with CR line ends")
+    built(brand_file("padded.brand", {"picture": "padded.png"}), "padded", what="a PNG followed by zero bytes")
+    res = run(brand_file("spoof.brand", {"picture": "\u202e" + "p" * 772 + ".png"}))
+    ok(res.returncode != 0 and "\u202e" not in res.stderr and len(res.stderr) < 300 and "ppp.png" in res.stderr,
+       f"a missing picture named with U+202E and 777 characters: {res.stderr!r}")
     Image.new("I;16", (90, 90), int(0.07 * 65535)).save(os.path.join(WORK, "gray16.png"))
     if built(brand_file("pic.brand", {"picture": "gray16.png"}), "gray16", what="a 16-bit gray PNG"):
         gray = list(bitmap("gray16")[1].convert("L").getdata())
