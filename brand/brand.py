@@ -365,27 +365,35 @@ def read_brand(path):
 
 def read_pictures(path, values, where):
     """The picture as a BMP file, whether it has transparent parts, the icon
-    as an .ico file or None, and the files they were made from."""
-    modern = values["style"] == "modern"
+    as an .ico file or None, and the files they were made from; read and drawn
+    within the pictures' budget (images.within_budget)."""
     folder = os.path.dirname(os.path.abspath(path))
-    watched = [image_at(folder, values["picture"])]
-    # Both files are checked and read before either is drawn; Pillow's own
-    # warnings stay out of the publisher's way, as every fault is said here.
+    watched = [image_at(folder, values[k]) for k in ("picture", "icon") if k in values]
+    # Pillow's own warnings stay out of the publisher's way, as every fault is said here.
     warnings.simplefilter("ignore")
     try:
-        source = images.open_image(watched[0])
-        if "icon" in values:
-            watched.append(image_at(folder, values["icon"]))
-            icon_source = images.open_icon(watched[1])
-    except images.ImageError as e:
-        raise BrandError(f"{where['icon' if len(watched) > 1 else 'picture']}: {e}")
-    try:
-        bmp, transparent = images.picture_full(source) if modern else images.picture(source)
-        ico = images.icon(*icon_source, sizes=images.MODERN_ICON_SIZES if modern else images.ICON_SIZES) \
-            if "icon" in values else None
-    except images.ImageError as e:
-        raise BrandError(f"{where['picture']}: {e}")
+        bmp, transparent, ico = images.within_budget(draw_pictures, watched, values["style"] == "modern", where)
+    except images.BudgetError as e:
+        raise BrandError(f"{where[e.what]}: {e}")
     return bmp, transparent, ico, watched
+
+
+def draw_pictures(stage, watched, modern, where):
+    """Both files checked and read before either is drawn."""
+    try:
+        stage("picture")
+        source = images.open_image(watched[0])
+        if len(watched) > 1:
+            stage("icon")
+            icon_source = images.open_icon(watched[1])
+        stage("picture")
+        bmp, transparent = images.picture_full(source) if modern else images.picture(source)
+        stage("icon")
+        ico = images.icon(*icon_source, sizes=images.MODERN_ICON_SIZES if modern else images.ICON_SIZES) \
+            if len(watched) > 1 else None
+    except images.ImageError as e:
+        raise BrandError(f"{where[stage.what]}: {e}")
+    return bmp, transparent, ico
 
 
 def brand_header(values, ico, transparent, note):

@@ -2,6 +2,7 @@
 into a square, the 16-colour bitmap the dialog shows and the game's icon.
 Used by brand.py, which keeps Pillow's own warnings quiet, and by
 tools/football.py."""
+import mmap
 import os
 import stat
 import struct
@@ -35,6 +36,12 @@ MAX_ASPECT = 8             # a picture at most this many times as wide as high, 
                            # to cover its square, a longer one would take millions of pixels and lose most
 MAX_CHUNKS = 4096          # a PNG's chunks, a GIF's extension blocks: each is read on its own
 MAX_FRAMES = 256           # an .ico's frames
+SMALL_IDAT = 1024          # encoders write a PNG's pixels in chunks of 8 KB or more: a smaller one counts as a chunk
+WORK_SIDE = 512            # a large picture is cut down to no less than this on its shorter side before it is drawn
+# The budget that reading and drawing the pictures may take, whatever the
+# files: processor time, and memory beyond what the kit holds as it begins.
+PICTURE_SECONDS = 0.75
+PICTURE_MEMORY = 192 << 20
 
 
 class ImageError(Exception):
@@ -47,6 +54,79 @@ def shown(path):
     the file."""
     text = escaped(path)
     return text if len(text) <= MAX_SHOWN else "..." + text[-MAX_SHOWN:]
+
+
+def within_budget(work, *args):
+    """work(stage, *args) in a child process held to PICTURE_SECONDS of
+    processor time and PICTURE_MEMORY: a file of any kind that would take more
+    is refused by the budget, not by a list of the files known to. work calls
+    stage(what) as it begins on each file, so that a refusal names it, and
+    finds the last in stage.what. Returns
+    what work returns, or raises what it raised; BudgetError(what, why) when
+    the budget ran out."""
+    import pickle
+    import resource
+    import signal
+    read, write = os.pipe()
+    pid = os.fork()
+    if not pid:
+        os.close(read)
+        out, status = os.fdopen(write, "wb", buffering=0), 1
+
+        def send(message):
+            out.write(pickle.dumps(message))
+
+        def stage(what):
+            stage.what = what
+            send(("stage", what))
+        # Whatever happens, this process ends here: what it was sent to do is done or not.
+        try:
+            with open("/proc/self/statm") as f:
+                held = int(f.read().split()[0]) * os.sysconf("SC_PAGE_SIZE")
+            hard = resource.getrlimit(resource.RLIMIT_AS)[1]
+            resource.setrlimit(resource.RLIMIT_AS, (held + PICTURE_MEMORY, hard))
+            signal.setitimer(signal.ITIMER_PROF, PICTURE_SECONDS)
+            try:
+                result = ("done", work(stage, *args))
+            except MemoryError:
+                result = ("memory", None)
+            except Exception as e:
+                result = ("raised", e)
+            signal.setitimer(signal.ITIMER_PROF, 0)
+            resource.setrlimit(resource.RLIMIT_AS, (hard, hard))
+            send(result)
+            status = 0
+        finally:
+            os._exit(status)
+    os.close(write)
+    with os.fdopen(read, "rb") as f:
+        data = f.read()
+    _, status = os.waitpid(pid, 0)
+    messages, what = [], None
+    stream = __import__("io").BytesIO(data)
+    while stream.tell() < len(data):
+        try:
+            messages.append(pickle.load(stream))
+        except Exception:
+            break
+    for kind, value in messages:
+        if kind == "stage":
+            what = value
+        elif kind == "done":
+            return value
+        elif kind == "raised":
+            raise value
+    if os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGPROF:
+        raise BudgetError(what, f"reading and drawing it takes more than the {PICTURE_SECONDS} s of processor "
+                                "time a picture may take; save it smaller, or as a PNG or JPEG")
+    raise BudgetError(what, f"reading and drawing it needs more than the {PICTURE_MEMORY >> 20} MB a picture may "
+                            "take; save it smaller")
+
+
+class BudgetError(Exception):
+    def __init__(self, what, why):
+        super().__init__(why)
+        self.what = what
 
 
 def open_image(path, formats=FORMATS):
@@ -67,15 +147,22 @@ def open_image(path, formats=FORMATS):
         raise ImageError(f"{shown(path)} has {info.st_size:,} bytes; a picture may have at most {MAX_BYTES:,}")
     # Chunks and blocks are counted, and the size checked below, against limits
     # of our own, before Pillow reads anything but the header.
+    # The file mapped rather than read, so that its bytes leave no heap behind
+    # for the pictures' budget.
     with open(path, "rb") as f:
-        data = f.read()
+        data = mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) if info.st_size else b""
     blocks, kind = count_blocks(data)
+    damaged = damaged_frame(data) if "ICO" in formats and data[:4] == b"\0\0\1\0" else None
     # Start of Scan markers: entropy-coded data never holds FF DA
-    scans = data.count(b"\xff\xda") if data.startswith(b"\xff\xd8") else 0
-    del data
+    scans = count_markers(data, b"\xff\xda") if data[:2] == b"\xff\xd8" else 0
+    if info.st_size:
+        data.close()
+    if damaged:
+        raise ImageError(f"the {damaged[0][0]}x{damaged[0][1]} frame of {shown(path)} is {damaged[1]}: the icon is "
+                         "damaged")
     if blocks > MAX_CHUNKS:
-        raise ImageError(f"{shown(path)} is a {kind} of more than {MAX_CHUNKS:,} chunks or blocks; at most {MAX_CHUNKS:,} "
-                         "are taken")
+        raise ImageError(f"{shown(path)} is a {kind} of more than {MAX_CHUNKS:,} chunks or blocks; "
+                         f"at most {MAX_CHUNKS:,} are taken")
     Image.MAX_IMAGE_PIXELS = None
     try:
         image = Image.open(path, formats=formats)
@@ -89,16 +176,26 @@ def open_image(path, formats=FORMATS):
         raise ImageError(f"{shown(path)} is {width}x{height} pixels; in its square it would lose most of itself: "
                          f"a picture at most {MAX_ASPECT} times as wide as high, or high as wide, is taken")
     if image.format in ("JPEG", "MPO") and scans > MAX_SCANS:     # a JPEG with an MPF segment opens as MPO
-        raise ImageError(f"{shown(path)} is a JPEG of {scans:,} scans; at most {MAX_SCANS} are taken")
+        raise ImageError(f"{shown(path)} is a JPEG of more than {MAX_SCANS} scans; at most {MAX_SCANS} are taken")
     try:
         if image.format in ("JPEG", "MPO"):
             image.draft("RGB", (SIZE * 2, SIZE * 2))   # decode at a fraction of the size: fast
         image.load()
-        out = plain(upright(image))
+        out = workable(plain(upright(image)))
         out.format = image.format
         return out
+    except MemoryError:
+        raise
     except Exception as e:
         raise ImageError(f"cannot read {shown(path)} as an image: {e or type(e).__name__}")
+
+
+def workable(image):
+    """The picture shrunk, in a mode that reduce takes, transparency kept."""
+    if min(image.size) // WORK_SIDE >= 2 and (image.mode not in ("RGB", "RGBA", "L", "LA") or
+                                             "transparency" in image.info):
+        image = image.convert("RGBA")
+    return shrunk(image)
 
 
 def upright(image):
@@ -106,7 +203,8 @@ def upright(image):
     that is missing or damaged."""
     from PIL import ImageOps
     try:
-        return ImageOps.exif_transpose(image)
+        # exif_transpose copies even a picture held upright
+        return image if image.getexif().get(0x0112, 1) == 1 else ImageOps.exif_transpose(image)
     except Exception:
         return image
 
@@ -124,14 +222,21 @@ def near_miss(path):
 def plain(image):
     """The image in an 8-bit mode: deeper grays and floats scaled to their range,
     which convert() would otherwise clip to white or black; a deep gray that a
-    PNG makes transparent by its value (tRNS) with that transparency."""
+    PNG makes transparent by its value (tRNS) with that transparency. A large
+    deep gray is cut down first (shrunk), as its full-size copies would be large."""
     key = image.info.get("transparency")
     if image.mode in ("I;16", "I;16L", "I;16B", "I;16N"):
         image = image.convert("I")
-        return with_key(image, key, image.point(lambda v: v / 257).convert("L"))
     if image.mode == "I":
+        from PIL import Image, ImageMath
         top = image.getextrema()[1]
-        return with_key(image, key, image.point(lambda v: v / 257 if top > 255 else v).convert("L"))
+        small = shrunk(image)
+        gray = small.point(lambda v: v / 257 if top > 255 else v).convert("L")
+        if isinstance(key, int):
+            # each pixel's own value, not an average, is what matches the key
+            sampled = image if small is image else image.resize(small.size, Image.NEAREST)
+            gray.putalpha(ImageMath.eval("convert(deep != key, 'L')", deep=sampled, key=key).point(lambda v: v * 255))
+        return gray
     if image.mode == "F":
         low, top = image.getextrema()
         scale = 255 if top <= 1.0 else 255 / 65535 if top > 255 else 1
@@ -139,36 +244,68 @@ def plain(image):
     return image
 
 
-def with_key(deep, key, gray):
-    """gray, with the pixels whose deep value is key transparent, if there is one."""
-    if not isinstance(key, int):
-        return gray
-    from PIL import Image
-    alpha = Image.new("L", deep.size)
-    alpha.putdata([0 if v == key else 255 for v in deep.getdata()])
-    gray.putalpha(alpha)
-    return gray
+def shrunk(image):
+    """A large picture cut down by a whole factor, each pixel the average of
+    those it joins (Pillow's reduce), to no less than WORK_SIDE on its shorter
+    side: every size drawn from it after is then quick, and as sharp."""
+    factor = min(image.size) // WORK_SIDE
+    return image.reduce(factor) if factor >= 2 else image
+
+
+def damaged_frame(data):
+    """The first frame of an .ico whose own header (a PNG's, or a bitmap's of
+    twice its height) says another size than the directory, or none, as the
+    size it states and what the frame is; read before any frame is decoded."""
+    for i in range(min(struct.unpack_from("<H", data, 4)[0], MAX_FRAMES)):
+        entry = data[6 + 16 * i:22 + 16 * i]
+        if len(entry) < 16:
+            return None
+        stated = (entry[0] or 256, entry[1] or 256)
+        offset = struct.unpack_from("<I", entry, 12)[0]
+        head = data[offset:offset + 24]
+        if head[:8] == b"\x89PNG\r\n\x1a\n" and len(head) == 24:
+            own = struct.unpack_from(">II", head, 16)
+        elif len(head) >= 12:
+            width, height = struct.unpack_from("<ii", head, 4)
+            own = (width, height // 2)
+        else:
+            return stated, "missing"
+        if own != stated:
+            return stated, f"{own[0]}x{own[1]}"
+    return None
+
+
+def count_markers(data, marker):
+    """How often marker stands in data, up to one more than MAX_SCANS."""
+    count, at = 0, data.find(marker)
+    while at >= 0 and count <= MAX_SCANS:
+        count, at = count + 1, data.find(marker, at + 2)
+    return count
 
 
 def count_blocks(data):
     """A PNG's chunks up to its end (IEND), or a GIF's extension sub-blocks,
     counted from their headers alone, and which of the two the file is; past
     MAX_CHUNKS the count stops, as the file is refused."""
-    count, kind = 0, "PNG" if data.startswith(b"\x89PNG\r\n\x1a\n") else "GIF" if data.startswith(b"GIF") else ""
-    if kind == "PNG":       # but its pixels' (IDAT), of which a large picture has many
+    count, kind = 0, "PNG" if data[:8] == b"\x89PNG\r\n\x1a\n" else "GIF" if data[:3] == b"GIF" else ""
+    if kind == "PNG":       # but its pixels' (IDAT), of which a large picture has many, unless small
         at = 8
         while at + 8 <= len(data) and count <= MAX_CHUNKS and data[at + 4:at + 8] != b"IEND":
-            count += data[at + 4:at + 8] != b"IDAT"
-            at += 12 + struct.unpack_from(">I", data, at)[0]
+            length = struct.unpack_from(">I", data, at)[0]
+            count += data[at + 4:at + 8] != b"IDAT" or length < SMALL_IDAT
+            at += 12 + length
     elif kind == "GIF" and len(data) >= 13:
         at = 13 + (3 << ((data[10] & 7) + 1) if data[10] & 0x80 else 0)
         while at < len(data) and count <= MAX_CHUNKS:
             if data[at] == 0x21:                        # an extension: its label, then sub-blocks
                 at += 2
-            elif data[at] == 0x2C and at + 10 <= len(data):     # an image: its pixels' sub-blocks are not counted
+            elif data[at] == 0x2C and at + 10 <= len(data):
+                # an image: its pixels' sub-blocks are not counted, but for
+                # short ones before its last, which no encoder writes
                 flags = data[at + 9]
                 at += 10 + (3 << ((flags & 7) + 1) if flags & 0x80 else 0) + 1
-                while at < len(data) and data[at]:
+                while at < len(data) and data[at] and count <= MAX_CHUNKS:
+                    count += data[at] < 255 and data[at + 1 + data[at]:at + 2 + data[at]] not in (b"", b"\0")
                     at += 1 + data[at]
                 at += 1
                 continue
@@ -339,10 +476,13 @@ def open_icon(path):
         try:
             ico.size = (width, height)
             ico.load()
+        except MemoryError:
+            raise
         except Exception as e:
             raise ImageError(f"cannot read the {width}x{height} frame of {shown(path)}: {e or type(e).__name__}")
         if ico.size != (width, height):
-            raise ImageError(f"the {width}x{height} frame of {shown(path)} is {ico.width}x{ico.height}: the icon is damaged")
+            raise ImageError(f"the {width}x{height} frame of {shown(path)} is {ico.width}x{ico.height}: "
+                             "the icon is damaged")
         if width == height:
             frames[width] = plain(ico.copy())     # the next size reloads ico
     return image, frames.get

@@ -178,8 +178,14 @@ BAD = [
      " is 20000x20000"),
     ("picture of 10000x10000", {"picture": "big.png"}, None, ":5: picture: " + os.path.join(WORK, "big.png") +
      " is 10000x10000"),
-    ("JPEG of 20,000 scans", {"picture": "scans.jpg"}, None, "is a JPEG of 20,001 scans"),
-    ("JPEG of 20,000 scans opened as MPO", {"picture": "mpo.jpg"}, None, "is a JPEG of 20,0"),
+    ("JPEG of 20,000 scans", {"picture": "scans.jpg"}, None, "is a JPEG of more than 64 scans"),
+    ("PNG of a million empty pixel chunks", {"picture": "idats.png"}, None, "is a PNG of more than 4,096 chunks"),
+    ("GIF of a million one-byte sub-blocks", {"picture": "subblocks.gif"}, None, "is a GIF of more than 4,096"),
+    (".ico whose PNG frame is larger than its directory says", {"icon": "frame.ico"}, None,
+     ":7: icon: the 16x16 frame of "),
+    ("BMP that takes longer to decode than a picture may", {"picture": "lines.bmp"}, None,
+     ":5: picture: reading and drawing it takes more than the "),
+    ("JPEG of 20,000 scans opened as MPO", {"picture": "mpo.jpg"}, None, "is a JPEG of more than 64 scans"),
     ("GIF comment of 16,384 sub-blocks", {"picture": "comment.gif"}, None, "is a GIF of more than 4,096 chunks"),
     ("PNG of 100,000 empty chunks", {"picture": "chunks.png"}, None, "is a PNG of more than 4,096 chunks"),
     (".ico of 2,000 frames", {"icon": "frames.ico"}, None, ":7: icon: " + os.path.join(WORK, "frames.ico") +
@@ -251,7 +257,8 @@ GAMES = [
     ("bin\\setup.exe", "bin\\\\setup.exe", "", []),
     ('"North Peak.exe"', "North Peak.exe", "", []),
     ('game.exe -title "12\\" screen"', "game.exe", '-title \\04212\\\\\\042 screen\\042', ["-title", '12" screen']),
-    ('game.com -path "C:\\Games\\\\" "" a\\\\b', "game.com", '-path \\042C:\\\\Games\\\\\\\\\\042 \\042\\042 a\\\\\\\\b',
+    ('game.com -path "C:\\Games\\\\" "" a\\\\b', "game.com",
+     '-path \\042C:\\\\Games\\\\\\\\\\042 \\042\\042 a\\\\\\\\b',
      ["-path", "C:\\Games\\", "", "a\\\\b"]),
     ("play.cmd -x", "play.cmd", "-x", []),
     ("100%.exe", "100%.exe", "", []),
@@ -717,10 +724,28 @@ def bad_images():
     write("scans.jpg", hostile.jpeg_of_scans(20001))
     write("mpo.jpg", hostile.jpeg_of_scans(20001, mpf=True))
     write("comment.gif", hostile.gif_comment(16384))
+    write("idats.png", hostile.png_of_empty_idats(1000000))
+    write("subblocks.gif", hostile.gif_of_subblocks(1000000))
+    write("frame.ico", hostile.ico_of_png_frame(32768))
+    # no header check knows it: 30 million ends of line, which Pillow decodes one by one
+    write("lines.bmp", hostile.bmp_rle(4096, 4096, b"\0\0" * 30000000))
     write("chunks.png", hostile.png_of_chunks(100000))
     write("frames.ico", hostile.ico_of_frames(2000))
     write("thin.png", hostile.thin_png(1, 8192))
     Image.linear_gradient("L").resize((4000, 3000)).convert("RGB").save(os.path.join(WORK, "costly.png"))
+
+
+def test_budget():
+    """The pictures' budget holds whatever the work: its time, and its memory."""
+    import images
+    works = (("a loop of seconds", lambda stage: [stage("picture"), sum(range(3 * 10 ** 8))], "s of processor"),
+             ("an allocation", lambda stage: [stage("icon"), bytearray(2 * images.PICTURE_MEMORY)], "MB"))
+    for what, work, says in works:
+        try:
+            images.within_budget(work)
+            ok(False, f"{what} beyond the pictures' budget was let through")
+        except images.BudgetError as e:
+            ok(says in str(e) and e.what in ("picture", "icon"), f"{what} beyond the budget: {e.what}: {e}")
 
 
 def test_more_brands():
@@ -769,6 +794,7 @@ test_modern()
 test_pictures()
 test_picture_kinds()
 test_more_brands()
+test_budget()
 test_configure()
 print(f"brand_files.py: {checks} checks, {failures} failures")
 sys.exit(1 if failures else 0)

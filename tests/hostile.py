@@ -60,3 +60,51 @@ def thin_png(width, height):
     png = io.BytesIO()
     Image.new("RGB", (width, height), (20, 120, 200)).save(png, "PNG")
     return png.getvalue()
+
+
+def bmp_rle(width, height, codes):
+    """An 8-bit run-length BMP of the size, its pixels the codes given."""
+    bits = codes + b"\x00\x01"
+    palette = b"\x00\x00\x00\x00" * 256
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 1, len(bits), 0, 0, 256, 0)
+    offset = 14 + len(info) + len(palette)
+    return struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset) + info + palette + bits
+
+
+def rle_rows(width, height):
+    """Run-length codes for rows of runs of 255 pixels, each row then ended."""
+    row = b"\xff\x07" * (width // 255) + (bytes((width % 255, 7)) if width % 255 else b"") + b"\x00\x00"
+    return row * height
+
+
+def png_of_empty_idats(count):
+    """A small PNG whose pixels are followed by `count` empty IDAT chunks."""
+    png = io.BytesIO()
+    Image.new("RGB", (20, 20)).save(png, "PNG")
+    png = png.getvalue()
+    end = png.rfind(b"IEND") - 4
+    return png[:end] + png_chunk(b"IDAT", b"") * count + png[end:]
+
+
+def ico_of_png_frame(side):
+    """An .ico whose one frame's directory says 16x16 and whose PNG is `side` square, 1-bit gray."""
+    row = b"\x00" + bytes((side + 7) // 8)
+    pixels = zlib.compress(row * side, 9)
+    frame = (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 1, 0, 0, 0, 0)) +
+             png_chunk(b"IDAT", pixels) + png_chunk(b"IEND", b""))
+    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, len(frame), 22) + frame
+
+
+def gray16_keyed(side):
+    """A 16-bit gray PNG of the size, with a transparent gray (tRNS)."""
+    rows = (b"\x00" + b"\x03\xe8" * side) * side
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 16, 0, 0, 0, 0)) +
+            png_chunk(b"tRNS", struct.pack(">H", 1000)) + png_chunk(b"IDAT", zlib.compress(rows)) +
+            png_chunk(b"IEND", b""))
+
+
+def gif_of_subblocks(count):
+    """A 1x1 GIF whose pixels come in `count` sub-blocks of one byte."""
+    head = b"GIF89a" + struct.pack("<HHBBB", 1, 1, 0x80, 0, 0) + b"\x00\x00\x00\xff\xff\xff"
+    image = b"\x2c" + struct.pack("<HHHHB", 0, 0, 1, 1, 0) + b"\x02"
+    return head + image + b"\x01\x00" * count + b"\x00\x3b"

@@ -42,11 +42,22 @@ def make():
     """The pictures, written by a process of their own, so that brand.py's
     processes, forked from this one, do not count their bytes as their own."""
     Image.new("RGB", (90, 90), (20, 120, 200)).save(os.path.join(WORK, "pic.png"))
-    for name, data in (("mpo.jpg", hostile.jpeg_of_scans(20000, mpf=True)), ("comment.gif", hostile.gif_comment(16384)),
-                       ("frames.ico", hostile.ico_of_frames(2000)), ("chunks.png", hostile.png_of_chunks(1000000)),
-                       ("thin.png", hostile.thin_png(1, 8192))):
+    made = (("mpo.jpg", lambda: hostile.jpeg_of_scans(20000, mpf=True)),
+            ("comment.gif", lambda: hostile.gif_comment(16384)),
+            ("frames.ico", lambda: hostile.ico_of_frames(2000)),
+            ("chunks.png", lambda: hostile.png_of_chunks(1000000)),
+            ("thin.png", lambda: hostile.thin_png(1, 8192)),
+            ("runs.bmp", lambda: hostile.bmp_rle(4096, 4096, hostile.rle_rows(4096, 4096))),
+            ("lines.bmp", lambda: hostile.bmp_rle(4096, 4096, b"\0\0" * 30000000)),
+            ("idats.png", lambda: hostile.png_of_empty_idats(5000000)),
+            ("frame.ico", lambda: hostile.ico_of_png_frame(32768)),
+            ("gray16.png", lambda: hostile.gray16_keyed(4096)),
+            ("subblocks.gif", lambda: hostile.gif_of_subblocks(8000000)))
+    for name, data in made:
         with open(os.path.join(WORK, name), "wb") as f:
-            f.write(data)
+            f.write(data())
+    # and the largest an honest picture may be, with an alpha channel
+    Image.effect_noise((4096, 4096), 64).convert("RGBA").save(os.path.join(WORK, "large.png"))
 
 
 def files():
@@ -65,6 +76,13 @@ def files():
     yield "an .ico of 2,000 frames", brand("ico.brand", extra="icon = frames.ico\n")
     yield "a PNG of a million empty chunks", brand("chunks.brand", "chunks.png")
     yield "a 1x8192 PNG, modern", brand("thin.brand", "thin.png", "style = modern\n")
+    yield "a 4096x4096 run-length BMP of 148 KB", brand("runs.brand", "runs.bmp")
+    yield "a 60 MB run-length BMP of 30 million ends of line", brand("lines.brand", "lines.bmp")
+    yield "a 60 MB PNG of 5 million empty pixel chunks", brand("idats.brand", "idats.png")
+    yield "an .ico of 130 KB whose PNG frame is 32768x32768", brand("frame.brand", extra="icon = frame.ico\n")
+    yield "a 4096x4096 16-bit gray PNG with a transparent gray", brand("gray16.brand", "gray16.png")
+    yield "a 16 MB GIF of 8 million one-byte sub-blocks", brand("subblocks.brand", "subblocks.gif")
+    yield "a 4096x4096 PNG of noise with alpha, modern", brand("large.brand", "large.png", "style = modern\n")
 
 
 def main():
