@@ -2,6 +2,8 @@
 build and the launcher set on each value. parse() reads a brand file; the
 check_ functions refuse a value with a message naming its file, line and key."""
 import difflib
+import functools
+import json
 import os
 import re
 import unicodedata
@@ -16,6 +18,15 @@ TEXTS = ("caption", "line1", "line2", "play", "cancel")     # what a language se
 # Windows takes a 32-bit program whose name holds one of these for an
 # installer and asks for administrator rights before it starts.
 INSTALLER_WORDS = ("install", "setup", "update", "upgrade", "patch", "uninst")
+# Extensions of the kinds of file Explorer shows by their type's name and
+# icon, its extension hidden: documents, pictures, sound, video, archives,
+# pages and programs. A launcher's name must not end in one before .exe.
+EXPLORER_KINDS = {"pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx", "odt", "ods", "rtf", "txt", "csv",
+                  "jpg", "jpeg", "png", "gif", "bmp", "tif", "tiff", "webp", "heic", "svg", "ico",
+                  "mp3", "wav", "wma", "ogg", "flac", "m4a", "mp4", "avi", "mkv", "mov", "wmv", "webm",
+                  "zip", "rar", "7z", "cab", "iso", "htm", "html", "url", "lnk", "exe", "com", "bat", "cmd",
+                  "scr", "msi", "pif", "dll", "sys", "cpl", "vbs", "js", "ps1", "reg", "inf", "eml", "msg"}
+UNICODE_PROPERTIES = "/usr/share/unicode/DerivedCoreProperties.txt"
 # What CreateProcess runs as a program, and the batch files it hands to cmd.
 PROGRAM_EXTENSIONS = (".exe", ".com", ".bat", ".cmd")
 # Names Windows keeps for devices, whatever follows them after a dot; the
@@ -226,13 +237,57 @@ def check_name(value, where, what):
         raise BrandError(f"{where}: {stem} is a device name on Windows, never a file")
 
 
+@functools.lru_cache(None)
+def default_ignorable():
+    """Unicode's Default_Ignorable_Code_Point, assigned or not, as ranges, from
+    its own data (Debian's unicode-data)."""
+    ranges = []
+    try:
+        with open(UNICODE_PROPERTIES, encoding="utf-8") as f:
+            for line in f:
+                fields = [x.strip() for x in line.partition("#")[0].split(";")]
+                if fields[1:] == ["Default_Ignorable_Code_Point"]:
+                    low, _, high = fields[0].partition("..")
+                    ranges.append((int(low, 16), int(high or low, 16)))
+    except OSError:
+        raise BrandError(f"brand.py needs Unicode's data, {UNICODE_PROPERTIES}: apt-get install unicode-data")
+    return ranges
+
+
 def invisible(text):
-    """Characters that show nothing, or turn what follows round: bidirectional
-    controls and marks, zero-width and other default-ignorable characters
-    (format characters, variation selectors, the combining grapheme joiner,
-    Hangul fillers)."""
-    return [c for c in text if unicodedata.category(c) == "Cf" or 0xFE00 <= ord(c) <= 0xFE0F or
-            0xE0100 <= ord(c) <= 0xE01EF or c in "\u034f\u115f\u1160\u3164\uffa0\u180b\u180c\u180d\u180f"]
+    """Characters that show nothing, or turn what follows round: format
+    characters (bidirectional controls and marks among them) and every code
+    point Unicode keeps default-ignorable."""
+    return [c for c in text if unicodedata.category(c) == "Cf" or
+            any(low <= ord(c) <= high for low, high in default_ignorable())]
+
+
+def blank(c):
+    """A character that shows as nothing but room: white space, a
+    default-ignorable one, or a blank by its name (U+2800 BRAILLE PATTERN BLANK)."""
+    return c.isspace() or unicodedata.category(c) == "Zs" or bool(invisible(c)) or \
+        unicodedata.name(c, "").endswith(" BLANK")
+
+
+@functools.lru_cache(None)
+def lookalikes():
+    """Each character that Unicode's confusables list (Debian's
+    python3-confusable-homoglyphs holds them) gives as looking like a printable
+    ASCII one, mapped to that one."""
+    try:
+        import confusable_homoglyphs
+    except ImportError:
+        raise BrandError("brand.py needs Unicode's confusables: apt-get install python3-confusable-homoglyphs")
+    with open(os.path.join(os.path.dirname(confusable_homoglyphs.__file__), "confusables.json"),
+              encoding="utf-8") as f:
+        table = json.load(f)
+    out = {}
+    for c, like in table.items():
+        plain = [h["c"].strip("\u200e\u200f") for h in like]
+        plain = [h for h in plain if len(h) == 1 and " " < h <= "~"]
+        if len(c) == 1 and not c.isascii() and plain:
+            out[c] = plain[0]
+    return out
 
 
 def check_exe(value, where):
@@ -243,6 +298,7 @@ def check_exe(value, where):
                          "shows as photoexe.jpg): leave it out")
     if not value.lower().endswith(".exe") or not value[:-4].strip(" ."):
         raise BrandError(f"{where}: the file name must be a name ending in .exe")
+    shown_as(value[:-4], value[-4:], where)
     if utf16_units(value) > MAX_NAME:
         raise BrandError(f"{where}: the file name has {utf16_units(value)} UTF-16 units; Windows takes at most "
                          f"{MAX_NAME}")
@@ -257,6 +313,32 @@ def check_exe(value, where):
         if word in value.lower():
             raise BrandError(f"{where}: a name with \"{word}\" makes Windows take the launcher for an "
                              "installer and ask for administrator rights")
+
+
+def shown_as(stem, extension, where):
+    """A name must show in Explorer as what it is: not blank, its extension not
+    pushed out of view by spaces, and no second extension of a kind Explorer
+    knows, in plain letters or in ones that look like them, before .exe:
+    hiding the extensions it knows, Explorer shows invoice.pdf.exe as
+    invoice.pdf."""
+    if all(blank(c) or c == "." for c in stem):
+        raise BrandError(f"{where}: the name before {extension} shows as blank ({char_names(set(stem))}): Explorer "
+                         f"would show the player an empty name; name the game")
+    spaces = re.search(r"\s{2,}", stem)
+    if spaces:
+        raise BrandError(f"{where}: {len(spaces.group())} spaces at character {spaces.start() + 1} push the name's "
+                         f"end out of sight in Explorer, which may show it as {escaped(stem[:spaces.start()])}...; "
+                         "leave them out")
+    look = "".join(lookalikes().get(unicodedata.normalize("NFKC", c), unicodedata.normalize("NFKC", c))[:1] or c
+                   for c in stem).lower()
+    second = re.search(r"\.([a-z0-9]+)$", look)
+    if second and second.group(1) in EXPLORER_KINDS:
+        part = stem[second.start():]
+        fakes = [c for c in part if not c.isascii()]
+        raise BrandError(f"{where}: Explorer, which hides the extensions it knows, would show the player "
+                         f"{escaped(stem)}, the name of a .{second.group(1)} file, not a program's"
+                         + (f" ({char_names(fakes)}: not the plain letter or dot it looks like)" if fakes else "")
+                         + f": leave out {escaped(part)}")
 
 
 def check_text(value, where):

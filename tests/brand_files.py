@@ -172,6 +172,23 @@ BAD = [
     ("exe with U+2066", {"exe": "game\u2066.exe"}, None, ":1: exe: U+2066 LEFT-TO-RIGHT ISOLATE"),
     ("exe with U+200B alone", {"exe": "\u200b.exe"}, None, ":1: exe: U+200B ZERO WIDTH SPACE"),
     ("exe with a variation selector", {"exe": "game\ufe0f.exe"}, None, ":1: exe: U+FE0F VARIATION SELECTOR-16"),
+    # names that would show as another file's, by Unicode's own data
+    ("exe with a Khmer vowel that shows nothing", {"exe": "ga\u17b4me.exe"}, None, ":1: exe: U+17B4 KHMER VOWEL"),
+    ("exe with an unassigned default-ignorable", {"exe": "game\u2065.exe"}, None, ":1: exe: U+2065 shows nothing"),
+    ("exe with a default-ignorable of plane 14", {"exe": "game\U000e0080.exe"}, None, ":1: exe: U+E0080 shows"),
+    ("exe that shows as blank", {"exe": "\u2800.exe"}, None, ":1: exe: the name before .exe shows as blank "
+     "(U+2800 BRAILLE PATTERN BLANK)"),
+    ("exe with a second extension", {"exe": "invoice.pdf.exe"}, None, ":1: exe: Explorer, which hides the "
+     "extensions it knows, would show the player invoice.pdf, the name of a .pdf file, not a program's: leave "
+     "out .pdf"),
+    ("exe with a dot leader for a dot", {"exe": "photo\u2024jpg.exe"}, None, "would show the player photo\u2024jpg, "
+     "the name of a .jpg file, not a program's (U+2024 ONE DOT LEADER: not the plain letter or dot it looks like)"),
+    ("exe with a fullwidth second extension", {"exe": "game\uff0e\uff45\uff58\uff45.exe"}, None,
+     "the name of a .exe file"),
+    ("exe with a Cyrillic second extension", {"exe": "game.\u0435\u0445\u0435.exe"}, None,
+     "U+0435 CYRILLIC SMALL LETTER IE, U+0445 CYRILLIC SMALL LETTER HA: not the plain letter"),
+    ("exe with spaces before .exe", {"exe": "photo.jpg" + " " * 60 + ".exe"}, None, ":1: exe: 60 spaces at "
+     "character 10 push the name's end out of sight in Explorer, which may show it as photo.jpg..."),
     ("an unknown key with U+202E", None, TOP + "col\u202eour = red\n".encode(), ":7: col\\u202eour: unknown key"),
     ("game in typographic quotes", {"game": "\u201cNorth Peak.exe\u201d -x"}, None, '(type a plain " instead)'),
     ("picture of 20000x20000", {"picture": "bomb.png"}, None, ":5: picture: " + os.path.join(WORK, "bomb.png") +
@@ -263,6 +280,12 @@ GAMES = [
     ("play.cmd -x", "play.cmd", "-x", []),
     ("100%.exe", "100%.exe", "", []),
 ]
+
+
+def test_exe_names():
+    """Names that show as what they are: in any script, with a version's dots."""
+    for exe in ("\u0418\u0433\u0440\u0430.exe", "Tolvar Peaks v1.2.exe", "\u30b2\u30fc\u30e0.exe", "game .exe"):
+        built(brand_file("name.brand", {"exe": exe}), "name", what=f"exe = {exe}")
 
 
 def test_games():
@@ -781,6 +804,7 @@ with open(os.path.join(WORK, "text.png"), "w") as f:
 bad_images()
 test_bad_brands()
 test_good_brand()
+test_exe_names()
 test_games()
 test_argument_readings()
 test_codepages()
