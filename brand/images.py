@@ -152,6 +152,7 @@ def open_image(path, formats=FORMATS):
     with open(path, "rb") as f:
         data = mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) if info.st_size else b""
     blocks, kind = count_blocks(data)
+    deep = kind == "PNG" and data[24:25] == b"\x10"       # 16 bits a sample, by its header
     damaged = damaged_frame(data) if "ICO" in formats and data[:4] == b"\0\0\1\0" else None
     # Start of Scan markers: entropy-coded data never holds FF DA
     scans = count_markers(data, b"\xff\xda") if data[:2] == b"\xff\xd8" else 0
@@ -181,6 +182,10 @@ def open_image(path, formats=FORMATS):
         if image.format in ("JPEG", "MPO"):
             image.draft("RGB", (SIZE * 2, SIZE * 2))   # decode at a fraction of the size: fast
         image.load()
+        key = image.info.get("transparency")
+        if deep and image.mode == "RGB" and isinstance(key, tuple):
+            # Pillow keeps a 16-bit colour's high bytes, and its transparent colour whole
+            image.info["transparency"] = tuple(v >> 8 for v in key)
         out = workable(plain(upright(image)))
         out.format = image.format
         return out
@@ -446,13 +451,42 @@ def icon(image, frames_of=None, sizes=ICON_SIZES):
 
 
 def ico_directory(path):
-    """The frame sizes an .ico's directory states, as written: Pillow corrects
-    those of the frames it has read."""
+    """The frames an .ico's directory states, as written (Pillow corrects the
+    sizes of the frames it has read): each as its width, height, bit count,
+    length and offset."""
     with open(path, "rb") as f:
         head = f.read(6)
         count = struct.unpack_from("<H", head, 4)[0]
         entries = f.read(16 * count)
-    return [(entries[16 * i] or 256, entries[16 * i + 1] or 256) for i in range(len(entries) // 16)]
+    return [(e[0] or 256, e[1] or 256) + struct.unpack_from("<HII", e, 6)
+            for e in (entries[16 * i:16 * i + 16] for i in range(len(entries) // 16))]
+
+
+def windows_alpha(image, path, listed):
+    """A frame as Windows draws it. Windows reads a bitmap frame's bits from its
+    own header, whatever the directory says, and draws one of 32 bits by its
+    alpha unless that is 0 throughout, and any other by its AND mask; Pillow
+    goes by the directory's bits, and by the alpha alone."""
+    from PIL import Image
+    # the frame Pillow read for this size: of the most bits the directory states
+    width, height, _, length, offset = max((e for e in listed if e[:2] == image.size), key=lambda e: e[2])
+    with open(path, "rb") as f:
+        f.seek(offset)
+        frame = f.read(length)
+    if len(frame) < 40 or frame[:8] == b"\x89PNG\r\n\x1a\n":
+        return image
+    size, _, _, _, bits, compression = struct.unpack_from("<IiiHHI", frame)
+    start = size + (12 if compression == 3 and size == 40 else 0)
+    xor, stride = width * height * 4, (width + 31) // 32 * 4
+    if bits != 32 or len(frame) < start + xor + stride * height:
+        return image
+    alpha = Image.frombuffer("L", (width, height), frame[start + 3:start + xor:4], "raw", "L", 0, -1)
+    if not alpha.getbbox():
+        alpha = Image.frombuffer("1", (width, height), frame[start + xor:start + xor + stride * height], "raw",
+                                 "1;I", stride, -1).convert("L")
+    out = image.convert("RGBA")
+    out.putalpha(alpha)
+    return out
 
 
 def open_icon(path):
@@ -467,7 +501,7 @@ def open_icon(path):
     listed = ico_directory(path)
     if len(listed) > MAX_FRAMES:
         raise ImageError(f"{shown(path)} has {len(listed):,} frames; an icon of at most {MAX_FRAMES} is taken")
-    stated = set(listed)
+    stated = {e[:2] for e in listed}
     lying = sorted(stated - set(image.info.get("sizes", stated)))
     if lying:
         raise ImageError(f"the {lying[0][0]}x{lying[0][1]} frame of {shown(path)} is another size: the icon is damaged")
@@ -484,5 +518,5 @@ def open_icon(path):
             raise ImageError(f"the {width}x{height} frame of {shown(path)} is {ico.width}x{ico.height}: "
                              "the icon is damaged")
         if width == height:
-            frames[width] = plain(ico.copy())     # the next size reloads ico
-    return image, frames.get
+            frames[width] = plain(windows_alpha(ico.copy(), path, listed))     # the next size reloads ico
+    return windows_alpha(image, path, listed) if image.size in stated else image, frames.get

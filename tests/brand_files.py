@@ -593,6 +593,20 @@ def test_picture_kinds():
         marked = "BRAND_TRANSPARENT" in brand_h("gray16")
         corner = bitmap("gray16")[1].convert("RGB").getpixel((0, 0))
         ok(marked and corner == gray, f"a transparent 16-bit gray PNG: marked {marked}, corner {corner}")
+    # A 16-bit RGB PNG made transparent by its tRNS colour stays transparent there.
+    key, red = struct.pack(">HHH", 1000, 2000, 3000), struct.pack(">HHH", 65535, 0, 0)
+    rows = b"".join(b"\0" + b"".join(red if 10 <= x < 30 and 10 <= y < 30 else key for x in range(40))
+                    for y in range(40))
+    with open(os.path.join(WORK, "rgb16.png"), "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + hostile.png_chunk(b"IHDR", struct.pack(">IIBBBBB", 40, 40, 16, 2, 0, 0, 0)) +
+                hostile.png_chunk(b"tRNS", key) + hostile.png_chunk(b"IDAT", zlib.compress(rows)) +
+                hostile.png_chunk(b"IEND", b""))
+    if built(brand_file("pic.brand", {"picture": "rgb16.png"}), "rgb16", what="rgb16.png"):
+        marked = "BRAND_TRANSPARENT" in brand_h("rgb16")
+        corner, middle = (bitmap("rgb16")[1].convert("RGB").getpixel(p) for p in ((0, 0), (45, 45)))
+        ok(marked and corner == gray and middle == (255, 0, 0),
+           f"a 16-bit RGB PNG with a transparent colour: marked {marked}, corner {corner}, middle {middle}")
+
     # A JPEG whose EXIF says the camera was turned (orientation 6: a quarter turn clockwise) is built turned:
     # its left half, red, comes out on top.
     turned = Image.new("RGB", (200, 100), (0, 0, 255))
@@ -644,6 +658,36 @@ def test_icons():
         expected = [(s, s, 32, (40, s, 2 * s, 1, 32, 0)) for s in (16, 32, 48)]
         ok(frames == expected, f"{source}: frames {frames}")
         ok(record("icon")["icon"] == str(len(data)), f"{source}: the build record does not give the icon's size")
+
+
+def ico_bitmap32(alpha, listed_bits):
+    """A 16x16 .ico of one 32-bit bitmap frame, red on the left and green on the
+    right, every pixel of the given alpha, its AND mask clear on the left and
+    set on the right; its directory says listed_bits."""
+    pixels = b"".join(struct.pack("BBBB", 0, 0, 255, alpha) * 8 + struct.pack("BBBB", 0, 255, 0, alpha) * 8
+                      for _ in range(16))
+    mask = b"\x00\xff\x00\x00" * 16
+    frame = struct.pack("<IiiHHIIiiII", 40, 16, 32, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0) + pixels + mask
+    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, listed_bits, len(frame), 22) + frame
+
+
+def test_icon_frames():
+    """An .ico's bitmap frame drawn as Windows draws it: by its own header's
+    bits, whatever the directory says; by its alpha, unless that is 0
+    throughout, when by its AND mask."""
+    for what, alpha, listed, expected in (("alpha 0 throughout", 0, 32, (255, 0)),
+                                          ("the directory saying 24 bits", 255, 24, (255, 255)),
+                                          ("the directory saying 0 bits", 128, 0, (128, 128))):
+        with open(os.path.join(WORK, "frame.ico"), "wb") as f:
+            f.write(ico_bitmap32(alpha, listed))
+        if not built(brand_file("icon.brand", {"icon": "frame.ico"}), "iconframe", what=what):
+            continue
+        with open(os.path.join(WORK, "iconframe", "icon.ico"), "rb") as f:
+            data = f.read()
+        size, offset = struct.unpack_from("<II", data, 6 + 8)
+        row = offset + 40 + 8 * 16 * 4          # the middle row, bottom-up
+        got = (data[row + 2 * 4 + 3], data[row + 13 * 4 + 3])
+        ok(got == expected, f"a 32-bit .ico frame with {what}: alpha left and right {got}, expected {expected}")
 
 
 # Windows' own IDs for the versions a modern launcher declares it was made for.
@@ -814,6 +858,7 @@ test_reading_order()
 test_letters()
 test_growth()
 test_icons()
+test_icon_frames()
 test_modern()
 test_pictures()
 test_picture_kinds()
