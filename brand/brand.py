@@ -24,8 +24,8 @@ import images
 import resource_h
 from languages import (CODEPAGES, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage, language_tag,
                        read_right_to_left, right_to_left, script, tag_hint)
-from rules import (DEFAULTS, STYLES, TEXTS, BrandError, check_class, check_exe, check_game, check_text, clip,
-                   guard_name, parse, printable, utf16_units)
+from rules import (DEFAULTS, MAX_TEXT, STYLES, TEXTS, BrandError, check_class, check_exe, check_game, check_text,
+                   clip, guard_name, parse, printable, utf16_units)
 
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
@@ -360,6 +360,11 @@ def read_brand(path):
                  "Proton, draws a line with Latin letters left to right in a classic launcher, though Windows "
                  "reads it right to left; the modern style reads it right to left under Wine too")
         d.update({k: marked[k] or d[k] for k in TEXTS})
+        for k in TEXTS:
+            if utf16_units(d[k]) > MAX_TEXT:
+                raise BrandError(f"{d['where'][k]}: with the invisible marks that make Wine read it right to left "
+                                 f"too, the text has {utf16_units(d[k])} UTF-16 units; each text may have at most "
+                                 f"{MAX_TEXT}: shorten it by {utf16_units(d[k]) - MAX_TEXT}")
     return values, where, languages
 
 

@@ -129,9 +129,12 @@ def read_right_to_left(text, utf8):
     code pages 1255 and 1256 hold, put punctuation at either end where
     Windows puts it, but cannot turn Latin letters round."""
     latin = any(unicodedata.bidirectional(c) == "L" for c in text)
-    ends = [unicodedata.bidirectional(c) for c in text.strip()[:1] + text.strip()[-1:]]
-    if not latin and all(kind in ("R", "AL") for kind in ends):
-        return text         # Wine reads a run of right-to-left letters right to left, digits and all
+    kinds = [unicodedata.bidirectional(c) for c in text.strip()]
+    # Wine reads a run of right-to-left letters right to left, digits and all,
+    # and a line that begins with one and holds nothing but them, digits and spaces
+    if not latin and kinds and kinds[0] in ("R", "AL") and \
+            (kinds[-1] in ("R", "AL") or all(k in ("R", "AL", "EN", "AN", "WS", "NSM") for k in kinds)):
+        return text
     if utf8:
         return RLE + text + PDF
     return None if latin else RLM + text + RLM

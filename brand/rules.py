@@ -140,6 +140,8 @@ def key_value(text, where, in_section, values):
         raise BrandError(f"{where}: repeated; it was set on line {values[key][1]}")
     if not value:
         raise BrandError(f"{where}: the value is empty")
+    if all(blank(c) for c in value):
+        raise BrandError(f"{where}: the value is empty but for {char_names(set(value))}, which shows nothing")
     return key, value
 
 

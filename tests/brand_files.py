@@ -172,6 +172,13 @@ BAD = [
     ("exe with U+2066", {"exe": "game\u2066.exe"}, None, ":1: exe: U+2066 LEFT-TO-RIGHT ISOLATE"),
     ("exe with U+200B alone", {"exe": "\u200b.exe"}, None, ":1: exe: U+200B ZERO WIDTH SPACE"),
     ("exe with a variation selector", {"exe": "game\ufe0f.exe"}, None, ":1: exe: U+FE0F VARIATION SELECTOR-16"),
+    ("play of a zero-width space alone", {"play": "\u200b"}, None, ":7: play: the value is empty but for U+200B"),
+    ("cancel of a word joiner alone", {"cancel": "\u2060"}, None, ":7: cancel: the value is empty but for U+2060"),
+    ("right-to-left line too long with its marks", {"language": "he", "caption": "שלום", "line2": "האם",
+                                                     "line1": "\u05e9" + "\u05b0" * 253 + "?", "play": "שחק",
+                                                     "cancel": "ביטול"}, None,
+     ":3: line1: with the invisible marks that make Wine read it right to left too, the text has 257 UTF-16 "
+     "units; each text may have at most 255: shorten it by 2"),
     # names that would show as another file's, by Unicode's own data
     ("exe with a Khmer vowel that shows nothing", {"exe": "ga\u17b4me.exe"}, None, ":1: exe: U+17B4 KHMER VOWEL"),
     ("exe with an unassigned default-ignorable", {"exe": "game\u2065.exe"}, None, ":1: exe: U+2065 shows nothing"),
@@ -419,6 +426,9 @@ READING = [
     ("לשחק בפסגות 2 טולבר", "classic", "לשחק בפסגות 2 טולבר"),
     ("أن تلعب قمم تولفار؟", "modern", "أن تلعب قمم تولفار؟"),
     ("ב-Skyline Drift 2 עכשיו?", "classic", "ב-Skyline Drift 2 עכשיו?"),
+    ("שלום 3", "classic", "שלום 3"),
+    ("שלום 3", "modern", "שלום 3"),
+    ("3 שלום", "classic", "\u200f3 שלום\u200f"),
 ]
 
 
