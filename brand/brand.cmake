@@ -49,8 +49,8 @@ function(add_launcher target brand)
     target_include_directories(${target} BEFORE PRIVATE ${out})
     set_target_properties(${target} PROPERTIES LINKER_LANGUAGE CXX OUTPUT_NAME "${name}" SUFFIX "${suffix}")
     set_property(SOURCE ${PROJECT_SOURCE_DIR}/res/dinstall.rc APPEND PROPERTY
-        OBJECT_DEPENDS ${out}/brand.h ${out}/dialogs.rc ${out}/picture.bmp ${PROJECT_SOURCE_DIR}/res/dialog.rc
-                       ${PROJECT_SOURCE_DIR}/res/resource.h)
+        OBJECT_DEPENDS ${out}/brand.h ${out}/dialogs.rc ${out}/version.rc ${out}/picture.bmp
+                       ${PROJECT_SOURCE_DIR}/res/dialog.rc ${PROJECT_SOURCE_DIR}/res/resource.h)
 
     # Every build checks what the .exe imports, its size against the brand's
     # budget (the build record's) and its header flags.

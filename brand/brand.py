@@ -24,8 +24,8 @@ import images
 import resource_h
 from languages import (CODEPAGES, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage, language_tag,
                        read_right_to_left, right_to_left, script, tag_hint)
-from rules import (DEFAULTS, MAX_TEXT, STYLES, TEXTS, BrandError, check_class, check_exe, check_game, check_text,
-                   clip, guard_name, parse, printable, utf16_units)
+from rules import (DEFAULTS, MAX_TEXT, PROPERTIES, STYLES, TEXTS, BrandError, check_class, check_exe, check_game,
+                   check_text, check_version, check_website, clip, guard_name, parse, printable, utf16_units)
 
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
@@ -63,6 +63,11 @@ def dialogs(path, top, sections):
             # A static control, like a button, takes & for a mnemonic: the question shows it as written.
             texts[key] = value.replace("&", "&&") if key in ("line1", "line2") else value
             check_text(texts[key], where[key])
+        product, line = values.get("product") or top.get("product") or (None, 0)
+        if product:
+            where["product"] = f"{path}:{line}: product" + (f" [{tag}]" if sections else "")
+            product = unicodedata.normalize("NFC", product)
+            check_text(product, where["product"])
         if tag:
             check_script(tag, texts, f"{path}:{header}: " + (f"[{tag}]" if values is not top else "language"))
         if tag:
@@ -78,7 +83,8 @@ def dialogs(path, top, sections):
         language_id = (LANGUAGES[tag][1], LANGUAGES[tag][2]) if sections else (0, 0)
         place, at, modifier = locale.partition("@")
         out.append({"tag": tag or "-", "id": language_id, "locale": place + ".UTF-8" + at + modifier, "codepage": cp,
-                    "script": script(texts.values()), "rtl": right_to_left(tag, texts), "where": where, **texts})
+                    "script": script(texts.values()), "rtl": right_to_left(tag, texts), "where": where,
+                    "product": product, **texts})
     if len(out) > 1 and "en-US" not in [d["tag"] for d in out]:
         warn(f"{path}: no [en-US] section: where a player's language is not among the brand's, "
              "Windows shows the first of its dialogs, not an English one")
@@ -213,6 +219,40 @@ def direct(values):
     return not values["program"].lower().endswith((".bat", ".cmd"))
 
 
+def has_properties(values):
+    return any(k in values for k in PROPERTIES)
+
+
+def version_strings(values, d):
+    """What Windows shows of the file, in a dialog's language: Explorer's
+    Details, Task Manager (the description), the consent prompt."""
+    exe = values["exe"]
+    strings = {"CompanyName": values.get("publisher"), "FileDescription": d["product"] or d["caption"],
+               "ProductName": d["product"], "LegalCopyright": values.get("copyright"),
+               "OriginalFilename": exe, "InternalName": exe[:-4]}
+    if "version" in values:
+        strings["FileVersion"] = strings["ProductVersion"] = values["version"]
+    return {k: v for k, v in strings.items() if v}
+
+
+def version_resource(values, d):
+    """A dialog's language's version resource, for version.rc: Windows loads
+    the one of the player's language, as it does the dialog, and each holds
+    its language's strings alone, which its Translation names."""
+    numbers = ",".join(map(str, values.get("version_numbers", (0, 0, 0, 0))))
+    language = d["id"][1] << 10 | d["id"][0]
+    lines = [f"LANGUAGE 0x{d['id'][0]:02x}, 0x{d['id'][1]:02x}",
+             "VS_VERSION_INFO VERSIONINFO",
+             f"FILEVERSION {numbers}", f"PRODUCTVERSION {numbers}",
+             "FILEFLAGSMASK VS_FFI_FILEFLAGSMASK", "FILEFLAGS 0", "FILEOS VOS_NT_WINDOWS32",
+             "FILETYPE VFT_APP", "FILESUBTYPE VFT2_UNKNOWN",
+             "BEGIN", '    BLOCK "StringFileInfo"', "    BEGIN", f'        BLOCK "{language:04X}04B0"', "        BEGIN"]
+    lines += [f"            VALUE \"{k}\", {literal(v)}" for k, v in version_strings(values, d).items()]
+    lines += ["        END", "    END", '    BLOCK "VarFileInfo"', "    BEGIN",
+              f'        VALUE "Translation", 0x{language:04X}, 1200', "    END", "END"]
+    return "\n".join(lines) + "\n"
+
+
 def extra_size(values, languages, icon_size, picture_size=0):
     """What the brand adds to the .exe over Tolvar's: its icon, its dialogs, its
     longer class and game, and a modern launcher's manifest, larger picture and
@@ -225,6 +265,8 @@ def extra_size(values, languages, icon_size, picture_size=0):
         grown += GAMEPAD_CODE
     if direct(values):
         grown += DIRECT_CODE
+    if has_properties(values):
+        grown += sum(len(version_resource(values, d).encode("utf-16-le")) + 64 for d in languages)
     grown = icon_size + max(0, grown)
     return -(-grown // 512) * 512
 # A modern launcher's manifest: never elevated; the Windows it was made for, so
@@ -287,14 +329,15 @@ def literal(value):
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
 RECORD_FIELDS = ("exe", "class", "game", "program", "arguments", "icon", "style", "gamepad", "picture", "budget",
-                 "scales")
+                 "scales") + PROPERTIES
 DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "caption_face", "layout", "width", "pixels", "spare",
-                 "label_room") + TEXTS
+                 "label_room", "description", "product") + TEXTS
 
 
 def write_record(path, values, languages, icon_size, extra, transparent):
     lines = ["# The build record of a launcher, made by brand.py: see brand/FORMAT.md"]
-    record = dict(values, icon=icon_size, budget=BASE_BUDGET + extra,
+    record = dict(dict.fromkeys(PROPERTIES, ""), **values)
+    record.update(icon=icon_size, budget=BASE_BUDGET + extra,
                   scales=" ".join(str(dpi * 100 // 96) for dpi in SCALES[values["style"]]),
                   picture="transparent" if transparent else "opaque")
     lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
@@ -304,7 +347,9 @@ def write_record(path, values, languages, icon_size, extra, transparent):
         width, height = (d["rects"] or STANDARD)["DLG_RECT"][2:]
         # as the dialog manager maps dialog units to pixels, at each scale
         pixels = " ".join(f"{in_pixels(width, x)}x{in_pixels(height, y, 8)}" for x, y in d["bases"].values())
-        d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, pixels=pixels, label_room=BUTTON_ROOM)
+        d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, pixels=pixels, label_room=BUTTON_ROOM,
+                 description=version_strings(values, d).get("FileDescription", "") if has_properties(values) else "",
+                 product=d["product"] or "")
         lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
@@ -343,6 +388,14 @@ def read_brand(path):
         raise BrandError(f"{where['style']}: the style is classic or modern")
     if values["gamepad"] not in ("no", "yes"):
         raise BrandError(f"{where['gamepad']}: gamepad is yes or no")
+    for key in ("publisher", "copyright"):
+        if key in values:
+            values[key] = unicodedata.normalize("NFC", values[key])
+            check_text(values[key], where[key])
+    if "version" in values:
+        values["version_numbers"] = check_version(values["version"], where["version"])
+    if "website" in values:
+        check_website(values["website"], where["website"])
     languages = dialogs(shown, top, sections)
     try:
         for d in languages:
@@ -421,6 +474,8 @@ def brand_header(values, ico, transparent, note):
         header.append(f"#define BRAND_GUARD    {literal(guard_name(values['class']))}")
     if values["gamepad"] == "yes":
         header.append("#define BRAND_GAMEPAD  1")
+    if has_properties(values):
+        header.append("#define BRAND_VERSION  1")
     return "\n".join(header) + "\n"
 
 
@@ -469,6 +524,8 @@ def main(argv):
         write(out, "manifest.xml", MANIFEST)
     write(out, "brand.h", brand_header(values, ico, transparent, note))
     write(out, "dialogs.rc", dialogs_rc(languages, note))
+    write(out, "version.rc", f"/* {note} */\n" + "".join("\n" + version_resource(values, d) for d in languages)
+          if has_properties(values) else f"/* {note} No version resource. */\n")
     icon_size = len(ico) if ico else 0
     write_record(os.path.join(out, "record.txt"), values, languages, icon_size,
                  extra_size(values, languages, icon_size, len(bmp) - 14), transparent)

@@ -12,9 +12,12 @@ from languages import LANGUAGES, language_tag, tag_hint
 
 REQUIRED = ("exe", "caption", "line1", "line2", "picture", "class")
 DEFAULTS = {"play": "Play", "cancel": "Cancel", "game": "GAME.BAT", "style": "classic", "gamepad": "no"}
-KEYS = REQUIRED + ("play", "cancel", "language", "icon", "game", "style", "gamepad")
+# What Windows shows of the file (its version resource), and the web address its signature names.
+PROPERTIES = ("publisher", "product", "version", "copyright", "website")
+KEYS = REQUIRED + ("play", "cancel", "language", "icon", "game", "style", "gamepad") + PROPERTIES
 STYLES = ("classic", "modern")
-TEXTS = ("caption", "line1", "line2", "play", "cancel")     # what a language section may set
+TEXTS = ("caption", "line1", "line2", "play", "cancel")     # the dialog's texts
+SECTION_KEYS = TEXTS + ("product",)                         # what a language section may set
 # Windows takes a 32-bit program whose name holds one of these for an
 # installer and asks for administrator rights before it starts.
 INSTALLER_WORDS = ("install", "setup", "update", "upgrade", "patch", "uninst")
@@ -133,8 +136,8 @@ def key_value(text, where, in_section, values):
     controls = [c for c in value if unicodedata.category(c) == "Cc"]
     if controls:
         raise BrandError(f"{where}: {char_names(controls)} is a control character, which no key takes")
-    if in_section and key not in TEXTS:
-        raise BrandError(f"{where}: a language section may set only {', '.join(TEXTS)}; "
+    if in_section and key not in SECTION_KEYS:
+        raise BrandError(f"{where}: a language section may set only {', '.join(SECTION_KEYS)}; "
                          f"put {key} in the top part")
     if key in values:
         raise BrandError(f"{where}: repeated; it was set on line {values[key][1]}")
@@ -341,6 +344,26 @@ def shown_as(stem, extension, where):
                          f"{escaped(stem)}, the name of a .{second.group(1)} file, not a program's"
                          + (f" ({char_names(fakes)}: not the plain letter or dot it looks like)" if fakes else "")
                          + f": leave out {escaped(part)}")
+
+
+def check_version(value, where):
+    """A version as Windows stores it: one to four numbers, each at most 65535;
+    returns all four."""
+    parts = value.split(".")
+    if not 1 <= len(parts) <= 4 or not all(p.isascii() and p.isdigit() for p in parts):
+        raise BrandError(f"{where}: a version is one to four numbers with dots between, such as 1.4.2, "
+                         f"not {escaped(clip(value))}")
+    big = [p for p in parts if int(p) > 0xFFFF]
+    if big:
+        raise BrandError(f"{where}: {big[0]} is more than 65535, the most Windows stores in each part of a version")
+    return tuple(int(p) for p in parts) + (0,) * (4 - len(parts))
+
+
+def check_website(value, where):
+    """A web address as a signature carries it: http or https, printable ASCII."""
+    if not re.fullmatch(r"https?://[!-~]+", value) or len(value) > MAX_TEXT:
+        raise BrandError(f"{where}: a web address begins with https:// or http:// and is printable ASCII of at "
+                         f"most {MAX_TEXT} characters, not {escaped(clip(value))}")
 
 
 def check_text(value, where):

@@ -23,6 +23,7 @@ struct Dialog
     int label_room;             /* pixels a button keeps beside its label, at 96 DPI */
     int pixels[SCALES][2];      /* its client area, width and height, at each of the launcher's scales */
     WCHAR text[TEXTS][TEXT_BUFFER];
+    WCHAR description[TEXT_BUFFER], product[TEXT_BUFFER];     /* the file's, in its language; empty for none */
 };
 
 struct Record
@@ -35,6 +36,8 @@ struct Record
     char argv[MAX_PATH];        /* ... which the game reads as these, each ended by a line break */
     int icon;
     bool transparent;           /* the picture has parts that show the dialog's face */
+    WCHAR publisher[TEXT_BUFFER], copyright[TEXT_BUFFER];     /* the file's properties; empty for none */
+    char version[32];           /* as the brand writes it */
     int scales[SCALES];         /* the scales, in percent, the build laid its dialogs out for */
     Dialog dialogs[MAX_DIALOGS];
     int count;
@@ -93,6 +96,10 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
                 d->label_room = atoi(value);
             else if (!strcmp(line, "pixels"))
                 read_numbers(value, d->pixels[0], 2 * SCALES);
+            else if (!strcmp(line, "description"))
+                whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, d->description, TEXT_BUFFER);
+            else if (!strcmp(line, "product"))
+                whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, d->product, TEXT_BUFFER);
             for (int i = 0; i < TEXTS; i++)
                 if (!strcmp(line, text_names[i]))
                     whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, d->text[i], TEXT_BUFFER);
@@ -118,6 +125,12 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
             r->transparent = !strcmp(value, "transparent");
         else if (!strcmp(line, "scales"))
             read_numbers(value, r->scales, SCALES);
+        else if (!strcmp(line, "publisher"))
+            whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, r->publisher, TEXT_BUFFER);
+        else if (!strcmp(line, "copyright"))
+            whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, r->copyright, TEXT_BUFFER);
+        else if (!strcmp(line, "version"))
+            lstrcpynA(r->version, value, sizeof(r->version));
     }
     fclose(file);
     return whole && r->exe[0] && r->cls[0] && r->program[0] && r->shown && (!tag || !strcmp(r->shown->tag, tag));

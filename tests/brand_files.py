@@ -179,6 +179,14 @@ BAD = [
                                                      "cancel": "ביטול"}, None,
      ":3: line1: with the invisible marks that make Wine read it right to left too, the text has 257 UTF-16 "
      "units; each text may have at most 255: shorten it by 2"),
+    # the file's properties
+    ("version with a part Windows cannot store", {"version": "1.4.70000"}, None, ":7: version: 70000 is more than "
+     "65535, the most Windows stores in each part of a version"),
+    ("version of five parts", {"version": "1.2.3.4.5"}, None, ":7: version: a version is one to four numbers"),
+    ("version with a letter", {"version": "1.2b"}, None, ":7: version: a version is one to four numbers"),
+    ("website without its scheme", {"website": "www.example.com"}, None, ":7: website: a web address begins"),
+    ("key a section may not set but product", None, TOP + b"language = en-US\n[de]\nproduct = X\npublisher = Y\n",
+     ":10: publisher: a language section may set only caption, line1, line2, play, cancel, product"),
     # names that would show as another file's, by Unicode's own data
     ("exe with a Khmer vowel that shows nothing", {"exe": "ga\u17b4me.exe"}, None, ":1: exe: U+17B4 KHMER VOWEL"),
     ("exe with an unassigned default-ignorable", {"exe": "game\u2065.exe"}, None, ":1: exe: U+2065 shows nothing"),

@@ -31,6 +31,21 @@ osslsigncode verify -CAfile cert.pem -in "$BIN/$EXE" >/dev/null 2>&1 && fail "th
 osslsigncode remove-signature -in signed.exe -out unsigned.exe >/dev/null 2>&1 || fail "remove-signature failed"
 cmp unsigned.exe "$BIN/$EXE" || fail "without its signature, the file differs from the unsigned build"
 
+# A brand's launcher, beside its build record, is signed with its product's name and web address.
+BRANDED=$(record_field "$BIN/edition.record.txt" exe)
+cp "$BIN/$BRANDED" "$BIN/edition.record.txt" . || fail "cannot copy the edition launcher"
+SIGN_PASSWORD=s3cret "$SOURCE/tools/sign" "$BRANDED" cert.pfx >/dev/null || fail "tools/sign failed on $BRANDED"
+osslsigncode extract-signature -in "$BRANDED" -out signature.der >/dev/null 2>&1 || fail "no signature to extract"
+/usr/bin/python3 - signature.der "$(record_field edition.record.txt product)" \
+    "$(record_field edition.record.txt website)" <<'EOF' || fail "the signature does not name the program"
+import sys
+der = open(sys.argv[1], "rb").read()
+name, url = sys.argv[2], sys.argv[3]
+# the name as a signature's SpcString holds it, in UTF-16 or in ASCII
+if not (name.encode("utf-16-be") in der or name.isascii() and name.encode() in der) or url.encode() not in der:
+    sys.exit(f"the signature holds not both {name!r} and {url!r}")
+EOF
+
 # The driver runs its dialog scenario on the signed copy, under a name of its own.
 cp signed.exe "$BIN/signed.exe"
 sed 's/^exe\t.*/exe\tsigned.exe/' "$BIN/dinstall.record.txt" > "$BIN/signed.record.txt"

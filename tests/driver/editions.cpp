@@ -77,6 +77,66 @@ SCENARIO(edition)
     finish(&l);
 }
 
+/* What Windows shows of the file, read as Explorer reads it
+ * (GetFileVersionInfoW, VerQueryValueW): the version resource of the
+ * locale's language, its strings in the block its Translation names, as the
+ * build record gives them, and its fixed version, the brand's with 0 for
+ * the numbers it leaves out. */
+SCENARIO(properties)
+{
+    WCHAR path[MAX_PATH], query[64], exe[MAX_PATH], version[32], *got;
+    int numbers[4] = { 0, 0, 0, 0 };
+    VS_FIXEDFILEINFO *fixed;
+    WORD *language;
+    char file[MAX_PATH];
+    UINT len;
+    BYTE *data;
+    DWORD size;
+
+    path_join(file, bindir, brand.exe);
+    MultiByteToWideChar(CP_ACP, 0, file, -1, path, MAX_PATH);
+    MultiByteToWideChar(CP_ACP, 0, brand.exe, -1, exe, MAX_PATH);
+    MultiByteToWideChar(CP_ACP, 0, brand.version, -1, version, 32);
+    size = GetFileVersionInfoSizeW(path, NULL);
+    if (!ok(size > 0, "%s has no version resource, error %lu\n", file, GetLastError()))
+        return;
+    data = (BYTE *)malloc(size);
+    ok(GetFileVersionInfoW(path, 0, size, data), "GetFileVersionInfoW failed, error %lu\n", GetLastError());
+    if (ok(VerQueryValueW(data, L"\\", (void **)&fixed, &len) && len == sizeof(*fixed), "no fixed part\n"))
+    {
+        sscanf(brand.version, "%d.%d.%d.%d", &numbers[0], &numbers[1], &numbers[2], &numbers[3]);
+        ok(fixed->dwSignature == VS_FFI_SIGNATURE && fixed->dwFileType == VFT_APP &&
+           fixed->dwFileOS == VOS_NT_WINDOWS32, "the fixed part says signature %lx, type %lu, OS %lx, expected "
+           "an application for 32-bit Windows\n", fixed->dwSignature, fixed->dwFileType, fixed->dwFileOS);
+        ok(fixed->dwFileVersionMS == (DWORD)MAKELONG(numbers[1], numbers[0]) &&
+           fixed->dwFileVersionLS == (DWORD)MAKELONG(numbers[3], numbers[2]) &&
+           fixed->dwProductVersionMS == fixed->dwFileVersionMS && fixed->dwProductVersionLS == fixed->dwFileVersionLS,
+           "the fixed version is %u.%u.%u.%u, expected %s as %d.%d.%d.%d\n", HIWORD(fixed->dwFileVersionMS),
+           LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS),
+           brand.version, numbers[0], numbers[1], numbers[2], numbers[3]);
+    }
+    if (ok(VerQueryValueW(data, L"\\VarFileInfo\\Translation", (void **)&language, &len) && len == 4,
+           "no Translation, or more than one (%u bytes)\n", len))
+    {
+        const struct
+        {
+            const WCHAR *name, *expected;
+        } strings[] = {
+            { L"CompanyName", brand.publisher }, { L"FileDescription", brand.shown->description },
+            { L"ProductName", brand.shown->product }, { L"LegalCopyright", brand.copyright },
+            { L"OriginalFilename", exe }, { L"FileVersion", version }, { L"ProductVersion", version },
+        };
+        for (const auto &st : strings)
+        {
+            swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", language[0], language[1], st.name);
+            if (ok(VerQueryValueW(data, query, (void **)&got, &len), "%ls: not in the block %04x%04x\n", st.name,
+                   language[0], language[1]))
+                ok(!lstrcmpW(got, st.expected), "%ls: \"%ls\", expected \"%ls\"\n", st.name, got, st.expected);
+        }
+    }
+    free(data);
+}
+
 /* A game that WaitForInputIdle cannot wait for, as Windows answers for a
  * console program: the probe makes the launcher's call fail so. The launcher
  * then stays until the game ends, so that a second start meanwhile still ends
