@@ -15,6 +15,7 @@ and prints the picture's and the icon's paths, so that the build can watch them.
 A brand file that will not do is refused with a message naming its file, line
 and key; what builds but deserves a look is printed as a warning."""
 import os
+import re
 import sys
 import unicodedata
 import warnings
@@ -63,6 +64,10 @@ def dialogs(path, top, sections):
             # A static control, like a button, takes & for a mnemonic: the question shows it as written.
             texts[key] = value.replace("&", "&&") if key in ("line1", "line2") else value
             check_text(texts[key], where[key])
+            if key in ("play", "cancel") and re.search(r"&(\s|$)", value.replace("&&", "")):
+                raise BrandError(f"{where[key]}: an & underlines the letter after it, and none follows: write "
+                                 f"{value.replace('&&', chr(0)).replace('&', '&&').replace(chr(0), '&&')} to show "
+                                 "the &, or put it before the letter that Alt presses")
         product, line = values.get("product") or top.get("product") or (None, 0)
         if product:
             where["product"] = f"{path}:{line}: product" + (f" [{tag}]" if sections else "")

@@ -88,7 +88,8 @@ def tag_hint(text):
     if close:
         return f" (did you mean {lower[close[0]]}?)"
     name = OTHER_LANGUAGES.get(written.split("-")[0])
-    return f" ({name}, a language the kit builds no dialog for)" if name else ""
+    return f" ({name}, a language the kit builds no dialog of its own for: a brand without sections, written " \
+        "in it, builds the one dialog every player sees)" if name else ""
 
 
 def codepage(texts):

@@ -165,7 +165,10 @@ BAD = [
     ("icon whose only frame lies", {"icon": "lying1.ico"}, None, ":7: icon: the 32x32 frame"),
     ("language tag written with _", None, TOP + b"language = en-US\n[pt_BR]\nline1 = Jogar\n",
      ":8: [pt_BR]: unknown language tag (did you mean pt-BR?)"),
-    ("language the kit does not build", {"language": "bn"}, None, "(Bengali, a language the kit builds no dialog for)"),
+    ("language the kit does not build", {"language": "bn"}, None, "(Bengali, a language the kit builds no dialog of "
+     "its own for: a brand without sections, written in it, builds the one dialog every player sees)"),
+    ("label with a lone &", {"play": "Sun & Sea"}, None, ":7: play: an & underlines the letter after it, and none "
+     "follows: write Sun && Sea to show the &"),
     # names that show as another: direction controls and invisible characters
     ("exe with U+202E", {"exe": "photo\u202egpj.exe"}, None, ":1: exe: U+202E RIGHT-TO-LEFT OVERRIDE shows nothing"),
     ("exe with U+200E", {"exe": "game\u200e.exe"}, None, ":1: exe: U+200E LEFT-TO-RIGHT MARK"),
