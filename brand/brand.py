@@ -336,7 +336,7 @@ def literal(value):
 RECORD_FIELDS = ("exe", "class", "game", "program", "arguments", "icon", "style", "gamepad", "picture", "budget",
                  "scales") + PROPERTIES
 DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "caption_face", "layout", "width", "pixels", "spare",
-                 "label_room", "description", "product") + TEXTS
+                 "label_room", "description", "product", "unturned") + TEXTS
 
 
 def write_record(path, values, languages, icon_size, extra, transparent):
@@ -354,7 +354,7 @@ def write_record(path, values, languages, icon_size, extra, transparent):
         pixels = " ".join(f"{in_pixels(width, x)}x{in_pixels(height, y, 8)}" for x, y in d["bases"].values())
         d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, pixels=pixels, label_room=BUTTON_ROOM,
                  description=version_strings(values, d).get("FileDescription", "") if has_properties(values) else "",
-                 product=d["product"] or "")
+                 product=d["product"] or "", unturned=" ".join(d.get("unturned", [])))
         lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
@@ -412,7 +412,7 @@ def read_brand(path):
         raise BrandError(f"{shown}: cannot measure the texts: {e}")
     for d in (d for d in languages if d["rtl"]):
         marked = {k: read_right_to_left(d[k], values["style"] == "modern" or d["codepage"] == UTF8) for k in TEXTS}
-        left = [k for k in TEXTS if marked[k] is None]
+        left = d["unturned"] = [k for k in TEXTS if marked[k] is None]
         if left:
             warn(f"{d['where'][left[0]]}{' (and ' + ', '.join(left[1:]) + ')' if left[1:] else ''}: Wine, and so "
                  "Proton, draws a line with Latin letters left to right in a classic launcher, though Windows "

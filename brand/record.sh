@@ -1,6 +1,6 @@
 # The shell's reader of a build record (FORMAT.md), which brand.py writes;
-# sourced by the preview and the tests: one launcher-wide field, or the
-# dialogs, a line each, its fields apart by tabs, as a face's name holds
+# sourced by the preview and the tests: one launcher-wide field, one field of
+# a dialog, or the dialogs, a line each, its fields apart by tabs, as a face's name holds
 # spaces: tag, locale, code page, the face that stands in for the dialog's
 # font (or -) and the caption's face.
 record_field() {    # record_field RECORD FIELD
@@ -12,4 +12,7 @@ record_dialogs() {  # record_dialogs RECORD
         $1 == "locale" { locale = $2 } $1 == "codepage" { cp = $2 }
         $1 == "stand_in" { face = $2 } $1 == "caption_face" { caption = $2 }
         END { if (tag != "") print tag, locale, cp, face, caption }' "$1"
+}
+record_dialog_field() {  # record_dialog_field RECORD TAG FIELD
+    awk -F'\t' -v t="$2" -v f="$3" '$1 == "dialog" { tag = $2 } tag == t && $1 == f { print $2; exit }' "$1"
 }
