@@ -32,6 +32,26 @@ static const char *label = "";          /* the dialog's language, as the message
 static int problems;
 
 /* Prints a message in UTF-8, whatever the code page, with the dialog's language. */
+/* Characters by their code points, as the brand kit names them, so that a
+ * space or an invisible one is told apart: up to the first eight. */
+static const WCHAR *code_points(const WCHAR *text, WCHAR *out)
+{
+    int n = 0, count = 0;
+
+    out[0] = 0;
+    for (const WCHAR *p = text; *p && count < 8; p++, count++)
+    {
+        unsigned c = *p;
+
+        if (IS_HIGH_SURROGATE(p[0]) && IS_LOW_SURROGATE(p[1]))
+            c = 0x10000 + ((p[0] - 0xD800) << 10) + (p[1] - 0xDC00), p++;
+        n += swprintf(out + n, 16, L"%lsU+%04X", count ? L" " : L"", c);
+        if (count == 7 && p[1])
+            lstrcatW(out, L" ...");
+    }
+    return out;
+}
+
 static void say(const WCHAR *fmt, ...)
 {
     WCHAR wide[1024];
@@ -217,7 +237,7 @@ static int check(void)
 {
     static const char *const where[TEXTS] = { "title bar", "control", "control", "button", "button" };
     const Dialog *d = record.shown;
-    WCHAR shown[TEXT_BUFFER], lost[64];
+    WCHAR shown[TEXT_BUFFER], lost[64], points[128];
     const char *fault;
     Measure m = {};
     RECT rc;
@@ -243,8 +263,8 @@ static int check(void)
                 say(L"%hs [%hs]: \"%ls\" came out as \"?\" under code page %u\n", text_names[i], label, lost,
                     GetACP()), problems++;
             if (m.missing[i][0])
-                say(L"%hs [%hs]: no font of the prefix draws \"%ls\"; Wine shows missing glyphs\n", text_names[i],
-                    label, m.missing[i]), problems++;
+                say(L"%hs [%hs]: no font of the prefix draws \"%ls\" (%ls); Wine shows missing glyphs\n",
+                    text_names[i], label, m.missing[i], code_points(m.missing[i], points)), problems++;
             if (m.extent[i] > m.room[i] * (100 - margin) / 100)
                 say(L"%hs [%hs]: %d px in a %d px %hs%ls; the rest is cut\n", text_names[i], label, m.extent[i],
                     m.room[i], where[i], margin ? L", less what a stand-in font keeps spare" : L""),
