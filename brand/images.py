@@ -8,7 +8,7 @@ import stat
 import struct
 
 import resource_h
-from rules import MAX_SHOWN, escaped
+from rules import escaped
 
 SIZE = resource_h.DEFINES["PICTURE_WIDTH"]     # the picture's width and height in pixels
 ICON_SIZES = (16, 32, 48)
@@ -37,6 +37,7 @@ MAX_ASPECT = 8             # a picture at most this many times as wide as high, 
 MAX_CHUNKS = 4096          # a PNG's chunks, a GIF's extension blocks: each is read on its own
 MAX_FRAMES = 256           # an .ico's frames
 SMALL_IDAT = 1024          # encoders write a PNG's pixels in chunks of 8 KB or more: a smaller one counts as a chunk
+SHOWN_PATH = 255           # characters of a path a message shows: a whole path, most often
 WORK_SIDE = 512            # a large picture is cut down to no less than this on its shorter side before it is drawn
 # The budget that reading and drawing the pictures may take, whatever the
 # files: processor time, and memory beyond what the kit holds as it begins.
@@ -50,10 +51,10 @@ class ImageError(Exception):
 
 def shown(path):
     """A file's path as a message shows it: what does not print escaped, as
-    the brand file's values are, and its last MAX_SHOWN characters, which name
-    the file."""
+    the brand file's values are, and at most its last SHOWN_PATH characters,
+    which name the file and the folders nearest it."""
     text = escaped(path)
-    return text if len(text) <= MAX_SHOWN else "..." + text[-MAX_SHOWN:]
+    return text if len(text) <= SHOWN_PATH else "..." + text[-SHOWN_PATH:]
 
 
 def within_budget(work, *args):
