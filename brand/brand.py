@@ -23,7 +23,7 @@ import warnings
 import fonts
 import images
 import resource_h
-from languages import (CODEPAGES, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage, language_tag,
+from languages import (CODEPAGES, EAST_ASIAN, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage, language_tag,
                        read_right_to_left, right_to_left, script, tag_hint)
 from rules import (DEFAULTS, MAX_TEXT, PROPERTIES, STYLES, TEXTS, BrandError, check_class, check_exe, check_game,
                    check_text, check_version, check_website, clip, guard_name, parse, printable, utf16_units)
@@ -86,9 +86,12 @@ def dialogs(path, top, sections):
             cp = codepage(texts.values())
             locale = CODEPAGES.get(cp, "en_US")
         language_id = (LANGUAGES[tag][1], LANGUAGES[tag][2]) if sections else (0, 0)
+        letters = script(texts.values())
+        if letters == "-" and tag and cp == UTF8 and LANGUAGES[tag][4] in EAST_ASIAN:
+            letters = EAST_ASIAN[LANGUAGES[tag][4]]
         place, at, modifier = locale.partition("@")
         out.append({"tag": tag or "-", "id": language_id, "locale": place + ".UTF-8" + at + modifier, "codepage": cp,
-                    "script": script(texts.values()), "rtl": right_to_left(tag, texts), "where": where,
+                    "script": letters, "rtl": right_to_left(tag, texts), "where": where,
                     "product": product, **texts})
     if len(out) > 1 and "en-US" not in [d["tag"] for d in out]:
         warn(f"{path}: no [en-US] section: where a player's language is not among the brand's, "

@@ -37,6 +37,10 @@ STAND_INS = {"thai": ("tlwg/Loma.ttf", "fonts-tlwg-loma-ttf"),
 # Tahoma, say); the prefix replaces them with VL Gothic and WenQuanYi.
 GOTHIC = ("vlgothic/VL-Gothic-Regular.ttf", "fonts-vlgothic")
 WENQUANYI = ("wqy/wqy-microhei.ttc", "fonts-wqy-microhei")
+# An East Asian dialog that Wine must run in UTF-8 (its texts hold a letter its
+# code page lacks, an accented Latin name say) loses Wine's linking to the
+# language's font: the font Wine links first stands in for the whole dialog.
+STAND_INS.update(japanese=GOTHIC, chinese=WENQUANYI, korean=WENQUANYI)
 LINKED = {932: [GOTHIC, WENQUANYI], 936: [WENQUANYI, GOTHIC], 949: [WENQUANYI, GOTHIC], 950: [WENQUANYI, GOTHIC]}
 # The faces East Asian Windows draw their dialogs and captions in, for each
 # code page; the prefix replaces them with the first of LINKED (tools/prefix.reg).

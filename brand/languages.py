@@ -11,6 +11,8 @@ BITMAP_CODEPAGES = (1252, 1250, 1251, 1253, 1254, 1257, 932, 936, 949, 950)
 # Greek is among them: Wine's MS Sans Serif for code page 1253 misplaces its
 # accents (on α and ε, not on ή and ύ), and its Tahoma has none.
 SCRIPTS = ("THAI", "HEBREW", "ARABIC", "DEVANAGARI", "GREEK")
+# The East Asian code pages, whose dialogs Wine draws through fonts linked by the code page.
+EAST_ASIAN = {932: "japanese", 936: "chinese", 949: "korean", 950: "chinese"}
 # Language tags, one for each display language of Windows: the name, the
 # LANGID of the template (primary, sublanguage), the locale the preview runs it
 # under and that locale's ANSI code page (0: Unicode only). Windows' resource
