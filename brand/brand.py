@@ -338,7 +338,7 @@ def literal(value):
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
 RECORD_FIELDS = ("exe", "class", "game", "program", "arguments", "icon", "style", "gamepad", "picture", "budget",
                  "scales") + PROPERTIES
-DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "caption_face", "layout", "width", "pixels", "spare",
+DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "caption_face", "caption_bold", "layout", "width", "pixels", "spare",
                  "label_room", "description", "product", "unturned") + TEXTS
 
 
@@ -411,6 +411,7 @@ def read_brand(path):
             d["rects"], d["bases"] = layout(d, values["style"], "icon" in values)
             d["stand_in"] = fonts.stand_in_face(d["script"])
             d["caption_face"] = fonts.caption_face(d["codepage"], d["script"])
+            d["caption_bold"] = "yes" if fonts.caption_bold(d["codepage"], d["script"]) else "no"
     except fonts.FontError as e:
         raise BrandError(f"{shown}: cannot measure the texts: {e}")
     for d in (d for d in languages if d["rtl"]):

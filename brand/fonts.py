@@ -174,19 +174,28 @@ def caption_face(codepage, script):
     return EAST_ASIAN_FACES.get(codepage, "-")
 
 
+def caption_bold(codepage, script):
+    """Whether the title bar's font is bold, as the classic caption font is. An
+    East Asian one is regular, as Windows draws them from Vista on (Meiryo UI,
+    Malgun Gothic and the like); made bolder by Wine, its small stand-ins would
+    run their strokes together, an m into a block."""
+    return not ((script == "-" and codepage in LINKED) or STAND_INS.get(script) in (GOTHIC, WENQUANYI))
+
+
 def caption_width(text, codepage, script, dpi=96):
     """A caption's width as Wine draws it in the title bar, in the caption face
-    the preview sets (tools/env.sh), bold: a script's stand-in, the East Asian
-    Windows' dialog font, else Tahoma; and what that lacks in the fonts Wine
-    links to it. A face with no bold of its own Wine makes bolder, which
-    widens each letter by up to 2 pixels (taken as 2)."""
+    the preview sets (tools/env.sh), bold but for an East Asian one
+    (caption_bold): a script's stand-in, the East Asian Windows' dialog font,
+    else Tahoma; and what that lacks in the fonts Wine links to it. A face with
+    no bold of its own Wine makes bolder, which widens each letter by up to 2
+    pixels (taken as 2)."""
     if script != "-":
         regular = STAND_INS[script]
     else:
         regular = LINKED[codepage][0] if codepage in LINKED else (os.path.join(WINE_FONTS, TAHOMA), "fonts-wine")
-    bold = bold_of(regular)
-    faces = [(bold, 0)] if bold else [(regular, 1)]
-    faces += [(spec, 1) for spec in linked(codepage)]
+    bold = caption_bold(codepage, script)
+    faces = [(bold_of(regular), 0)] if bold and bold_of(regular) else [(regular, int(bold))]
+    faces += [(spec, int(bold)) for spec in linked(codepage)]
     size, total = (11 * dpi + 48) // 96, 0      # the caption font is 11 pixels high at 96 DPI
     for c in text:
         if unicodedata.category(c) in ("Mn", "Me", "Cf"):

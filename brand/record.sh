@@ -2,16 +2,16 @@
 # sourced by the preview and the tests: one launcher-wide field, one field of
 # a dialog, or the dialogs, a line each, its fields apart by tabs, as a face's name holds
 # spaces: tag, locale, code page, the face that stands in for the dialog's
-# font (or -) and the caption's face.
+# font (or -), the caption's face and whether it is bold.
 record_field() {    # record_field RECORD FIELD
     awk -F'\t' -v f="$2" '$1 == "dialog" { exit } $1 == f { print $2; exit }' "$1"
 }
 record_dialogs() {  # record_dialogs RECORD
     awk -F'\t' -v OFS='\t' '
-        $1 == "dialog" { if (tag != "") print tag, locale, cp, face, caption; tag = $2 }
+        $1 == "dialog" { if (tag != "") print tag, locale, cp, face, caption, bold; tag = $2 }
         $1 == "locale" { locale = $2 } $1 == "codepage" { cp = $2 }
-        $1 == "stand_in" { face = $2 } $1 == "caption_face" { caption = $2 }
-        END { if (tag != "") print tag, locale, cp, face, caption }' "$1"
+        $1 == "stand_in" { face = $2 } $1 == "caption_face" { caption = $2 } $1 == "caption_bold" { bold = $2 }
+        END { if (tag != "") print tag, locale, cp, face, caption, bold }' "$1"
 }
 record_dialog_field() {  # record_dialog_field RECORD TAG FIELD
     awk -F'\t' -v t="$2" -v f="$3" '$1 == "dialog" { tag = $2 } tag == t && $1 == f { print $2; exit }' "$1"

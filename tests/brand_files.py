@@ -386,6 +386,9 @@ CODEPAGES = [
     # GBK holds Big5's characters, so Traditional Chinese comes out as 936 (zh-TW names 950).
     ({"line1": "你想玩嗎"}, "936", "zh_CN.UTF-8", "-", "ltr"),
     ({"language": "zh-TW", "line1": "你想玩嗎"}, "950", "zh_TW.UTF-8", "-", "ltr"),
+    # an East Asian language's dialog with a letter its code page lacks: UTF-8, in the font Wine links first
+    ({"language": "ko", "caption": "Jeux d'été - 바이올렛", "line1": "하시겠습니까"}, "65001", "ko_KR.UTF-8", "korean",
+     "ltr"),
     # Scripts Wine's MS Sans Serif lacks; a question (else a caption) in Hebrew or Arabic is laid out right to left.
     ({"caption": "เชียงดาว", "line1": "คุณต้องการ"}, "874", "th_TH.UTF-8", "thai", "ltr"),
     ({"caption": "Quendle Arts", "line1": "האם ברצונך"}, "1255", "he_IL.UTF-8", "hebrew", "rtl"),
@@ -403,6 +406,9 @@ def test_codepages():
             d = record("cp")["dialogs"][0]
             got = [d[k] for k in ("codepage", "locale", "script", "layout")]
             ok(got == expected, f"{texts}: {got}; expected {expected}")
+            # an East Asian title bar is regular, as Windows draws it from Vista on; any other bold
+            east = expected[0] in ("932", "936", "949", "950") or expected[2] in ("japanese", "chinese", "korean")
+            ok(d["caption_bold"] == ("no" if east else "yes"), f"{texts}: caption_bold {d['caption_bold']}")
 
 
 def test_language_table():

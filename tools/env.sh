@@ -125,7 +125,7 @@ wine_fonts() {
 # tools/prefix.reg), or - for Tahoma (as "MS Shell Dlg", bold 8 pt). Windows
 # draws the East Asian ones at 8 pt from their own bitmaps, crisp and black;
 # Wine would smooth the stand-ins to gray, so their dialogs are drawn unsmoothed.
-dialog_fonts() {    # dialog_fonts STAND_IN CAPTION_FACE [STYLE], each a face or -
+dialog_fonts() {    # dialog_fonts STAND_IN CAPTION_FACE [STYLE [CAPTION_BOLD]], the faces each a face or -
     local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption=${2#-}
     local replacements='HKCU\Software\Wine\Fonts\Replacements' font="MS Sans Serif" files="ss*.fon ms_sans_serif.ttf"
     unset FONTCONFIG_FILE
@@ -141,7 +141,7 @@ dialog_fonts() {    # dialog_fonts STAND_IN CAPTION_FACE [STYLE], each a face or
         (cd "$fonts" && rm -f $files) &&
         wine reg add "$replacements" /v "$font" /d "$face" /f >/dev/null 2>&1 || die "could not set the dialog font"
     fi
-    caption_font "${caption:-MS Shell Dlg}"
+    caption_font "${caption:-MS Shell Dlg}" "${4:-yes}"
 }
 
 # Wine smooths the fonts it finds through fontconfig as fontconfig says: here, not at all.
@@ -165,10 +165,11 @@ screen_dpi() {      # screen_dpi DPI
 }
 
 # The title bar's font: a LOGFONTW of FACE, 11 pixels high, bold.
-caption_font() {    # caption_font FACE
-    local hex face
+caption_font() {    # caption_font FACE [BOLD: yes or no]
+    local hex face weight=bc02
+    [ "$2" != no ] || weight=9001
     face=$(printf %s "$1" | iconv -t UTF-16LE | od -An -v -tx1 | tr -d ' \n')
-    hex=f5ffffff000000000000000000000000bc0200000000000000000022$face
+    hex=f5ffffff000000000000000000000000${weight}00000000000000000022$face
     while [ ${#hex} -lt 184 ]; do hex=${hex}00; done
     wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v CaptionFont /t REG_BINARY /d "$hex" /f \
         >/dev/null 2>&1 || die "could not set the caption font"
