@@ -15,7 +15,6 @@ and prints the picture's and the icon's paths, so that the build can watch them.
 A brand file that will not do is refused with a message naming its file, line
 and key; what builds but deserves a look is printed as a warning."""
 import os
-import re
 import sys
 import unicodedata
 import warnings
@@ -23,10 +22,11 @@ import warnings
 import fonts
 import images
 import resource_h
-from languages import (CODEPAGES, EAST_ASIAN, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage, language_tag,
-                       read_right_to_left, right_to_left, script, tag_hint)
+from languages import (CODEPAGES, EAST_ASIAN, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage,
+                       language_tag, read_right_to_left, right_to_left, script, tag_hint)
 from rules import (DEFAULTS, MAX_TEXT, PROPERTIES, STYLES, TEXTS, BrandError, check_class, check_exe, check_game,
-                   check_text, check_version, check_website, clip, guard_name, parse, printable, utf16_units)
+                   check_label, check_text, check_version, check_website, clip, guard_name, parse, printable,
+                   utf16_units)
 
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
@@ -64,10 +64,8 @@ def dialogs(path, top, sections):
             # A static control, like a button, takes & for a mnemonic: the question shows it as written.
             texts[key] = value.replace("&", "&&") if key in ("line1", "line2") else value
             check_text(texts[key], where[key])
-            if key in ("play", "cancel") and re.search(r"&(\s|$)", value.replace("&&", "")):
-                raise BrandError(f"{where[key]}: an & underlines the letter after it, and none follows: write "
-                                 f"{value.replace('&&', chr(0)).replace('&', '&&').replace(chr(0), '&&')} to show "
-                                 "the &, or put it before the letter that Alt presses")
+            if key in ("play", "cancel"):
+                check_label(value, where[key])
         product, line = values.get("product") or top.get("product") or (None, 0)
         if product:
             where["product"] = f"{path}:{line}: product" + (f" [{tag}]" if sections else "")
@@ -274,6 +272,7 @@ def extra_size(values, languages, icon_size, picture_size=0):
     if direct(values):
         grown += DIRECT_CODE
     if has_properties(values):
+        # each language's version resource: its script in UTF-16, more than the binary it becomes
         grown += sum(len(version_resource(values, d).encode("utf-16-le")) + 64 for d in languages)
     grown = icon_size + max(0, grown)
     return -(-grown // 512) * 512
@@ -338,8 +337,8 @@ def literal(value):
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
 RECORD_FIELDS = ("exe", "class", "game", "program", "arguments", "icon", "style", "gamepad", "picture", "budget",
                  "scales") + PROPERTIES
-DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "caption_face", "caption_bold", "layout", "width", "pixels", "spare",
-                 "label_room", "description", "product", "unturned") + TEXTS
+DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "caption_face", "caption_bold", "layout", "width",
+                 "pixels", "spare", "label_room", "description", "product", "unturned") + TEXTS
 
 
 def write_record(path, values, languages, icon_size, extra, transparent):

@@ -2,6 +2,7 @@
 into a square, the 16-colour bitmap the dialog shows and the game's icon.
 Used by brand.py, which keeps Pillow's own warnings quiet, and by
 tools/football.py."""
+import io
 import mmap
 import os
 import stat
@@ -49,6 +50,13 @@ class ImageError(Exception):
     pass
 
 
+class BudgetError(Exception):
+    """The pictures' budget ran out while `what` (picture or icon) was read or drawn."""
+    def __init__(self, what, why):
+        super().__init__(why)
+        self.what = what
+
+
 def shown(path):
     """A file's path as a message shows it: what does not print escaped, as
     the brand file's values are, and at most its last SHOWN_PATH characters,
@@ -62,9 +70,8 @@ def within_budget(work, *args):
     processor time and PICTURE_MEMORY: a file of any kind that would take more
     is refused by the budget, not by a list of the files known to. work calls
     stage(what) as it begins on each file, so that a refusal names it, and
-    finds the last in stage.what. Returns
-    what work returns, or raises what it raised; BudgetError(what, why) when
-    the budget ran out."""
+    finds the last in stage.what. Returns what work returns, or raises what it
+    raised; BudgetError when the budget ran out."""
     import pickle
     import resource
     import signal
@@ -103,14 +110,12 @@ def within_budget(work, *args):
     with os.fdopen(read, "rb") as f:
         data = f.read()
     _, status = os.waitpid(pid, 0)
-    messages, what = [], None
-    stream = __import__("io").BytesIO(data)
+    stream, what = io.BytesIO(data), None
     while stream.tell() < len(data):
         try:
-            messages.append(pickle.load(stream))
+            kind, value = pickle.load(stream)
         except Exception:
-            break
-    for kind, value in messages:
+            break           # cut off where the child was
         if kind == "stage":
             what = value
         elif kind == "done":
@@ -122,12 +127,6 @@ def within_budget(work, *args):
                                 "time a picture may take; save it smaller, or as a PNG or JPEG")
     raise BudgetError(what, f"reading and drawing it needs more than the {PICTURE_MEMORY >> 20} MB a picture may "
                             "take; save it smaller")
-
-
-class BudgetError(Exception):
-    def __init__(self, what, why):
-        super().__init__(why)
-        self.what = what
 
 
 def open_image(path, formats=FORMATS):
@@ -262,22 +261,17 @@ def damaged_frame(data):
     """The first frame of an .ico whose own header (a PNG's, or a bitmap's of
     twice its height) says another size than the directory, or none, as the
     size it states and what the frame is; read before any frame is decoded."""
-    for i in range(min(struct.unpack_from("<H", data, 4)[0], MAX_FRAMES)):
-        entry = data[6 + 16 * i:22 + 16 * i]
-        if len(entry) < 16:
-            return None
-        stated = (entry[0] or 256, entry[1] or 256)
-        offset = struct.unpack_from("<I", entry, 12)[0]
+    for width, height, _, _, offset in ico_directory(data)[:MAX_FRAMES]:
         head = data[offset:offset + 24]
         if head[:8] == b"\x89PNG\r\n\x1a\n" and len(head) == 24:
             own = struct.unpack_from(">II", head, 16)
         elif len(head) >= 12:
-            width, height = struct.unpack_from("<ii", head, 4)
-            own = (width, height // 2)
+            own_width, own_height = struct.unpack_from("<ii", head, 4)
+            own = (own_width, own_height // 2)
         else:
-            return stated, "missing"
-        if own != stated:
-            return stated, f"{own[0]}x{own[1]}"
+            return (width, height), "missing"
+        if own != (width, height):
+            return (width, height), f"{own[0]}x{own[1]}"
     return None
 
 
@@ -451,19 +445,17 @@ def icon(image, frames_of=None, sizes=ICON_SIZES):
     return out + b"".join(data for _, data in frames)
 
 
-def ico_directory(path):
+def ico_directory(data):
     """The frames an .ico's directory states, as written (Pillow corrects the
     sizes of the frames it has read): each as its width, height, bit count,
     length and offset."""
-    with open(path, "rb") as f:
-        head = f.read(6)
-        count = struct.unpack_from("<H", head, 4)[0]
-        entries = f.read(16 * count)
+    count = struct.unpack_from("<H", data, 4)[0]
+    entries = data[6:6 + 16 * count]
     return [(e[0] or 256, e[1] or 256) + struct.unpack_from("<HII", e, 6)
             for e in (entries[16 * i:16 * i + 16] for i in range(len(entries) // 16))]
 
 
-def windows_alpha(image, path, listed):
+def windows_alpha(image, data, listed):
     """A frame as Windows draws it. Windows reads a bitmap frame's bits from its
     own header, whatever the directory says, and draws one of 32 bits by its
     alpha unless that is 0 throughout, and any other by its AND mask; Pillow
@@ -471,9 +463,7 @@ def windows_alpha(image, path, listed):
     from PIL import Image
     # the frame Pillow read for this size: of the most bits the directory states
     width, height, _, length, offset = max((e for e in listed if e[:2] == image.size), key=lambda e: e[2])
-    with open(path, "rb") as f:
-        f.seek(offset)
-        frame = f.read(length)
+    frame = data[offset:offset + length]
     if len(frame) < 40 or frame[:8] == b"\x89PNG\r\n\x1a\n":
         return image
     size, _, _, _, bits, compression = struct.unpack_from("<IiiHHI", frame)
@@ -499,25 +489,30 @@ def open_icon(path):
         return image, None
     from PIL import Image
     frames = {}
-    listed = ico_directory(path)
-    if len(listed) > MAX_FRAMES:
-        raise ImageError(f"{shown(path)} has {len(listed):,} frames; an icon of at most {MAX_FRAMES} is taken")
-    stated = {e[:2] for e in listed}
-    lying = sorted(stated - set(image.info.get("sizes", stated)))
-    if lying:
-        raise ImageError(f"the {lying[0][0]}x{lying[0][1]} frame of {shown(path)} is another size: the icon is damaged")
-    ico = Image.open(path, formats=("ICO",))       # once: each frame is then read from it
-    for width, height in sorted(stated):
-        try:
-            ico.size = (width, height)
-            ico.load()
-        except MemoryError:
-            raise
-        except Exception as e:
-            raise ImageError(f"cannot read the {width}x{height} frame of {shown(path)}: {e or type(e).__name__}")
-        if ico.size != (width, height):
-            raise ImageError(f"the {width}x{height} frame of {shown(path)} is {ico.width}x{ico.height}: "
+    # the file mapped, each frame's header read from it as Windows reads it (windows_alpha)
+    with open(path, "rb") as f, mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) as data:
+        listed = ico_directory(data)
+        if len(listed) > MAX_FRAMES:
+            raise ImageError(f"{shown(path)} has {len(listed):,} frames; an icon of at most {MAX_FRAMES} is taken")
+        stated = {e[:2] for e in listed}
+        lying = sorted(stated - set(image.info.get("sizes", stated)))
+        if lying:
+            raise ImageError(f"the {lying[0][0]}x{lying[0][1]} frame of {shown(path)} is another size: "
                              "the icon is damaged")
-        if width == height:
-            frames[width] = plain(windows_alpha(ico.copy(), path, listed))     # the next size reloads ico
-    return windows_alpha(image, path, listed) if image.size in stated else image, frames.get
+        ico = Image.open(path, formats=("ICO",))       # once: each frame is then read from it
+        for width, height in sorted(stated):
+            try:
+                ico.size = (width, height)
+                ico.load()
+            except MemoryError:
+                raise
+            except Exception as e:
+                raise ImageError(f"cannot read the {width}x{height} frame of {shown(path)}: "
+                                 f"{e or type(e).__name__}")
+            if ico.size != (width, height):
+                raise ImageError(f"the {width}x{height} frame of {shown(path)} is {ico.width}x{ico.height}: "
+                                 "the icon is damaged")
+            if width == height:
+                frames[width] = plain(windows_alpha(ico.copy(), data, listed))     # the next size reloads ico
+        image = windows_alpha(image, data, listed) if image.size in stated else image
+    return image, frames.get

@@ -96,8 +96,9 @@ def unicode_form(raw):
     """UTF-32 or UTF-16, by its byte-order mark or, without one, by the zero
     bytes that ASCII text has in every second or in three of every four; else
     None."""
-    for form, marks in (("UTF-32", (b"\xff\xfe\x00\x00", b"\x00\x00\xfe\xff")), ("UTF-16", (b"\xff\xfe", b"\xfe\xff"))):
-        if raw.startswith(marks):
+    marks = (("UTF-32", (b"\xff\xfe\x00\x00", b"\x00\x00\xfe\xff")), ("UTF-16", (b"\xff\xfe", b"\xfe\xff")))
+    for form, mark in marks:
+        if raw.startswith(mark):
             return form
     head = raw[:64]
     if len(head) >= 4 and head.count(0) * 4 >= len(head) * 3:
@@ -320,6 +321,14 @@ def check_exe(value, where):
                              "installer and ask for administrator rights")
 
 
+def lookalike(c):
+    """The ASCII character that c is, or looks like, one for one: its
+    compatibility form (fullwidth ｅ is e), else what Unicode's confusables
+    give (U+2024 ONE DOT LEADER is a dot)."""
+    plain = unicodedata.normalize("NFKC", c)[:1] or c
+    return lookalikes().get(plain, plain)
+
+
 def shown_as(stem, extension, where):
     """A name must show in Explorer as what it is: not blank, its extension not
     pushed out of view by spaces, and no second extension of a kind Explorer
@@ -334,8 +343,7 @@ def shown_as(stem, extension, where):
         raise BrandError(f"{where}: {len(spaces.group())} spaces at character {spaces.start() + 1} push the name's "
                          f"end out of sight in Explorer, which may show it as {escaped(stem[:spaces.start()])}...; "
                          "leave them out")
-    look = "".join(lookalikes().get(unicodedata.normalize("NFKC", c), unicodedata.normalize("NFKC", c))[:1] or c
-                   for c in stem).lower()
+    look = "".join(lookalike(c) for c in stem).lower()
     second = re.search(r"\.([a-z0-9]+)$", look)
     if second and second.group(1) in EXPLORER_KINDS:
         part = stem[second.start():]
@@ -364,6 +372,15 @@ def check_website(value, where):
     if not re.fullmatch(r"https?://[!-~]+", value) or len(value) > MAX_TEXT:
         raise BrandError(f"{where}: a web address begins with https:// or http:// and is printable ASCII of at "
                          f"most {MAX_TEXT} characters, not {escaped(clip(value))}")
+
+
+def check_label(value, where):
+    """A button's label: an & underlines the letter after it, so one with none
+    after it is refused, with the label that shows it."""
+    if re.search(r"&(\s|$)", value.replace("&&", "")):
+        shown = "&&".join(part.replace("&", "&&") for part in value.split("&&"))
+        raise BrandError(f"{where}: an & underlines the letter after it, and none follows: write {shown} to show "
+                         "the &, or put it before the letter that Alt presses")
 
 
 def check_text(value, where):
@@ -424,8 +441,8 @@ def read_arguments(value, rest, where):
         for i in range(len(rest)):
             if rest[i] == '"' and (len(rest[:i]) - len(rest[:i].rstrip("\\"))) % 2:
                 mended = rest[:i] + "\\" + rest[i:]
-                if split_arguments(mended, "stay") == split_arguments(mended, "end") == \
-                        (split_arguments(mended, "stay")[0], False):
+                reading = split_arguments(mended, "stay")
+                if not reading[1] and reading == split_arguments(mended, "end"):
                     raise BrandError(f"{where}: Windows reads a backslash before a quote as a quote inside the "
                                      "argument, so the line ends inside quotes: to end an argument in a backslash, "
                                      f"double it: write game = {head}{mended}")

@@ -96,7 +96,7 @@ def ico_of_png_frame(side):
 
 
 def gray16_keyed(side):
-    """A 16-bit gray PNG of the size, with a transparent gray (tRNS)."""
+    """A 16-bit gray PNG of the size, all of it the gray its tRNS chunk makes transparent."""
     rows = (b"\x00" + b"\x03\xe8" * side) * side
     return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 16, 0, 0, 0, 0)) +
             png_chunk(b"tRNS", struct.pack(">H", 1000)) + png_chunk(b"IDAT", zlib.compress(rows)) +
