@@ -123,12 +123,15 @@ class Measure:
 
     def run(self, face, text):
         """Wine adds up each character's whole-pixel advance, as Windows does;
-        marks sit on their letters. Devanagari alone it shapes, as Pillow does."""
+        marks sit on their letters. Devanagari it measures so, unshaped, but
+        draws shaped, as Windows measures and draws it: a vowel sign before its
+        consonant can make that wider, so the wider of the two counts."""
         if face is None:
             return sum(self.fnt[self.code(c)] for c in text)
+        width = sum(face.advance(c) for c in text if unicodedata.category(c) not in ("Mn", "Me", "Cf"))
         if any(unicodedata.name(c, "").startswith("DEVANAGARI") for c in text):
-            return face.shaped(text, self.em)
-        return sum(face.advance(c) for c in text if unicodedata.category(c) not in ("Mn", "Me", "Cf"))
+            return max(width, face.shaped(text, self.em))
+        return width
 
     def width(self, text):
         """A text as a static control or a button draws it: & marks the next
@@ -187,8 +190,8 @@ def caption_width(text, codepage, script, dpi=96):
     the preview sets (tools/env.sh), bold but for an East Asian one
     (caption_bold): a script's stand-in, the East Asian Windows' dialog font,
     else Tahoma; and what that lacks in the fonts Wine links to it. A face with
-    no bold of its own Wine makes bolder, which widens each letter by up to 2
-    pixels (taken as 2)."""
+    no bold of its own Wine makes bolder, which widens every glyph it draws by
+    a pixel at these sizes, a mark's too."""
     if script != "-":
         regular = STAND_INS[script]
     else:
@@ -198,13 +201,14 @@ def caption_width(text, codepage, script, dpi=96):
     faces += [(spec, int(bold)) for spec in linked(codepage)]
     size, total = (11 * dpi + 48) // 96, 0      # the caption font is 11 pixels high at 96 DPI
     for c in text:
-        if unicodedata.category(c) in ("Mn", "Me", "Cf"):
-            continue
+        mark = unicodedata.category(c) in ("Mn", "Me", "Cf")
         for spec, synthetic in faces:
             face = truetype(*spec, size)
             if face.has(c):
+                total += (0 if mark else face.advance(c)) + synthetic
                 break
-        total += face.advance(c) + 2 * synthetic
+        else:
+            total += 0 if mark else face.advance(c) + synthetic
     return total
 
 
@@ -283,7 +287,8 @@ class TrueType:
         return self.cache[c]
 
     def shaped(self, text, size):
-        """A run shaped as a whole, as Wine shapes Devanagari (Pillow, through HarfBuzz)."""
+        """A run's width shaped as a whole, as Windows and Wine draw Devanagari
+        (Pillow, through HarfBuzz)."""
         from PIL import ImageFont
         if size not in self.shapers:
             self.shapers[size] = ImageFont.truetype(self.path, size=size)

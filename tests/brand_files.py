@@ -522,9 +522,13 @@ GROWTH = [
     # Greek in a modern dialog, which Wine's Tahoma lacks, is drawn in a stand-in, with room spare
     ({"language": "el", "style": "modern", "line1": "Θέλετε να παίξετε", "play": "Έναρξη παιχνιδιού"},
      (68, None, 75, 290, 195)),
-    # shaped Devanagari is relatively wider at 150 % than at 100 %
+    # Devanagari at 100 % and 150 %: measured unshaped as Wine measures it, a line of conjuncts
+    # wider so; drawn shaped, a label whose vowel signs come first wider so; a caption in a face
+    # Wine makes bold, its marks a pixel wider each
     ({"language": "hi", "style": "modern", "line1": "क्या आप खेलना चाहते हैं", "play": "खेल शुरू करें",
       "caption": "लंबी चोटी"}, (83, None, 53, 246, 173)),
+    ({"language": "hi", "style": "modern", "line1": "क्या आप स्टारवे ट्रेकर्स का"}, (96, None, None, None, None)),
+    ({"language": "hi", "caption": "क्ष" * 39}, (None, None, None, 506, 446)),
 ]
 
 
