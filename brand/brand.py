@@ -25,8 +25,8 @@ import resource_h
 from languages import (CODEPAGES, EAST_ASIAN, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage,
                        language_tag, read_right_to_left, right_to_left, script, tag_hint)
 from rules import (DEFAULTS, MAX_TEXT, PROPERTIES, STYLES, TEXTS, BrandError, check_class, check_exe, check_game,
-                   check_label, check_text, check_version, check_website, clip, guard_name, parse, printable,
-                   utf16_units)
+                   check_label, check_text, check_version, check_website, char_names, clip, guard_name, parse,
+                   printable, script_name, utf16_units)
 
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
@@ -199,6 +199,21 @@ def layout(d, style, icon):
              "CANCEL_RECT": (CONTENT_X + content - button, None, button, None),
              "QUESTION1_RECT": (None, None, line1, None), "QUESTION2_RECT": (None, None, line2, None)}
     return {k: tuple(STANDARD[k][i] if v is None else v for i, v in enumerate(r)) for k, r in grown.items()}, bases
+
+
+def check_drawn(d, style):
+    """A letter that no font the preview has draws, Wine shows as a box; the
+    kit has stand-ins for the scripts Windows' dialogs are written in, not for
+    every script Unicode holds."""
+    measure = fonts.Measure(d["codepage"], d["script"], style)
+    for key in TEXTS:
+        undrawn = measure.undrawn(d[key])
+        if undrawn:
+            script = script_name(undrawn[0]).replace("_", " ")
+            raise BrandError(f"{d['where'][key]}: {char_names(undrawn[:1])}, of Unicode's {script} script, is "
+                             "drawn by no font of the preview (the kit draws Latin, Greek, Cyrillic, Arabic, "
+                             "Hebrew, Thai, Devanagari, Tamil, Chinese, Japanese and Korean): write the text in "
+                             "one of those, or leave the language out")
 
 
 def spare_percent(script):
@@ -406,6 +421,8 @@ def read_brand(path):
     languages = dialogs(shown, top, sections)
     try:
         for d in languages:
+            d["script"] = fonts.fuller(d["script"], "".join(d[k] for k in TEXTS))
+            check_drawn(d, values["style"])
             d["spare"] = spare_percent(d["script"])
             d["rects"], d["bases"] = layout(d, values["style"], "icon" in values)
             d["stand_in"] = fonts.stand_in_face(d["script"])

@@ -31,7 +31,13 @@ STAND_INS = {"thai": ("tlwg/Loma.ttf", "fonts-tlwg-loma-ttf"),
              "hebrew": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "greek": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "arabic": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
-             "latin": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core")}
+             "latin": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
+             "tamil": ("fonts-meera-inimai/MeeraInimai-Regular.ttf", "fonts-meera-inimai"),
+             "urdu": ("freefont/FreeSerif.ttf", "fonts-freefont-ttf")}
+# A script whose stand-in lacks some of its letters (the ones Urdu adds to
+# Arabic's) takes a fuller one; both draw Latin letters, as a dialog's font must
+# for Wine's base units.
+FULLER = {"arabic": "urdu"}
 # Wine links the dialog's font to MS UI Gothic, SimSun, Gulim and PMingLiU,
 # in an order that depends on the code page, for what it lacks (Greek in
 # Tahoma, say); the prefix replaces them with VL Gothic and WenQuanYi.
@@ -113,6 +119,12 @@ class Measure:
                 return face
         return face
 
+    def undrawn(self, text):
+        """The characters of text that neither the dialog's font nor a font
+        Wine links to it draws, which Wine would show as boxes."""
+        return [c for c in dict.fromkeys(text) if not drawn_by_none(c) and self.font(c) is not None and
+                not self.font(c).has(c)]
+
     def code(self, c):
         """c's byte in the bitmap face's code page, or None."""
         try:
@@ -122,13 +134,14 @@ class Measure:
         return code[0] if len(code) == 1 else None
 
     def run(self, face, text):
-        """Wine adds up each character's whole-pixel advance, as Windows does;
-        marks sit on their letters. Devanagari it measures so, unshaped, but
+        """Wine adds up each character's whole-pixel advance, as Windows does, a
+        mark's too (most fonts give theirs none; Tamil's give the virama and
+        some vowel signs one). Devanagari it measures so, unshaped, but
         draws shaped, as Windows measures and draws it: a vowel sign before its
         consonant can make that wider, so the wider of the two counts."""
         if face is None:
             return sum(self.fnt[self.code(c)] for c in text)
-        width = sum(face.advance(c) for c in text if unicodedata.category(c) not in ("Mn", "Me", "Cf"))
+        width = sum(face.advance(c) for c in text if unicodedata.category(c) != "Cf")
         if any(unicodedata.name(c, "").startswith("DEVANAGARI") for c in text):
             return max(width, face.shaped(text, self.em))
         return width
@@ -149,6 +162,19 @@ class Measure:
         the letters' average width, and the font's height."""
         height = CELL if self.fnt else truetype(*self.faces[0], self.em).height(self.em)
         return (self.width(LETTERS) // 26 + 1) // 2, height
+
+
+def fuller(script, text):
+    """The script whose stand-in draws every letter of text: script's own, or a fuller one."""
+    if script in FULLER and not all(truetype(*STAND_INS[script]).has(c) for c in text if not drawn_by_none(c)) \
+            and all(truetype(*STAND_INS[FULLER[script]]).has(c) for c in text if not drawn_by_none(c)):
+        return FULLER[script]
+    return script
+
+
+def drawn_by_none(c):
+    """Characters no font is asked to draw: white space, marks of format and controls."""
+    return c.isspace() or unicodedata.category(c) in ("Cf", "Cc", "Zs")
 
 
 def stand_in_face(script):
@@ -201,14 +227,14 @@ def caption_width(text, codepage, script, dpi=96):
     faces += [(spec, int(bold)) for spec in linked(codepage)]
     size, total = (11 * dpi + 48) // 96, 0      # the caption font is 11 pixels high at 96 DPI
     for c in text:
-        mark = unicodedata.category(c) in ("Mn", "Me", "Cf")
+        invisible = unicodedata.category(c) == "Cf"
         for spec, synthetic in faces:
             face = truetype(*spec, size)
             if face.has(c):
-                total += (0 if mark else face.advance(c)) + synthetic
+                total += (0 if invisible else face.advance(c)) + synthetic
                 break
         else:
-            total += 0 if mark else face.advance(c) + synthetic
+            total += 0 if invisible else face.advance(c) + synthetic
     return total
 
 

@@ -30,6 +30,7 @@ EXPLORER_KINDS = {"pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx", "odt", "od
                   "zip", "rar", "7z", "cab", "iso", "htm", "html", "url", "lnk", "exe", "com", "bat", "cmd",
                   "scr", "msi", "pif", "dll", "sys", "cpl", "vbs", "js", "ps1", "reg", "inf", "eml", "msg"}
 UNICODE_PROPERTIES = "/usr/share/unicode/DerivedCoreProperties.txt"
+UNICODE_SCRIPTS = "/usr/share/unicode/Scripts.txt"
 # What CreateProcess runs as a program, and the batch files it hands to cmd.
 PROGRAM_EXTENSIONS = (".exe", ".com", ".bat", ".cmd")
 # Names Windows keeps for devices, whatever follows them after a dot; the
@@ -244,20 +245,32 @@ def check_name(value, where, what):
 
 
 @functools.lru_cache(None)
-def default_ignorable():
-    """Unicode's Default_Ignorable_Code_Point, assigned or not, as ranges, from
-    its own data (Debian's unicode-data)."""
+def unicode_ranges(path):
+    """The code point ranges of one of Unicode's own data files (Debian's
+    unicode-data), each with its value: [(low, high, value)]."""
     ranges = []
     try:
-        with open(UNICODE_PROPERTIES, encoding="utf-8") as f:
+        with open(path, encoding="utf-8") as f:
             for line in f:
                 fields = [x.strip() for x in line.partition("#")[0].split(";")]
-                if fields[1:] == ["Default_Ignorable_Code_Point"]:
+                if len(fields) == 2:
                     low, _, high = fields[0].partition("..")
-                    ranges.append((int(low, 16), int(high or low, 16)))
+                    ranges.append((int(low, 16), int(high or low, 16), fields[1]))
     except OSError:
-        raise BrandError(f"brand.py needs Unicode's data, {UNICODE_PROPERTIES}: apt-get install unicode-data")
+        raise BrandError(f"brand.py needs Unicode's data, {path}: apt-get install unicode-data")
     return ranges
+
+
+@functools.lru_cache(None)
+def default_ignorable():
+    """Unicode's Default_Ignorable_Code_Point, assigned or not, as ranges."""
+    return [(low, high) for low, high, value in unicode_ranges(UNICODE_PROPERTIES)
+            if value == "Default_Ignorable_Code_Point"]
+
+
+def script_name(c):
+    """The script Unicode puts c in, as it names it: Tamil, Old_Italic, Common."""
+    return next((value for low, high, value in unicode_ranges(UNICODE_SCRIPTS) if low <= ord(c) <= high), "Unknown")
 
 
 def invisible(text):

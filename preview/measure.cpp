@@ -156,6 +156,7 @@ static void measure_dialog(HWND dlg)
     WCHAR text[256];
     RECT client;
 
+    GetObjectW(font, sizeof(result.font), &result.font);
     ncm.cbSize = sizeof(ncm);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
     caption_font = CreateFontIndirectW(&ncm.lfCaptionFont);

@@ -13,4 +13,5 @@ struct Measure
     int room[5];                /* ... the width it has there */
     WCHAR missing[5][64];       /* ... and the characters its font draws as missing glyphs */
     int dpi;                    /* the screen's */
+    LOGFONTW font;              /* the dialog's */
 };

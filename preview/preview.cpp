@@ -164,53 +164,79 @@ static const char *layout_fault(HWND dlg, bool rtl)
     return NULL;
 }
 
-/* Whether the leftmost glyph a line shows on the screen is a question mark:
- * ink in two parts, one above the other, the hook and the dot. A line of a
- * right-to-left dialog that ends in one shows it there, as Windows reads it. */
-static bool question_mark_leftmost(HWND ctl)
+/* Pixels of a window's part of the screen, or of a mark drawn alone in its font. */
+struct Shot
 {
-    RECT rc;
-    HDC screen = GetDC(NULL), mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = { { sizeof(BITMAPINFOHEADER), 0, 0, 1, 32, BI_RGB } };
+    int w, h;
     DWORD *px;
-    HBITMAP shot;
-    int w, h, left = -1, right, bottom = -1, gap = 0;
+    HBITMAP bitmap;
+    HDC dc;
+};
+
+static void take(Shot *s, int w, int h)
+{
+    BITMAPINFO bi = { { sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB } };
+
+    s->w = w, s->h = h;
+    s->dc = CreateCompatibleDC(NULL);
+    s->bitmap = CreateDIBSection(s->dc, &bi, DIB_RGB_COLORS, (void **)&s->px, NULL, 0);
+    SelectObject(s->dc, s->bitmap);
+}
+
+static void drop(Shot *s)
+{
+    DeleteDC(s->dc);
+    DeleteObject(s->bitmap);
+}
+
+static bool ink(const Shot *s, int x, int y)
+{
+    DWORD p = x >= 0 && y >= 0 && x < s->w && y < s->h ? s->px[y * s->w + x] : 0xffffff;
+    return (p >> 16 & 255) + (p >> 8 & 255) + (p & 255) < 3 * 128;
+}
+
+/* Whether the leftmost glyph a line shows on the screen is its question mark:
+ * the mark drawn alone in the line's font, found at the line's leftmost ink,
+ * whatever the letter beside it reaches under it (Urdu's ں does). A line of a
+ * right-to-left dialog that ends in one shows it there, as Windows reads it. */
+static bool question_mark_leftmost(HWND ctl, const LOGFONTW *lf, WCHAR mark)
+{
+    HDC screen = GetDC(NULL);
+    HFONT font = CreateFontIndirectW(lf);
+    Shot line, alone;
+    RECT rc;
+    int left = -1, mark_left = -1, inked = 0, best = 0;
 
     GetWindowRect(ctl, &rc);
-    w = bi.bmiHeader.biWidth = rc.right - rc.left;
-    h = rc.bottom - rc.top;
-    bi.bmiHeader.biHeight = -h;
-    shot = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, (void **)&px, NULL, 0);
-    SelectObject(mem, shot);
-    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-#define INK(x, y) (((px[(y) * w + (x)] >> 16 & 255) + (px[(y) * w + (x)] >> 8 & 255) + (px[(y) * w + (x)] & 255)) < 3 * 128)
-    for (int x = 0; x < w && left < 0; x++)
-        for (int y = 0; y < h; y++)
-            if (INK(x, y))
-                left = x;
-    for (right = left; left >= 0 && right + 1 < w; right++)
-    {
-        bool ink = false;
-        for (int y = 0; y < h; y++)
-            ink = ink || INK(right + 1, y);
-        if (!ink)
-            break;
-    }
-    for (int y = 0; left >= 0 && y < h; y++)
-    {
-        bool ink = false;
-        for (int x = left; x <= right; x++)
-            ink = ink || INK(x, y);
-        if (ink && bottom >= 0 && bottom < y - 1)
-            gap = 1;
-        if (ink)
-            bottom = y;
-    }
-#undef INK
-    DeleteDC(mem);
-    DeleteObject(shot);
+    take(&line, rc.right - rc.left, rc.bottom - rc.top);
+    BitBlt(line.dc, 0, 0, line.w, line.h, screen, rc.left, rc.top, SRCCOPY);
     ReleaseDC(NULL, screen);
-    return gap;
+    take(&alone, line.w, line.h);
+    PatBlt(alone.dc, 0, 0, alone.w, alone.h, WHITENESS);
+    SelectObject(alone.dc, font);
+    TextOutW(alone.dc, 0, 0, &mark, 1);
+    for (int x = 0; x < line.w && (left < 0 || mark_left < 0); x++)
+        for (int y = 0; y < line.h; y++)
+        {
+            left = left < 0 && ink(&line, x, y) ? x : left;
+            mark_left = mark_left < 0 && ink(&alone, x, y) ? x : mark_left;
+        }
+    /* most of the mark's ink lies on the line's at some height: its edges may smooth otherwise */
+    for (int dy = -line.h; left >= 0 && mark_left >= 0 && dy < line.h; dy++)
+    {
+        int found = 0;
+
+        inked = 0;
+        for (int y = 0; y < alone.h; y++)
+            for (int x = mark_left; x < alone.w; x++)
+                if (ink(&alone, x, y))
+                    inked++, found += ink(&line, x - mark_left + left, y + dy);
+        best = found > best ? found : best;
+    }
+    drop(&line);
+    drop(&alone);
+    DeleteObject(font);
+    return inked && best * 10 >= inked * 9;
 }
 
 /* Whether the dialog is as large as the build laid it out for at this DPI: it
@@ -285,7 +311,8 @@ static int check(void)
         int n = lstrlenW(text);
 
         n -= n && text[n - 1] == 0x202c;        /* the end of a right-to-left embedding */
-        if (n && (text[n - 1] == '?' || text[n - 1] == 0x061f) && !question_mark_leftmost(GetDlgItem(dlg, text_ids[i])))
+        if (n && (text[n - 1] == '?' || text[n - 1] == 0x061f) &&
+            !question_mark_leftmost(GetDlgItem(dlg, text_ids[i]), &m.font, text[n - 1]))
             say(L"%hs [%hs]: its question mark is not its leftmost glyph; the line is not read right to left\n",
                 text_names[i], label), problems++;
     }

@@ -248,6 +248,11 @@ BAD = [
     ("20 MB file", None, TOP + b"[" + b"x" * (20 << 20) + b"]\n", f": the file has {len(TOP) + (20 << 20) + 3:,} bytes"),
     ("100 KB section header", None, TOP + b"[" + b"x" * 100000 + b"]\n", ":7: the line has 100,002 bytes"),
     ("English under he", {"language": "he"}, None, ":7: language: none of the Hebrew dialog's texts"),
+    # a script no font of the preview draws is refused, named by Unicode's data, not shown as boxes
+    ("Khmer", {"line1": "តើអ្នកចង់"}, None, ":3: line1: U+178F KHMER LETTER TA, of Unicode's Khmer script, is drawn "
+     "by no font of the preview"),
+    ("Old Italic in a Japanese caption", {"caption": "山 𐌀", "language": "ja"}, None,
+     ":2: caption: U+10300 OLD ITALIC LETTER A, of Unicode's Old Italic script"),
     ("Cyrillic under ja", None, TOP + "language = en-US\n[ja]\ncaption = Привет\nline1 = Хотите\n"
      "line2 = играть?\nplay = Да\ncancel = Нет\n".encode(), ":8: [ja]: none of the Japanese dialog's texts"),
 ]
@@ -371,11 +376,14 @@ def record(out):
 # texts, and the code page, locale, script and layout a brand without sections is previewed under
 CODEPAGES = [
     ({"caption": "Quendle Arts"}, "1252", "en_US.UTF-8", "-", "ltr"),
-    # an invisible right-to-left mark, or a letter of a script the kit builds nothing for, mirrors nothing
+    # an invisible right-to-left mark mirrors nothing
     ({"line1": "\u200fDo you wish to"}, "1255", "he_IL.UTF-8", "-", "ltr"),
     ({"caption": "\u061cA caption", "line1": "1", "line2": "2", "play": "3", "cancel": "4"}, "65001", "en_US.UTF-8",
      "-", "ltr"),
-    ({"line1": "ܫܠܡܐ Do you wish to"}, "65001", "en_US.UTF-8", "-", "ltr"),
+    # Tamil in its stand-in; the letters Urdu adds to Arabic's in a fuller stand-in than Arabic's own
+    ({"line1": "ஸ்டார்வே Do you wish to"}, "65001", "en_US.UTF-8", "tamil", "ltr"),
+    ({"line1": "کھیلنا چاہتے ہیں؟"}, "65001", "en_US.UTF-8", "urdu", "rtl"),
+    ({"line1": "هل تريد اللعب؟"}, "1256", "ar_SA.UTF-8", "arabic", "rtl"),
     ({"line1": "Czy chcesz zagrać"}, "1250", "pl_PL.UTF-8", "-", "ltr"),
     ({"line2": "Хотите сыграть?"}, "1251", "ru_RU.UTF-8", "-", "ltr"),
     ({"play": "Παίξτε"}, "1253", "el_GR.UTF-8", "greek", "ltr"),
@@ -460,8 +468,8 @@ def test_reading_order():
                "Skyline" in line), f"{line} ({style}): {res.stderr.strip()!r}")
 
 
-# Halfwidth and fullwidth forms, and Bopomofo, are letters of their language's script.
-LETTERS = [("ja", "ｹﾞｰﾑ"), ("ko", "ﾾﾤﾡ"), ("zh-TW", "ㄅㄆㄇ"), ("de", "Ｓｐｉｅｌ")]
+# Halfwidth and fullwidth forms, Hangul's jamo and Bopomofo are letters of their language's script.
+LETTERS = [("ja", "ｹﾞｰﾑ"), ("ko", "ㅎㅏㄴ"), ("zh-TW", "ㄅㄆㄇ"), ("de", "Ｓｐｉｅｌ")]
 
 
 def test_letters():

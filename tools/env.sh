@@ -37,7 +37,8 @@ as_root() {
 # and for the brand kit Pillow, the fonts it sizes the dialogs in and Unicode's
 # data it reads a name's characters by. No Wine.
 BUILD_PACKAGES="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build python3-pil fonts-wine
-                fonts-dejavu-core fonts-tlwg-loma-ttf fonts-lohit-deva fonts-vlgothic fonts-wqy-microhei
+                fonts-dejavu-core fonts-tlwg-loma-ttf fonts-lohit-deva fonts-meera-inimai fonts-freefont-ttf
+                fonts-vlgothic fonts-wqy-microhei
                 unicode-data python3-confusable-homoglyphs"
 # ... and what the preview, the tests and signing add.
 RUN_PACKAGES="wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick locales osslsigncode openssl"
