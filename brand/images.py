@@ -19,7 +19,6 @@ MODERN_SIZE = 2 * SIZE
 MODERN_ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
 LIGHT_GRAY, DARK_GRAY = (192, 192, 192), (128, 128, 128)
 LIGHT_GRAY_INDEX = 8
-FACE = (240, 240, 240)      # a dialog's face on Windows 10 and 11
 # The standard Windows 16-colour palette, in its usual order.
 PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
            (0, 0, 128), (128, 0, 128), (0, 128, 128), (128, 128, 128),
@@ -371,16 +370,24 @@ def picture(image):
     whether it has transparent parts. Those are the palette's light gray, which
     the launcher then loads as the dialog's face colour (LR_LOADMAP3DCOLORS,
     which makes the dark gray the 3-D shadow's too), so that its other pixels
-    are drawn in the 14 colours beside the two grays; what is partly
-    transparent is drawn on the face colour of Windows 10 and 11."""
+    are drawn in the 14 colours beside the two grays. Sixteen colours cannot
+    draw a soft edge: blended on the face colour and dithered, it would come
+    out a ring of specks, so what is at least half opaque keeps its own colour
+    and the rest is face, a clean edge. The transparent part is handed to the
+    dithering as a colour of the palette, so that it spreads no error into the
+    picture beside it."""
     from PIL import Image
     canvas = fill(image, SIZE, (0, 0, 0, 0))
     transparent = see_through(canvas)
     colours = [i for i in range(16) if not transparent or PALETTE[i] not in (DARK_GRAY, LIGHT_GRAY)]
     palette = Image.new("P", (1, 1))
     palette.putpalette([c for i in colours for c in PALETTE[i]])
-    behind = Image.new("RGBA", canvas.size, (FACE if transparent else LIGHT_GRAY) + (255,))
-    opaque = Image.alpha_composite(behind, canvas).convert("RGB")
+    if transparent:
+        solid = canvas.getchannel("A").point(lambda a: 255 if a >= 128 else 0)
+        opaque = Image.new("RGB", canvas.size, PALETTE[colours[0]])
+        opaque.paste(canvas.convert("RGB"), mask=solid)
+    else:
+        opaque = Image.alpha_composite(Image.new("RGBA", canvas.size, LIGHT_GRAY + (255,)), canvas).convert("RGB")
     indexed = opaque.quantize(colors=len(colours), palette=palette, dither=Image.Dither.FLOYDSTEINBERG)
     alpha = list(canvas.getchannel("A").getdata())
     # (a palette shorter than 256 may come back padded with black)

@@ -604,6 +604,17 @@ def test_pictures():
                 ok(corner == rgb.getpixel((89, 89)) == colour[:3],
                    f"{picture}: corners {corner} and {rgb.getpixel((89, 89))}, expected {colour[:3]} to the edges")
 
+    # A red disc whose edge fades out is drawn in red and the face colour alone: no ring of
+    # dithered specks where its edge was blended onto the face
+    from PIL import ImageDraw, ImageFilter
+    alpha = Image.new("L", (90, 90), 0)
+    ImageDraw.Draw(alpha).ellipse((10, 10, 80, 80), fill=255)
+    Image.merge("RGBA", [Image.new("L", (90, 90), 255), Image.new("L", (90, 90), 0), Image.new("L", (90, 90), 0),
+                         alpha.filter(ImageFilter.GaussianBlur(4))]).save(os.path.join(WORK, "soft.png"))
+    if built(brand_file("pic.brand", {"picture": "soft.png"}), "pic", what="a disc with a soft edge"):
+        colours = sorted(c for _, c in bitmap("pic")[1].convert("RGB").getcolors())
+        ok(colours == [(192, 192, 192), (255, 0, 0)], f"a red disc with a soft edge built in {colours}")
+
     # The tests' own brands' picture, wider than high and with a sky to its edges, fills the
     # square in either style: no side is a band of the background.
     subprocess.run([sys.executable, os.path.join(SOURCE, "tests", "picture.py"), os.path.join(WORK, "yamabiko.png")],
