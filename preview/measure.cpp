@@ -83,22 +83,98 @@ static bool drawn_as_missing(HDC dc, WCHAR c)
     return same;
 }
 
-/* The characters of text that the font selected in dc, or the fonts Wine links
- * to it, has no drawing of: asked of the font, and for those it lacks, of the
- * glyph Wine then draws, which is the missing glyph unless a linked font has
- * the character. A bitmap font may also map a character to an empty box. */
-static void find_missing(HDC dc, const WCHAR *text, bool prefix, WCHAR *out, int size)
+/* A letter drawn as a solid block: a stand-in's strokes run together, as a
+ * small font made bolder does to an m. */
+static bool solid_block(const Glyph *g, WCHAR c)
+{
+    int stride = (g->gm.gmBlackBoxX + 31) / 32 * 4, left = 1 << 30, right = -1, top = 1 << 30, bottom = -1;
+    WORD type = 0;
+
+#define INK(x, y) (g->bits[(y) * stride + (x) / 8] & (0x80 >> ((x) % 8)))
+    GetStringTypeW(CT_CTYPE1, &c, 1, &type);
+    if (g->size == GDI_ERROR || !(type & C1_ALPHA) || (DWORD)(stride * g->gm.gmBlackBoxY) > sizeof(g->bits))
+        return false;
+    for (int y = 0; y < (int)g->gm.gmBlackBoxY; y++)
+        for (int x = 0; x < (int)g->gm.gmBlackBoxX; x++)
+            if (INK(x, y))
+            {
+                left = x < left ? x : left, right = x > right ? x : right;
+                top = y < top ? y : top, bottom = y > bottom ? y : bottom;
+            }
+    /* a stroke alone (an alef, a vav, an l) is solid as drawn: a block is as wide as an m */
+    if (right - left < 3 || bottom - top < 3)
+        return false;
+    for (int y = top; y <= bottom; y++)
+        for (int x = left; x <= right; x++)
+            if (!INK(x, y))
+                return false;
+    return true;
+#undef INK
+}
+
+static unsigned big16(const BYTE *p) { return p[0] << 8 | p[1]; }
+static unsigned big32(const BYTE *p) { return (unsigned)big16(p) << 16 | big16(p + 2); }
+
+/* Whether a TrueType font's own bitmaps at a size (its EBLC table) draw a
+ * glyph: 1 yes, 0 no, -1 the font has none at that size. Wine draws a glyph
+ * from them where they have it, and from its outline where they do not, which
+ * Windows' fonts of the same name never make it do. */
+static int in_bitmaps(const BYTE *eblc, DWORD size, int ppem, WORD glyph)
+{
+    for (unsigned i = 0, sizes = size >= 8 ? big32(eblc + 4) : 0; i < sizes && 8 + 48 * (i + 1) <= size; i++)
+    {
+        const BYTE *strike = eblc + 8 + 48 * i, *array = eblc + big32(strike);
+
+        if (strike[44] != ppem)
+            continue;
+        for (unsigned k = 0, n = big32(strike + 8); k < n && array + 8 * (k + 1) <= eblc + size; k++)
+        {
+            unsigned first = big16(array + 8 * k), last = big16(array + 8 * k + 2);
+            const BYTE *sub = array + big32(array + 8 * k + 4);
+
+            if (glyph < first || glyph > last || sub + 16 > eblc + size)
+                continue;
+            switch (big16(sub))
+            {
+            case 1:     /* an offset for each glyph, the next one's equal where it has no bitmap */
+                return sub + 8 + 4 * (glyph - first + 2) <= eblc + size &&
+                       big32(sub + 8 + 4 * (glyph - first)) != big32(sub + 8 + 4 * (glyph - first + 1));
+            case 3:
+                return sub + 8 + 2 * (glyph - first + 2) <= eblc + size &&
+                       big16(sub + 8 + 2 * (glyph - first)) != big16(sub + 8 + 2 * (glyph - first + 1));
+            default:    /* formats 2 and 5: every glyph of the range; 4: seldom used */
+                return 1;
+            }
+        }
+        return 0;
+    }
+    return -1;
+}
+
+/* Sorts the characters of text as the font selected in dc draws them, each
+ * into found[kind]: MISSING, what neither it nor a font Wine links to it has
+ * (asked of the font, and for those it lacks, of the glyph Wine then draws,
+ * which is the missing glyph unless a linked font has the character; a bitmap
+ * font may also map a character to an empty box), BLOCK, a letter drawn as a
+ * solid block, and OUTLINE, what Wine draws from the font's outline beside
+ * letters from its bitmaps. */
+static void sort_glyphs(HDC dc, const WCHAR *text, bool prefix, WCHAR (*found)[64])
 {
     static Glyph g;
+    static BYTE eblc[65536];
     TEXTMETRICW tm;
-    int n = 0;
+    DWORD eblc_size;
+    int n[KINDS] = {};
 
     GetTextMetricsW(dc, &tm);
+    eblc_size = GetFontData(dc, 0x434c4245 /* "EBLC" */, 0, eblc, sizeof(eblc));
+    if (eblc_size == GDI_ERROR)
+        eblc_size = 0;
     for (const WCHAR *p = text; *p; p++)
     {
         WCHAR c = *p;
         WORD index[2];
-        bool gone;
+        int kind = -1;
 
         if (prefix && c == '&' && *++p != '&')
         {
@@ -111,21 +187,26 @@ static void find_missing(HDC dc, const WCHAR *text, bool prefix, WCHAR *out, int
         if (IS_HIGH_SURROGATE(c) && IS_LOW_SURROGATE(p[1]))
         {
             GetGlyphIndicesW(dc, p, 2, index, GGI_MARK_NONEXISTING_GLYPHS);
-            gone = index[0] == 0xffff;
+            kind = index[0] == 0xffff ? MISSING : -1;
         }
         else
         {
             GetGlyphIndicesW(dc, &c, 1, index, GGI_MARK_NONEXISTING_GLYPHS);
             glyph(dc, c, &g);
-            gone = index[0] == 0xffff ? drawn_as_missing(dc, c)
-                                      : !(tm.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR)) && empty_box(&g);
+            if (index[0] == 0xffff ? drawn_as_missing(dc, c)
+                                   : !(tm.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR)) && empty_box(&g))
+                kind = MISSING;
+            else if (solid_block(&g, c))
+                kind = BLOCK;
+            else if (index[0] != 0xffff && in_bitmaps(eblc, eblc_size, tm.tmHeight - tm.tmInternalLeading, index[0]) == 0)
+                kind = OUTLINE;
         }
-        if (gone && n < size - 3 && !wcschr(out, c))
+        if (kind >= 0 && n[kind] < 64 - 3 && !wcschr(found[kind], c))
         {
-            out[n++] = c;
+            found[kind][n[kind]++] = c;
             if (IS_HIGH_SURROGATE(c))
-                out[n++] = *++p;
-            out[n] = 0;
+                found[kind][n[kind]++] = *++p;
+            found[kind][n[kind]] = 0;
         }
     }
 }
@@ -139,7 +220,7 @@ static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
     SetRectEmpty(&rc);
     DrawTextW(dc, text, -1, &rc, DT_CALCRECT | DT_SINGLELINE | prefix);
     result.extent[i] = rc.right;
-    find_missing(dc, text, !prefix, result.missing[i], 64);
+    sort_glyphs(dc, text, !prefix, result.glyphs[i]);
     SelectObject(dc, old);
 }
 

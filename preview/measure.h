@@ -5,13 +5,17 @@
 #define MEASURE_MESSAGE "LauncherPreviewMeasure"
 #define MEASURE_FILE    "measure.dat"       /* written beside measure.dll */
 
+/* How a character is drawn amiss: by no font; as a solid block; from the
+ * font's outline beside letters from its bitmaps */
+enum { MISSING, BLOCK, OUTLINE, KINDS };
+
 /* caption, line 1, line 2, Play and Cancel, as Wine draws them */
 struct Measure
 {
     int done;
     int extent[5];              /* each text's width on one line, in its font */
     int room[5];                /* ... the width it has there */
-    WCHAR missing[5][64];       /* ... and the characters its font draws as missing glyphs */
+    WCHAR glyphs[5][KINDS][64]; /* ... and the characters of each kind its font draws amiss */
     int dpi;                    /* the screen's */
     LOGFONTW font;              /* the dialog's */
 };

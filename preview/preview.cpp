@@ -288,9 +288,17 @@ static int check(void)
             if (lost[0])
                 say(L"%hs [%hs]: \"%ls\" came out as \"?\" under code page %u\n", text_names[i], label, lost,
                     GetACP()), problems++;
-            if (m.missing[i][0])
+            if (m.glyphs[i][MISSING][0])
                 say(L"%hs [%hs]: no font of the prefix draws \"%ls\" (%ls); Wine shows missing glyphs\n",
-                    text_names[i], label, m.missing[i], code_points(m.missing[i], points)), problems++;
+                    text_names[i], label, m.glyphs[i][MISSING], code_points(m.glyphs[i][MISSING], points)), problems++;
+            if (m.glyphs[i][BLOCK][0])
+                say(L"%hs [%hs]: \"%ls\" (%ls) drawn as solid blocks, the font's strokes run together\n",
+                    text_names[i], label, m.glyphs[i][BLOCK], code_points(m.glyphs[i][BLOCK], points)), problems++;
+            /* Wine's own, not Windows': a note, not a fault of the brand */
+            if (m.glyphs[i][OUTLINE][0])
+                say(L"%hs [%hs]: note: Wine draws \"%ls\" (%ls) from the font's outline, its other letters from its "
+                    L"bitmaps, so they look bolder under Wine and Proton; Windows draws them alike\n",
+                    text_names[i], label, m.glyphs[i][OUTLINE], code_points(m.glyphs[i][OUTLINE], points));
             if (m.extent[i] > m.room[i] * (100 - margin) / 100)
                 say(L"%hs [%hs]: %d px in a %d px %hs%ls; the rest is cut\n", text_names[i], label, m.extent[i],
                     m.room[i], where[i], margin ? L", less what a stand-in font keeps spare" : L""),

@@ -3,9 +3,12 @@
 # dialogs under its locale, checked and saved as a screenshot.
 #   preview.sh BUILD_DIR NAME            every dialog must be shown, fit and be saved
 #   preview.sh BUILD_DIR NAME MESSAGE    the preview must fail and say MESSAGE
+#   preview.sh BUILD_DIR NAME --note NOTE   ... must pass, and say NOTE
 export LAUNCHER_BUILD=$1
 NAME=$2
 OUT=$1/previews/$NAME
+NOTE=""
+[ "$3" != --note ] || { NOTE=$4; set -- "$1" "$2"; }
 fail() { echo "preview.sh: Test failed: $*"; exit 1; }
 
 log=$(bash "$(dirname "$0")/../preview/preview" "$NAME" shots "$OUT" 2>&1)
@@ -17,6 +20,7 @@ if [ -n "$3" ]; then
     exit 0
 fi
 [ $rc = 0 ] || fail "$NAME: the preview failed with exit code $rc"
+[ -z "$NOTE" ] || grep -qF -- "$NOTE" <<< "$log" || fail "$NAME: the preview did not note \"$NOTE\""
 source "$(dirname "$0")/../brand/record.sh"
 record=$1/bin/$NAME.record.txt
 expected=$(grep -c "^dialog" "$record")
