@@ -62,21 +62,20 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     return 0;
 }
 
-#ifndef BRAND_MODERN
 /* The folder the program lies in: its path cut at the last separator. A
- * modern launcher keeps it in UTF-16 (modern.cpp). */
+ * modern launcher keeps it in UTF-16 (features.h). */
 static void ProgramDirectory(void)
 {
-    char *p, *cut;
+    FolderChar *p, *cut;
 
-    GetModuleFileNameA(hinst, SetupDirectory, sizeof(SetupDirectory));
+    ModuleFileName(hinst, SetupDirectory, ARRAYSIZE(SetupDirectory));
     /* Older systems leave a path that fills the buffer without its NUL. */
-    SetupDirectory[sizeof(SetupDirectory) - 1] = '\0';
+    SetupDirectory[ARRAYSIZE(SetupDirectory) - 1] = '\0';
 
     /* Step by character so that the second byte of a double-byte
      * character is never taken for a separator. */
     cut = SetupDirectory;
-    for (p = SetupDirectory; *p; p = CharNextA(p))
+    for (p = SetupDirectory; *p; p = NextChar(p))
         if (*p == '\\' || *p == '/')
             cut = p;
     /* A drive's root keeps its separator: "D:" alone would name that
@@ -85,7 +84,6 @@ static void ProgramDirectory(void)
         cut++;
     *cut = '\0';
 }
-#endif
 
 static int Register(HINSTANCE hInstance)
 {
@@ -126,11 +124,11 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
         /* All zero, so that a missing string leaves an empty name. */
         char name[128] = "";
 
-        LoadStringA(GetModuleHandleA(NULL), IDS_PICTURE, name, sizeof(name));
+        LoadStringA(GetModuleHandleA(NULL), IDS_PICTURE, name, ARRAYSIZE(name));
         SetBitmap(hDlg, IDC_PICTURE, name, PICTURE_WIDTH, PICTURE_HEIGHT);
         SetIcons(hDlg);
         OpenPads(hDlg);
-        break;
+        break;      /* FALSE, as for every message: the dialog manager puts the focus */
     }
 
     case WM_TIMER:
@@ -138,6 +136,7 @@ static INT_PTR CALLBACK masterDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM
         break;
 
     case WM_COMMAND:
+        /* The whole wParam, not its low word: only a notification 0, a click or a key, acts. */
         switch (wParam)
         {
         case IDOK:
@@ -177,43 +176,13 @@ static void SetBitmap(HWND hDlg, int id, const char *name, int width, int height
         DeleteObject(old);
 }
 
-#if defined(BRAND_DIRECT) || defined(BRAND_GAMEPAD)
-/* A DLL of Windows' own from the system folder alone, so that one of that name
- * in the game's folder never runs; and what it loads in turn from there too:
- * by LOAD_LIBRARY_SEARCH_SYSTEM32 where Windows has it (8 and later, and 7
- * with the update that brings AddDllDirectory along), else by its full path,
- * searched from its own folder. */
-static HMODULE SystemLibrary(const char *name)
-{
-    char path[MAX_PATH];
-    UINT len;
-
-    if (GetProcAddress(GetModuleHandleA("kernel32.dll"), "AddDllDirectory"))
-        return LoadLibraryExA(name, NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    len = GetSystemDirectoryA(path, MAX_PATH);
-    if (!len || len + 1 + lstrlenA(name) >= MAX_PATH)
-        return NULL;
-    path[len] = '\\';
-    lstrcpyA(path + len + 1, name);
-    return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-#endif
-
-#ifdef BRAND_ICON
-/* A dialog shows an icon in the taskbar and Alt+Tab only when it is given one;
- * a modern one also its title bar's own size, rather than the big one drawn down. */
-static void SetIcons(HWND hDlg)
-{
-    SendMessageA(hDlg, WM_SETICON, ICON_BIG, (LPARAM)LoadIconA(hinst, MAKEINTRESOURCEA(IDI_GAME)));
-#ifdef BRAND_MODERN
-    SendMessageA(hDlg, WM_SETICON, ICON_SMALL,
-                 (LPARAM)LoadImageA(hinst, MAKEINTRESOURCEA(IDI_GAME), IMAGE_ICON,
-                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-#endif
-}
-#endif
-
 /* The features' own files (features.h) */
+#if defined(BRAND_DIRECT) || defined(BRAND_GAMEPAD)
+#include "library.cpp"
+#endif
+#ifdef BRAND_ICON
+#include "icon.cpp"
+#endif
 #ifdef BRAND_DIRECT
 #include "direct.cpp"
 #endif

@@ -5,22 +5,29 @@
  * keeps its bytes and the program's own functions carry no #ifdef. */
 
 /* The style: a modern launcher keeps its folder in UTF-16, takes a mutex
- * before it looks for another launcher's window, and draws its picture for
- * the screen's DPI (modern.cpp); a classic one keeps its folder in ANSI
- * (ProgramDirectory in dinstall.cpp). */
+ * before it looks for another launcher's window, draws its picture for the
+ * screen's DPI (modern.cpp) and gives the title bar an icon of its own size;
+ * a classic one keeps its folder in ANSI. */
 #ifdef BRAND_MODERN
 /* A modern launcher's code page is UTF-8, in which MAX_PATH bytes hold as few
  * as 86 characters: its folder is kept in UTF-16, up to Windows' own limit. */
-static WCHAR SetupDirectory[MAX_PATH];
+typedef WCHAR FolderChar;
+#define ModuleFileName  GetModuleFileNameW
+#define NextChar(p)     ((p) + 1)
 #define SetFolder()     SetCurrentDirectoryW(SetupDirectory)
+#define SMALL_ICON      TRUE
 static BOOL Starting(void);
 static HBITMAP FitBitmap(HBITMAP hbm, int width, int height);
 #else
-static char SetupDirectory[MAX_PATH];
+typedef char FolderChar;
+#define ModuleFileName  GetModuleFileNameA
+#define NextChar(p)     CharNextA(p)
 #define SetFolder()     SetCurrentDirectoryA(SetupDirectory)
+#define SMALL_ICON      FALSE
 static BOOL Starting(void) { return FALSE; }
 static HBITMAP FitBitmap(HBITMAP hbm, int width, int height) { return hbm; }
 #endif
+static FolderChar SetupDirectory[MAX_PATH];
 
 /* A picture with transparent parts: in a classic launcher its light gray,
  * loaded as the dialog's face colour; a modern one blends it (modern.cpp). */
@@ -30,7 +37,7 @@ static HBITMAP FitBitmap(HBITMAP hbm, int width, int height) { return hbm; }
 #define PICTURE_LOAD    0
 #endif
 
-/* An icon, in the title bar, the taskbar and Alt+Tab. */
+/* An icon, in the title bar, the taskbar and Alt+Tab (icon.cpp). */
 #ifdef BRAND_ICON
 static void SetIcons(HWND hDlg);
 #else
@@ -70,6 +77,7 @@ static void OpenPads(HWND hDlg) {}
 static void PollPads(HWND hDlg) {}
 #endif
 
+/* Windows' own DLLs, which both load (library.cpp) */
 #if defined(BRAND_DIRECT) || defined(BRAND_GAMEPAD)
 static HMODULE SystemLibrary(const char *name);
 #endif

@@ -1,5 +1,5 @@
 /* The modern style (brand key style = modern), compiled with dinstall.cpp:
- * the program's folder in UTF-16, and the picture drawn for the screen's DPI. */
+ * a guard against two starts at once, and the picture drawn for the screen's DPI. */
 
 static HBITMAP Canvas(HDC screen, int width, int height);
 #ifdef BRAND_TRANSPARENT
@@ -12,21 +12,6 @@ static HBITMAP OnFace(HDC screen, HBITMAP hbm, const BITMAP *bm);
 static BOOL Starting(void)
 {
     return CreateMutexA(NULL, FALSE, BRAND_GUARD) && GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-/* The folder the program lies in, as the classic launcher finds it, in UTF-16. */
-static void ProgramDirectory(void)
-{
-    WCHAR *p, *cut = SetupDirectory;
-
-    GetModuleFileNameW(hinst, SetupDirectory, MAX_PATH);
-    SetupDirectory[MAX_PATH - 1] = 0;
-    for (p = SetupDirectory; *p; p++)
-        if (*p == '\\' || *p == '/')
-            cut = p;
-    if (cut == SetupDirectory + 2 && SetupDirectory[1] == ':')
-        cut++;
-    *cut = 0;
 }
 
 /* A full-colour section of that size: one of the screen's own depth would lose
