@@ -525,6 +525,9 @@ GROWTH = [
     ({"play": "Spiel starten", "cancel": "Nicht jetzt"}, (None, None, 48, 236, 168)),
     # a caption longer than the title bar: the dialog grows for it, and Cancel stays at the question's right edge
     ({"caption": "Quendle Arts - Tolvar Grand Peaks, the Complete Northern Edition"}, (None, None, None, 271, 211)),
+    # ... further with an icon, which the title bar shows beside it
+    ({"caption": "Quendle Arts - Tolvar Grand Peaks, the Complete Northern Edition", "icon": "pic.png"},
+     (None, None, None, 283, 223)),
     # a label that fits but leaves its focus rectangle no room beside it
     ({"cancel": "Abbrechen", "language": "de", "line1": "Möchten Sie"}, (None, None, 44, 228, 164)),
     # Greek in a modern dialog, which Wine's Tahoma lacks, is drawn in a stand-in, with room spare
@@ -604,9 +607,38 @@ def test_pictures():
                 ok(corner == rgb.getpixel((89, 89)) == colour[:3],
                    f"{picture}: corners {corner} and {rgb.getpixel((89, 89))}, expected {colour[:3]} to the edges")
 
+    # A picture wider than its square keeps its shape: a round disc in a 160x100 picture comes out
+    # round, its sides cut off, in either style
+    from PIL import ImageChops, ImageDraw, ImageFilter
+    wide = Image.new("RGB", (160, 100), (255, 255, 255))
+    ImageDraw.Draw(wide).ellipse((40, 10, 120, 90), fill=(255, 0, 0))
+    wide.save(os.path.join(WORK, "disc.png"))
+    for style in ("classic", "modern"):
+        if built(brand_file("pic.brand", {"picture": "disc.png", "style": style}), "pic", what=f"a disc, {style}"):
+            red = bitmap("pic")[1].convert("RGB").point(lambda v: 255 if v > 160 else 0)
+            box = ImageChops.difference(red, Image.new("RGB", red.size, (255, 255, 255))).getbbox()
+            ok(box and abs((box[2] - box[0]) - (box[3] - box[1])) <= 1,
+               f"a round disc in a 160x100 picture, {style}: drawn {box[2] - box[0]}x{box[3] - box[1]}, "
+               "expected as wide as high")
+
+    # A modern picture's half-transparent pixels are stored premultiplied, as GdiAlphaBlend takes
+    # them: the launcher's blend onto the face then gives the colour over the face by its alpha
+    soft = Image.new("RGBA", (180, 180), (0, 0, 0, 0))
+    ImageDraw.Draw(soft).rectangle((0, 0, 179, 89), fill=(255, 128, 0, 64))
+    ImageDraw.Draw(soft).rectangle((0, 90, 179, 179), fill=(255, 128, 0, 192))
+    soft.save(os.path.join(WORK, "soft180.png"))
+    if built(brand_file("pic.brand", {"picture": "soft180.png", "style": "modern"}), "pic", what="half-transparent"):
+        data = bitmap("pic")[0]
+        face = 240
+        for row, alpha in ((170, 64), (10, 192)):           # bottom-up rows: the top half is the last
+            b, g, r, a = data[14 + 40 + (row * 180 + 90) * 4:][:4]
+            blended = [round(c + face * (255 - a) / 255) for c in (r, g, b)]
+            wanted = [round((c * alpha + face * (255 - alpha)) / 255) for c in (255, 128, 0)]
+            ok(a == alpha and all(abs(x - y) <= 1 for x, y in zip(blended, wanted)),
+               f"alpha {alpha}: stored {(r, g, b, a)}, blended onto the face {blended}, expected {wanted}")
+
     # A red disc whose edge fades out is drawn in red and the face colour alone: no ring of
     # dithered specks where its edge was blended onto the face
-    from PIL import ImageDraw, ImageFilter
     alpha = Image.new("L", (90, 90), 0)
     ImageDraw.Draw(alpha).ellipse((10, 10, 80, 80), fill=255)
     Image.merge("RGBA", [Image.new("L", (90, 90), 255), Image.new("L", (90, 90), 0), Image.new("L", (90, 90), 0),
