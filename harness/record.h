@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <stddef.h>
 #include "resource.h"
 
 /* The texts, each named as the record names it, with the control that shows
@@ -44,14 +45,88 @@ struct Record
     const Dialog *shown;        /* the one the locale should show */
 };
 
-/* The numbers of a field such as "100 150" or "330x130 495x190", in turn, up to most. */
-static inline void read_numbers(const char *value, int *out, int most)
+/* How a field is read into its member: its bytes as they are, or appended
+ * with a line break; UTF-8 into UTF-16; UTF-8 into the ANSI code page, as the
+ * programs pass names; a number; numbers such as "100 150" or "330x130
+ * 495x190", in turn; whether it says `flag`. */
+enum FieldKind { BYTES, LINES, WIDE, ANSI, NUMBER, NUMBERS, FLAG };
+
+struct Field
 {
-    for (int i = 0; i < most && *value; i++)
+    const char *name;
+    bool in_dialog;             /* a dialog's field, else the launcher's */
+    FieldKind kind;
+    size_t offset, size;        /* the member's, in its struct */
+    const char *flag;
+};
+
+#define RECORD_FIELD(name, kind, member, flag) \
+    { name, false, kind, offsetof(Record, member), sizeof(((Record *)0)->member), flag }
+#define DIALOG_FIELD(name, kind, member, flag) \
+    { name, true, kind, offsetof(Dialog, member), sizeof(((Dialog *)0)->member), flag }
+
+static const Field record_fields[] = {
+    RECORD_FIELD("exe", ANSI, exe, NULL),
+    RECORD_FIELD("class", BYTES, cls, NULL),
+    RECORD_FIELD("game", BYTES, game, NULL),
+    RECORD_FIELD("program", BYTES, program, NULL),
+    RECORD_FIELD("arguments", BYTES, arguments, NULL),
+    RECORD_FIELD("argument", LINES, argv, NULL),
+    RECORD_FIELD("icon", NUMBER, icon, NULL),
+    RECORD_FIELD("picture", FLAG, transparent, "transparent"),
+    RECORD_FIELD("scales", NUMBERS, scales, NULL),
+    RECORD_FIELD("publisher", WIDE, publisher, NULL),
+    RECORD_FIELD("copyright", WIDE, copyright, NULL),
+    RECORD_FIELD("version", BYTES, version, NULL),
+    DIALOG_FIELD("codepage", NUMBER, codepage, NULL),
+    DIALOG_FIELD("layout", FLAG, rtl, "rtl"),
+    DIALOG_FIELD("spare", NUMBER, spare, NULL),
+    DIALOG_FIELD("label_room", NUMBER, label_room, NULL),
+    DIALOG_FIELD("pixels", NUMBERS, pixels, NULL),
+    DIALOG_FIELD("description", WIDE, description, NULL),
+    DIALOG_FIELD("product", WIDE, product, NULL),
+    DIALOG_FIELD("caption", WIDE, text[CAPTION], NULL),
+    DIALOG_FIELD("line1", WIDE, text[LINE1], NULL),
+    DIALOG_FIELD("line2", WIDE, text[LINE2], NULL),
+    DIALOG_FIELD("play", WIDE, text[PLAY], NULL),
+    DIALOG_FIELD("cancel", WIDE, text[CANCEL], NULL),
+};
+
+/* Reads value into the member at to, as f says; false for a text that does not fit. */
+static inline bool read_field(const Field *f, char *to, const char *value)
+{
+    WCHAR wide[MAX_PATH];
+
+    switch (f->kind)
     {
-        out[i] = strtol(value, (char **)&value, 10);
-        value += strspn(value, " x");
+    case BYTES:
+        lstrcpynA(to, value, (int)f->size);
+        return true;
+    case LINES:
+        if (strlen(to) + strlen(value) + 2 <= f->size)
+            strcat(strcat(to, value), "\n");
+        return true;
+    case WIDE:
+        return MultiByteToWideChar(CP_UTF8, 0, value, -1, (WCHAR *)to, (int)(f->size / sizeof(WCHAR))) != 0;
+    case ANSI:
+        MultiByteToWideChar(CP_UTF8, 0, value, -1, wide, MAX_PATH);
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, to, (int)f->size, NULL, NULL);
+        return true;
+    case NUMBER:
+        *(int *)to = atoi(value);
+        return true;
+    case NUMBERS:
+        for (size_t i = 0; i < f->size / sizeof(int) && *value; i++)
+        {
+            ((int *)to)[i] = strtol(value, (char **)&value, 10);
+            value += strspn(value, " x");
+        }
+        return true;
+    case FLAG:
+        *(bool *)to = !strcmp(value, f->flag);
+        return true;
     }
+    return false;
 }
 
 /* Reads path (NAME.record.txt) into r; tag names the dialog the locale should
@@ -59,7 +134,6 @@ static inline void read_numbers(const char *value, int *out, int most)
 static inline bool load_record(Record *r, const char *path, const char *tag)
 {
     static char line[4096];
-    WCHAR wide[MAX_PATH];
     Dialog *d = NULL;
     FILE *file;
     bool whole = true;
@@ -83,55 +157,14 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
             lstrcpynA(d->tag, value, sizeof(d->tag));
             if (!r->shown || (tag && !strcmp(tag, d->tag)))
                 r->shown = d;
+            continue;
         }
-        else if (d)
-        {
-            if (!strcmp(line, "codepage"))
-                d->codepage = atoi(value);
-            else if (!strcmp(line, "layout"))
-                d->rtl = !strcmp(value, "rtl");
-            else if (!strcmp(line, "spare"))
-                d->spare = atoi(value);
-            else if (!strcmp(line, "label_room"))
-                d->label_room = atoi(value);
-            else if (!strcmp(line, "pixels"))
-                read_numbers(value, d->pixels[0], 2 * SCALES);
-            else if (!strcmp(line, "description"))
-                whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, d->description, TEXT_BUFFER);
-            else if (!strcmp(line, "product"))
-                whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, d->product, TEXT_BUFFER);
-            for (int i = 0; i < TEXTS; i++)
-                if (!strcmp(line, text_names[i]))
-                    whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, d->text[i], TEXT_BUFFER);
-        }
-        else if (!strcmp(line, "exe"))
-        {
-            MultiByteToWideChar(CP_UTF8, 0, value, -1, wide, MAX_PATH);
-            WideCharToMultiByte(CP_ACP, 0, wide, -1, r->exe, MAX_PATH, NULL, NULL);
-        }
-        else if (!strcmp(line, "class"))
-            lstrcpynA(r->cls, value, sizeof(r->cls));
-        else if (!strcmp(line, "game"))
-            lstrcpynA(r->game, value, sizeof(r->game));
-        else if (!strcmp(line, "program"))
-            lstrcpynA(r->program, value, sizeof(r->program));
-        else if (!strcmp(line, "arguments"))
-            lstrcpynA(r->arguments, value, sizeof(r->arguments));
-        else if (!strcmp(line, "argument") && strlen(r->argv) + strlen(value) + 2 <= sizeof(r->argv))
-            strcat(strcat(r->argv, value), "\n");
-        else if (!strcmp(line, "icon"))
-            r->icon = atoi(value) > 0;
-        else if (!strcmp(line, "picture"))
-            r->transparent = !strcmp(value, "transparent");
-        else if (!strcmp(line, "scales"))
-            read_numbers(value, r->scales, SCALES);
-        else if (!strcmp(line, "publisher"))
-            whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, r->publisher, TEXT_BUFFER);
-        else if (!strcmp(line, "copyright"))
-            whole = whole && MultiByteToWideChar(CP_UTF8, 0, value, -1, r->copyright, TEXT_BUFFER);
-        else if (!strcmp(line, "version"))
-            lstrcpynA(r->version, value, sizeof(r->version));
+        /* a launcher's field comes before the first dialog, a dialog's after its own line */
+        for (const Field &f : record_fields)
+            if (f.in_dialog == (d != NULL) && !strcmp(line, f.name))
+                whole = read_field(&f, (d ? (char *)d : (char *)r) + f.offset, value) && whole;
     }
     fclose(file);
+    r->icon = r->icon > 0;
     return whole && r->exe[0] && r->cls[0] && r->program[0] && r->shown && (!tag || !strcmp(r->shown->tag, tag));
 }
