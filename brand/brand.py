@@ -14,6 +14,7 @@ Writes into OUT_DIR:
 and prints the picture's and the icon's paths, so that the build can watch them.
 A brand file that will not do is refused with a message naming its file, line
 and key; what builds but deserves a look is printed as a warning."""
+import functools
 import os
 import sys
 import unicodedata
@@ -29,14 +30,24 @@ from rules import (DEFAULTS, MAX_TEXT, PROPERTIES, STYLES, TEXTS, BrandError, ch
                    printable, script_name, utf16_units)
 
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
-CLASSIC_PICTURE = 4424      # bytes of the 16-colour picture resource
+# bytes of the 16-colour picture resource: the BMP file less its file header
+CLASSIC_PICTURE = len(images.bitmap16([[0] * images.SIZE] * images.SIZE)) - 14
 GAMEPAD_CODE = 1024         # what reading a controller adds
 DIRECT_CODE = 1024          # what starting a program directly adds: the consent prompt, the message, the wait
 # The size budget, which pe.cmake holds every build to, is Tolvar's launcher's
 # and what a brand adds: its one dialog template, its class and its game are
-# what a brand's are measured against.
+# what a brand's are measured against (tolvar_base).
 BASE_BUDGET = 9728
-BASE_TEMPLATE, BASE_CLASS, BASE_GAME = 428, len("Tolvar GrandPeaks"), len("GAME.BAT")
+TOLVAR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "tolvar.brand")
+
+
+@functools.lru_cache(None)
+def tolvar_base():
+    """The size of Tolvar's own dialog template, class and game, from its brand."""
+    top, sections = parse(TOLVAR)
+    values = dict(DEFAULTS, **{k: v for k, (v, _) in top.items()})
+    (d,) = dialogs(printable(TOLVAR), top, sections)
+    return template_size(d), len(values["class"]), len(values["game"])
 
 
 def dialogs(path, top, sections):
@@ -278,8 +289,9 @@ def extra_size(values, languages, icon_size, picture_size=0):
     """What the brand adds to the .exe over Tolvar's: its icon, its dialogs, its
     longer class and game, and a modern launcher's manifest, larger picture and
     code, in whole 512-byte blocks of the file."""
-    grown = sum(template_size(d) for d in languages) - BASE_TEMPLATE
-    grown += len(values["class"]) - BASE_CLASS + len(values["game"]) - BASE_GAME
+    base_template, base_class, base_game = tolvar_base()
+    grown = sum(template_size(d) for d in languages) - base_template
+    grown += len(values["class"]) - base_class + len(values["game"]) - base_game
     if values["style"] == "modern":
         grown += len(MANIFEST) + picture_size - CLASSIC_PICTURE + MODERN_CODE
     if values["gamepad"] == "yes":
