@@ -24,7 +24,7 @@ SANS_SERIF = {1252: "sserife.fon", 1250: "sserifee.fon", 1251: "sserifer.fon", 1
               874: "ssee874.fon"}
 TAHOMA = "tahoma.ttf"
 DEBIAN_FONTS = "/usr/share/fonts/truetype"
-# The fonts that stand in for a script's (tools/env.sh), and those Wine links
+# The fonts that stand in for a script's (tools/prefix.sh), and those Wine links
 # to for East Asian letters, with the Debian package of each.
 STAND_INS = {"thai": ("tlwg/Loma.ttf", "fonts-tlwg-loma-ttf"),
              "devanagari": ("lohit-devanagari/Lohit-Devanagari.ttf", "fonts-lohit-deva"),
@@ -213,7 +213,7 @@ def caption_bold(codepage, script):
 
 def caption_width(text, codepage, script, dpi=96):
     """A caption's width as Wine draws it in the title bar, in the caption face
-    the preview sets (tools/env.sh), bold but for an East Asian one
+    the preview sets (tools/prefix.sh), bold but for an East Asian one
     (caption_bold): a script's stand-in, the East Asian Windows' dialog font,
     else Tahoma; and what that lacks in the fonts Wine links to it. A face with
     no bold of its own Wine makes bolder, which widens every glyph it draws by

@@ -1,11 +1,12 @@
 #!/bin/bash
-# Runs a test's COMMAND with Wine set up as tools/env.sh sets it, in the prefix
+# Runs a test's COMMAND with Wine set up as tools/prefix.sh sets it, in the prefix
 # as its scenario needs it for itself alone: CHANGE is one of those below, or
 # - for none. What it changed is put back after, whatever the outcome.
 #   in_prefix.sh CHANGE COMMAND...
-source "$(dirname "$0")/../tools/env.sh"
+source "$(dirname "$0")/../tools/prefix.sh"
+source "$(dirname "$0")/../harness/changes.sh"
 
-# The stand-in XInput (tools/env.sh); without any XInput, as on a Windows
+# The stand-in XInput (harness/changes.sh); without any XInput, as on a Windows
 # without it; the screen at LAUNCHER_DPI.
 without_xinput() { changed_for turn_xinput_off wine_xinput "$@"; }
 at_dpi() { changed_for "screen_dpi $LAUNCHER_DPI" "screen_dpi 96" "$@"; }

@@ -1,0 +1,127 @@
+# The Wine prefixes and every setting of theirs, in one place (the fixed ones
+# in prefix.reg, imported at once): for ./run, ./test, the preview, the tests
+# and the benchmark, which source this rather than env.sh, whose set-up, build
+# and display it brings along.
+
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+
+# A prefix made once and kept in the build tree; never the user's ~/.wine.
+wine_prefix() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "== making the $WINEARCH Wine prefix $WINEPREFIX (takes a while once)"
+        wineboot -i >/dev/null 2>&1 || die "wineboot failed"
+    fi
+    if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+        wine_fonts
+        wineserver -k >/dev/null 2>&1 || true
+    fi
+    # The prefix's own settings, one file (a relative name: Wine takes the folder as it is)
+    (cd "$ROOT/tools" && wine reg import prefix.reg >/dev/null 2>&1) ||
+        die "could not import tools/prefix.reg into the Wine prefix"
+    wineserver -w
+    dialog_fonts - -
+    screen_dpi 96
+    map_build_drive
+    wine_xinput
+}
+
+# Windows' own dialog fonts (MS Sans Serif, Marlett for the caption's buttons,
+# Tahoma), those the prefix lacks: Wine looks for them in the prefix only, and
+# reads every font again that changed.
+wine_fonts() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts file
+    for file in /usr/share/wine/fonts/*; do
+        [ -f "$fonts/${file##*/}" ] || cp "$file" "$fonts"/ || die "could not copy Wine's fonts"
+    done
+}
+
+# The fonts a dialog is drawn in. Wine's MS Sans Serif draws Thai, Hebrew and
+# Arabic letters as boxes and has no Devanagari or Vietnamese ones, where
+# Windows draws them in a font of their script; Wine's Tahoma lacks Greek too.
+# For a dialog in such a script the build names a Debian font that stands in
+# (the build record's stand_in): the prefix goes without MS Sans Serif, or a
+# modern launcher's Tahoma ("MS Shell Dlg 2"), and draws the dialog in that
+# face. The build names the caption's face too (caption_face): the stand-in,
+# an East Asian language's dialog font (VL Gothic or WenQuanYi stand in,
+# tools/prefix.reg), or - for Tahoma (as "MS Shell Dlg", bold 8 pt). Windows
+# draws the East Asian ones at 8 pt from their own bitmaps, crisp and black;
+# Wine would smooth the stand-ins to gray, so their dialogs are drawn unsmoothed.
+dialog_fonts() {    # dialog_fonts STAND_IN CAPTION_FACE [STYLE [CAPTION_BOLD]], the faces each a face or -
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption=${2#-}
+    local replacements='HKCU\Software\Wine\Fonts\Replacements' font="MS Sans Serif" files="ss*.fon ms_sans_serif.ttf"
+    unset FONTCONFIG_FILE
+    [ -n "$face" ] || [ -z "$caption" ] || unsmoothed_fonts
+    # what another dialog took out, back first
+    if [ ! -f "$fonts/sserife.fon" ] || [ ! -f "$fonts/tahoma.ttf" ]; then
+        wine_fonts
+        wine reg delete "$replacements" /v "MS Sans Serif" /f >/dev/null 2>&1 || true
+        wine reg delete "$replacements" /v Tahoma /f >/dev/null 2>&1 || true
+    fi
+    if [ -n "$face" ]; then
+        [ "$3" = modern ] && font=Tahoma files="tahoma*.ttf"
+        (cd "$fonts" && rm -f $files) &&
+        wine reg add "$replacements" /v "$font" /d "$face" /f >/dev/null 2>&1 || die "could not set the dialog font"
+    fi
+    caption_font "${caption:-MS Shell Dlg}" "${4:-yes}"
+}
+
+# Wine smooths the fonts it finds through fontconfig as fontconfig says: here, not at all.
+unsmoothed_fonts() {
+    local conf=$WINEPREFIX/unsmoothed-fonts.conf
+    [ -f "$conf" ] || cat > "$conf" <<'END' || die "could not write $conf"
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+  <match target="font"><edit name="antialias" mode="assign"><bool>false</bool></edit></match>
+</fontconfig>
+END
+    export FONTCONFIG_FILE=$conf
+}
+
+# The screen's DPI, as Windows' display scaling sets it: 96 is 100 %, 144 is 150 %.
+screen_dpi() {      # screen_dpi DPI
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
+        die "could not set the DPI"
+}
+
+# The title bar's font: a LOGFONTW of FACE, 11 pixels high, bold.
+caption_font() {    # caption_font FACE [BOLD: yes or no]
+    local hex face weight=bc02
+    [ "$2" != no ] || weight=9001
+    face=$(printf %s "$1" | iconv -t UTF-16LE | od -An -v -tx1 | tr -d ' \n')
+    hex=f5ffffff000000000000000000000000${weight}00000000000000000022$face
+    while [ ${#hex} -lt 184 ]; do hex=${hex}00; done
+    wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v CaptionFont /t REG_BINARY /d "$hex" /f \
+        >/dev/null 2>&1 || die "could not set the caption font"
+}
+
+# Drive L: is the build folder, so that what runs under Wine has short ASCII
+# paths whatever folder the clone lies in and whatever the code page; drive T:
+# a folder of the tests', for a launcher in a drive's root.
+map_build_drive() {
+    mkdir -p "$WINEPREFIX/dosdevices" "$BUILD/drive-t" && ln -sfn "$BUILD" "$WINEPREFIX/dosdevices/l:" &&
+        ln -sfn "$BUILD/drive-t" "$WINEPREFIX/dosdevices/t:" || die "could not map drives L: and T: in $WINEPREFIX"
+}
+
+xinput_dir() {
+    if [ "$WINEARCH" = win64 ]; then echo "$WINEPREFIX/drive_c/windows/syswow64"
+    else echo "$WINEPREFIX/drive_c/windows/system32"; fi
+}
+
+# Wine's own XInput, as the prefix was made.
+wine_xinput() {
+    local dir v
+    dir=$(xinput_dir)
+    [ ! -f "$dir/xinput1_4.dll.wine" ] || mv -f "$dir/xinput1_4.dll.wine" "$dir/xinput1_4.dll" ||
+        die "could not put Wine's XInput back in $dir"
+    rm -f "$dir/xinput-loaded.txt"      # the stand-in's, each time it was loaded
+    for v in xinput1_4 xinput9_1_0; do
+        wine reg delete 'HKCU\Software\Wine\DllOverrides' /v $v /f >/dev/null 2>&1 || true
+    done
+}
+
+# Both prefixes, for the tests.
+wine_prefixes() {
+    (use_arch win32 && wine_prefix) && (use_arch win64 && wine_prefix) || exit 1
+}
