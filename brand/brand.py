@@ -363,7 +363,7 @@ def literal(value):
 # The build record: what the build, the preview and the tests know of a built
 # launcher. Its fields are described in FORMAT.md, and this is its Python reader.
 RECORD_FIELDS = ("exe", "class", "game", "program", "arguments", "icon", "style", "gamepad", "picture", "budget",
-                 "scales") + PROPERTIES
+                 "scales", "metrics") + PROPERTIES
 DIALOG_FIELDS = ("locale", "codepage", "script", "stand_in", "caption_face", "caption_bold", "layout", "width",
                  "pixels", "spare", "label_room", "description", "product", "unturned") + TEXTS
 
@@ -373,7 +373,8 @@ def write_record(path, values, languages, icon_size, extra, transparent):
     record = dict(dict.fromkeys(PROPERTIES, ""), **values)
     record.update(icon=icon_size, budget=BASE_BUDGET + extra,
                   scales=" ".join(str(dpi * 100 // 96) for dpi in SCALES[values["style"]]),
-                  picture="transparent" if transparent else "opaque")
+                  picture="transparent" if transparent else "opaque",
+                  metrics=f"{BUTTON_EDGES} {CAPTION_BUTTON} {CAPTION_BUTTON + ICON}")
     lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
     lines += [f"argument\t{a}" for a in values["argv"]]
     for d in languages:

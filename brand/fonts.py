@@ -184,6 +184,7 @@ def stand_in_face(script):
 
 
 TAHOMA_BOLD = "tahomabd.ttf"
+CAPTION_HEIGHT = 11         # pixels of the title bar's font at 96 DPI (tools/prefix.sh's caption_font)
 
 
 def bold_of(spec):
@@ -225,7 +226,7 @@ def caption_width(text, codepage, script, dpi=96):
     bold = caption_bold(codepage, script)
     faces = [(bold_of(regular), 0)] if bold and bold_of(regular) else [(regular, int(bold))]
     faces += [(spec, int(bold)) for spec in linked(codepage)]
-    size, total = (11 * dpi + 48) // 96, 0      # the caption font is 11 pixels high at 96 DPI
+    size, total = (CAPTION_HEIGHT * dpi + 48) // 96, 0
     for c in text:
         invisible = unicodedata.category(c) == "Cf"
         for spec, synthetic in faces:

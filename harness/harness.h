@@ -5,9 +5,25 @@
 
 #include <string.h>
 
-/* How long a launcher may take under Wine to show its dialog, and to end once
- * answered, in ms: long enough for a cold Wine. */
-enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000 };
+/* How long a launcher may take under Wine to show its dialog, to end once
+ * answered, and to answer a DLL hooked into it, in ms: long enough for a cold
+ * Wine. */
+enum { DIALOG_TIMEOUT = 20000, EXIT_TIMEOUT = 10000, HOOK_TIMEOUT = 5000 };
+
+/* A button's edges, inside which its label lies; and the title bar beside its
+ * caption: the close button and, where the dialog has one, the icon, each with
+ * its margin. The brand kit lays dialogs out by these figures at 96 DPI
+ * (brand.py's BUTTON_EDGES, CAPTION_BUTTON and ICON, which the build record
+ * carries as metrics), and the preview holds it to them. */
+static inline int button_edges(void)
+{
+    return 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
+}
+
+static inline int caption_beside(bool icon)
+{
+    return GetSystemMetrics(SM_CXSIZE) + 4 + (icon ? GetSystemMetrics(SM_CXSMICON) + 2 : 0);
+}
 
 struct FindTop
 {

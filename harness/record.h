@@ -40,6 +40,8 @@ struct Record
     WCHAR publisher[TEXT_BUFFER], copyright[TEXT_BUFFER];     /* the file's properties; empty for none */
     char version[32];           /* as the brand writes it */
     int scales[SCALES];         /* the scales, in percent, the build laid its dialogs out for */
+    int metrics[3];             /* ... by a button's edges and the title bar beside the caption, without
+                                   and with an icon, in pixels at 100 % (harness.h) */
     Dialog dialogs[MAX_DIALOGS];
     int count;
     const Dialog *shown;        /* the one the locale should show */
@@ -75,6 +77,7 @@ static const Field record_fields[] = {
     RECORD_FIELD("icon", NUMBER, icon, NULL),
     RECORD_FIELD("picture", FLAG, transparent, "transparent"),
     RECORD_FIELD("scales", NUMBERS, scales, NULL),
+    RECORD_FIELD("metrics", NUMBERS, metrics, NULL),
     RECORD_FIELD("publisher", WIDE, publisher, NULL),
     RECORD_FIELD("copyright", WIDE, copyright, NULL),
     RECORD_FIELD("version", BYTES, version, NULL),

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 #include "harness.h"
+#include "record.h"
 #include "measure.h"
-#include "resource.h"
 
 static Measure result;
 static UINT measure_message;
@@ -230,7 +230,6 @@ static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
  * labels inside their buttons' edges. */
 static void measure_dialog(HWND dlg)
 {
-    static const int ids[5] = { 0, IDC_QUESTION1, IDC_QUESTION2, IDOK, IDCANCEL };
     HDC dc = GetDC(dlg);
     HFONT font = (HFONT)SendMessageW(dlg, WM_GETFONT, 0, 0), caption_font;
     NONCLIENTMETRICSW ncm;
@@ -245,21 +244,19 @@ static void measure_dialog(HWND dlg)
     measure(dc, caption_font, 0, text, DT_NOPREFIX);
     DeleteObject(caption_font);
     GetClientRect(dlg, &client);
-    result.room[0] = client.right - GetSystemMetrics(SM_CXSIZE) - 4;
-    if (SendMessageW(dlg, WM_GETICON, ICON_SMALL2, 0))
-        result.room[0] -= GetSystemMetrics(SM_CXSMICON) + 2;
+    result.room[CAPTION] = client.right - caption_beside(SendMessageW(dlg, WM_GETICON, ICON_SMALL2, 0) != 0);
 
-    for (int i = 1; i < 5; i++)
+    for (int i = LINE1; i < TEXTS; i++)
     {
-        HWND ctl = GetDlgItem(dlg, ids[i]);
+        HWND ctl = GetDlgItem(dlg, text_ids[i]);
         RECT rc;
 
         GetWindowTextW(ctl, text, 256);
         measure(dc, font, i, text, 0);
         GetClientRect(ctl, &rc);
         result.room[i] = rc.right;
-        if (i >= 3)
-            result.room[i] -= 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
+        if (i >= PLAY)
+            result.room[i] -= button_edges();
     }
     result.dpi = GetDeviceCaps(dc, LOGPIXELSX);
     ReleaseDC(dlg, dc);

@@ -13,9 +13,9 @@ enum { MISSING, BLOCK, OUTLINE, KINDS };
 struct Measure
 {
     int done;
-    int extent[5];              /* each text's width on one line, in its font */
-    int room[5];                /* ... the width it has there */
-    WCHAR glyphs[5][KINDS][64]; /* ... and the characters of each kind its font draws amiss */
+    int extent[TEXTS];          /* each text's width on one line, in its font */
+    int room[TEXTS];            /* ... the width it has there */
+    WCHAR glyphs[TEXTS][KINDS][64]; /* ... and the characters of each kind its font draws amiss */
     int dpi;                    /* the screen's */
     LOGFONTW font;              /* the dialog's */
 };

@@ -105,7 +105,7 @@ static bool measure(HWND dlg, Measure *m)
         say(L"cannot hook %hs into the launcher, error %lu\n", path, GetLastError());
         return false;
     }
-    SendMessageTimeoutA(dlg, RegisterWindowMessageA(MEASURE_MESSAGE), 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+    SendMessageTimeoutA(dlg, RegisterWindowMessageA(MEASURE_MESSAGE), 0, 0, SMTO_ABORTIFHUNG, HOOK_TIMEOUT, NULL);
     UnhookWindowsHookEx(hook);
     snprintf(path, sizeof(path), "%s\\%s", bindir, MEASURE_FILE);
     memset(m, 0, sizeof(*m));
@@ -313,6 +313,11 @@ static int check(void)
     if ((fault = layout_fault(dlg, d->rtl)))
         say(L"layout [%hs]: %hs\n", label, fault), problems++;
     check_size(dlg, m.dpi);
+    if (m.dpi == 96 && (record.metrics[0] != button_edges() || record.metrics[1] != caption_beside(false) ||
+                        record.metrics[2] != caption_beside(true)))
+        say(L"the build laid the dialog out for a button's edges of %d px and %d or %d px beside the caption; "
+            L"Wine's are %d, %d and %d\n", record.metrics[0], record.metrics[1], record.metrics[2], button_edges(),
+            caption_beside(false), caption_beside(true)), problems++;
     for (int i = LINE1; d->rtl && i <= LINE2; i++)
     {
         const WCHAR *text = d->text[i];

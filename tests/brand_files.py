@@ -21,7 +21,7 @@ from PIL import Image
 
 SOURCE, WORK = sys.argv[1], sys.argv[2]
 BRAND_PY = os.path.join(SOURCE, "brand", "brand.py")
-sys.path.insert(0, os.path.dirname(BRAND_PY))
+sys.path[:0] = [os.path.dirname(BRAND_PY), os.path.join(SOURCE, "tools")]
 from brand import read_record  # noqa: E402
 import rules  # noqa: E402
 import hostile  # noqa: E402
@@ -256,6 +256,32 @@ BAD = [
     ("Cyrillic under ja", None, TOP + "language = en-US\n[ja]\ncaption = Привет\nline1 = Хотите\n"
      "line2 = играть?\nplay = Да\ncancel = Нет\n".encode(), ":8: [ja]: none of the Japanese dialog's texts"),
 ]
+
+
+def test_facts_held():
+    """Facts the brand kit owns that a script, the prefix or a guide states again, each as the kit has it."""
+    import fonts
+    import rules
+    with open(os.path.join(SOURCE, "tools", "prefix.reg"), encoding="utf-8") as f:
+        replaced = dict(re.findall(r'^"([^"]+)"="([^"]+)"$', f.read(), re.M))
+    for cp, face in fonts.EAST_ASIAN_FACES.items():
+        stand_in = fonts.truetype(*fonts.linked(cp)[0]).family()
+        ok(replaced.get(face) == stand_in, f"tools/prefix.reg replaces {face} with {replaced.get(face)}, expected "
+           f"{stand_in}, the font brand/fonts.py measures code page {cp}'s dialogs in")
+    with open(os.path.join(SOURCE, "tools", "env.sh"), encoding="utf-8") as f:
+        packages = re.search(r'BUILD_PACKAGES="([^"]*)"', f.read()).group(1).split()
+    specs = list(fonts.STAND_INS.values()) + [fonts.GOTHIC, fonts.WENQUANYI, ("", "fonts-wine")]
+    missing = sorted({package for _, package in specs} - set(packages))
+    ok(not missing, f"fonts brand/fonts.py measures in whose packages tools/env.sh does not install: {missing}")
+    with open(os.path.join(SOURCE, "tools", "prefix.sh"), encoding="utf-8") as f:
+        height = int.from_bytes(bytes.fromhex(re.search(r"height=([0-9a-f]{8})", f.read()).group(1)), "little",
+                                signed=True)
+    ok(height == -fonts.CAPTION_HEIGHT, f"tools/prefix.sh sets the caption font {-height} px high, expected "
+       f"{fonts.CAPTION_HEIGHT}, as brand/fonts.py measures captions")
+    with open(os.path.join(SOURCE, "docs", "windows.md"), encoding="utf-8") as f:
+        guide = f.read()
+    unnamed = [w for w in rules.INSTALLER_WORDS if f"`{w}`" not in guide]
+    ok(not unnamed, f"docs/windows.md does not name the installer words {unnamed} that brand/rules.py refuses")
 
 
 def test_bad_brands():
@@ -926,6 +952,7 @@ Image.new("RGB", (10, 10)).save(os.path.join(WORK, "pic.png"))
 with open(os.path.join(WORK, "text.png"), "w") as f:
     f.write("not an image\n")
 bad_images()
+test_facts_held()
 test_bad_brands()
 test_good_brand()
 test_exe_names()

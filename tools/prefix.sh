@@ -85,12 +85,13 @@ screen_dpi() {      # screen_dpi DPI
         die "could not set the DPI"
 }
 
-# The title bar's font: a LOGFONTW of FACE, 11 pixels high, bold.
+# The title bar's font: a LOGFONTW of FACE, 11 pixels high (lfHeight -11, as
+# brand/fonts.py's CAPTION_HEIGHT measures it), bold.
 caption_font() {    # caption_font FACE [BOLD: yes or no]
-    local hex face weight=bc02
+    local hex face height=f5ffffff weight=bc02
     [ "$2" != no ] || weight=9001
     face=$(printf %s "$1" | iconv -t UTF-16LE | od -An -v -tx1 | tr -d ' \n')
-    hex=f5ffffff000000000000000000000000${weight}00000000000000000022$face
+    hex=${height}000000000000000000000000${weight}00000000000000000022$face
     while [ ${#hex} -lt 184 ]; do hex=${hex}00; done
     wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v CaptionFont /t REG_BINARY /d "$hex" /f \
         >/dev/null 2>&1 || die "could not set the caption font"

@@ -170,7 +170,7 @@ SCENARIO(console_game)
         return;
     if (probe(dlg, &res))
     {
-        SendMessageTimeoutA(dlg, RegisterWindowMessageA(NO_IDLE_MESSAGE), 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+        SendMessageTimeoutA(dlg, RegisterWindowMessageA(NO_IDLE_MESSAGE), 0, 0, SMTO_ABORTIFHUNG, HOOK_TIMEOUT, NULL);
         key(dlg, VK_RETURN);
         Sleep(2000);
         ok(wait_exit(&l, 0) == STILL_ACTIVE, "the launcher ended 2 s after Play, while the game ran\n");
@@ -231,7 +231,7 @@ SCENARIO(failed_start)
                "%s: the message says \"%ls\", expected the program, %ls, and Windows' reason, \"%ls\", with no "
                "%% insert\n", c.what, text, program, reason);
             key(box, VK_RETURN);
-            for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 5000;)
+            for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < EXIT_TIMEOUT;)
                 Sleep(50);
             ok(!IsWindow(box), "%s: Enter did not close the message\n", c.what);
         }
@@ -280,7 +280,7 @@ SCENARIO(elevation)
             finish(&l);
             continue;
         }
-        SendMessageTimeoutA(dlg, RegisterWindowMessageA(ELEVATION_MESSAGE), c.how, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+        SendMessageTimeoutA(dlg, RegisterWindowMessageA(ELEVATION_MESSAGE), c.how, 0, SMTO_ABORTIFHUNG, HOOK_TIMEOUT, NULL);
         key(dlg, VK_RETURN);
         if (c.how == ELEVATION_CONSENT)
         {

@@ -193,7 +193,7 @@ SCENARIO(pad_message)
         {
             pad(0, c.button);
             pad(0, 0);
-            for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 5000;)
+            for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < EXIT_TIMEOUT;)
                 Sleep(50);
             ok(!IsWindow(box), "%s: the message is still there\n", c.what);
         }

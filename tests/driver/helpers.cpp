@@ -236,7 +236,7 @@ void finish(Launcher *l)
     {
         TerminateJobObject(l->job, 1);
         if (l->pi.hProcess)
-            WaitForSingleObject(l->pi.hProcess, 5000);
+            WaitForSingleObject(l->pi.hProcess, EXIT_TIMEOUT);
         CloseHandle(l->job);
     }
     if (l->pi.hProcess)
@@ -470,7 +470,7 @@ bool probe_(const char *file, int line, HWND dlg, ProbeResult *res)
     if (!ok_(file, line, probe_hook != NULL, "SetWindowsHookEx failed, error %lu\n", GetLastError()))
         return false;
     marker = find_window(pid, brand.cls);
-    SendMessageTimeoutA(dlg, RegisterWindowMessageA(PROBE_MESSAGE), (WPARAM)marker, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+    SendMessageTimeoutA(dlg, RegisterWindowMessageA(PROBE_MESSAGE), (WPARAM)marker, 0, SMTO_ABORTIFHUNG, HOOK_TIMEOUT, NULL);
 
     return ok_(file, line, read_probe(res) && res->probed, "the probe did not report from inside the launcher\n");
 }

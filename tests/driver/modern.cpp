@@ -44,7 +44,7 @@ SCENARIO(scaling)
         for (int i = 0; i < 4; i++)
         {
             /* a button's label has its edges' room less */
-            int room = res.controls[i].right - res.controls[i].left - (i < 2 ? 2 * (GetSystemMetrics(SM_CXEDGE) + 1) : 0);
+            int room = res.controls[i].right - res.controls[i].left - (i < 2 ? button_edges() : 0);
 
             ok(res.extent[i] <= room, "%d DPI: %s is %d px in %d px\n", dpi, names[i], res.extent[i], room);
         }

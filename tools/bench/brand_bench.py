@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """How long brand.py takes, and how much memory, to answer the files a hostile
-or careless publisher might give it: each is made here (tests/hostile.py), then
+or careless publisher might give it: each is made here (tools/hostile.py), then
 built once.
 
     tools/bench/brand_bench.py [WORK_DIR]
@@ -14,7 +14,7 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [os.path.join(HERE, "..", "..", "brand"), os.path.join(HERE, "..", "..", "tests")]
+sys.path[:0] = [os.path.join(HERE, "..", "..", "brand"), os.path.join(HERE, "..")]
 from PIL import Image  # noqa: E402
 from languages import LANGUAGES, LANGUAGE_SCRIPTS  # noqa: E402
 import hostile  # noqa: E402
