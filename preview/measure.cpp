@@ -24,34 +24,46 @@ static void glyph(HDC dc, UINT c, Glyph *g)
     g->size = GetGlyphOutlineW(dc, c, GGO_BITMAP, &g->gm, sizeof(g->bits), g->bits, &identity);
 }
 
+static bool ink(const Glyph *g, int x, int y)
+{
+    return g->bits[y * ((g->gm.gmBlackBoxX + 31) / 32 * 4) + x / 8] & (0x80 >> (x % 8));
+}
+
+/* The box round a glyph's ink, edges included; false where it has none, or
+ * more than the buffer holds. */
+static bool ink_box(const Glyph *g, RECT *box)
+{
+    int w = g->gm.gmBlackBoxX, h = g->gm.gmBlackBoxY;
+
+    SetRect(box, 1 << 30, 1 << 30, -1, -1);
+    if (g->size == GDI_ERROR || (DWORD)((w + 31) / 32 * 4 * h) > sizeof(g->bits))
+        return false;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++)
+            if (ink(g, x, y))
+            {
+                box->left = x < box->left ? x : box->left, box->right = x > box->right ? x : box->right;
+                box->top = y < box->top ? y : box->top, box->bottom = y > box->bottom ? y : box->bottom;
+            }
+    return box->right >= 0;
+}
+
 /* A bitmap font's stand-in for a character it has no drawing of: the outline
  * of a box with nothing inside. */
 static bool empty_box(const Glyph *g)
 {
-    int stride = (g->gm.gmBlackBoxX + 31) / 32 * 4, left = 1 << 30, right = -1, top = 1 << 30, bottom = -1;
-    int w = g->gm.gmBlackBoxX, h = g->gm.gmBlackBoxY;
+    RECT box;
 
-#define INK(x, y) (g->bits[(y) * stride + (x) / 8] & (0x80 >> ((x) % 8)))
-    if (g->size == GDI_ERROR || (DWORD)(stride * h) > sizeof(g->bits))
+    if (!ink_box(g, &box) || box.right - box.left < 2 || box.bottom - box.top < 2)
         return false;
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++)
-            if (INK(x, y))
-            {
-                left = x < left ? x : left, right = x > right ? x : right;
-                top = y < top ? y : top, bottom = y > bottom ? y : bottom;
-            }
-    if (right - left < 2 || bottom - top < 2)
-        return false;
-    for (int y = top; y <= bottom; y++)
-        for (int x = left; x <= right; x++)
+    for (int y = box.top; y <= box.bottom; y++)
+        for (int x = box.left; x <= box.right; x++)
         {
-            bool edge = x == left || x == right || y == top || y == bottom;
-            if (!INK(x, y) != !edge)
+            bool edge = x == box.left || x == box.right || y == box.top || y == box.bottom;
+            if (!ink(g, x, y) != !edge)
                 return false;
         }
     return true;
-#undef INK
 }
 
 /* Whether the font selected in dc, with the fonts Wine links to it, draws c
@@ -87,29 +99,18 @@ static bool drawn_as_missing(HDC dc, WCHAR c)
  * small font made bolder does to an m. */
 static bool solid_block(const Glyph *g, WCHAR c)
 {
-    int stride = (g->gm.gmBlackBoxX + 31) / 32 * 4, left = 1 << 30, right = -1, top = 1 << 30, bottom = -1;
     WORD type = 0;
+    RECT box;
 
-#define INK(x, y) (g->bits[(y) * stride + (x) / 8] & (0x80 >> ((x) % 8)))
     GetStringTypeW(CT_CTYPE1, &c, 1, &type);
-    if (g->size == GDI_ERROR || !(type & C1_ALPHA) || (DWORD)(stride * g->gm.gmBlackBoxY) > sizeof(g->bits))
-        return false;
-    for (int y = 0; y < (int)g->gm.gmBlackBoxY; y++)
-        for (int x = 0; x < (int)g->gm.gmBlackBoxX; x++)
-            if (INK(x, y))
-            {
-                left = x < left ? x : left, right = x > right ? x : right;
-                top = y < top ? y : top, bottom = y > bottom ? y : bottom;
-            }
     /* a stroke alone (an alef, a vav, an l) is solid as drawn: a block is as wide as an m */
-    if (right - left < 3 || bottom - top < 3)
+    if (!(type & C1_ALPHA) || !ink_box(g, &box) || box.right - box.left < 3 || box.bottom - box.top < 3)
         return false;
-    for (int y = top; y <= bottom; y++)
-        for (int x = left; x <= right; x++)
-            if (!INK(x, y))
+    for (int y = box.top; y <= box.bottom; y++)
+        for (int x = box.left; x <= box.right; x++)
+            if (!ink(g, x, y))
                 return false;
     return true;
-#undef INK
 }
 
 static unsigned big16(const BYTE *p) { return p[0] << 8 | p[1]; }
