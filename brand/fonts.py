@@ -122,8 +122,7 @@ class Measure:
     def undrawn(self, text):
         """The characters of text that neither the dialog's font nor a font
         Wine links to it draws, which Wine would show as boxes."""
-        return [c for c in dict.fromkeys(text) if not drawn_by_none(c) and self.font(c) is not None and
-                not self.font(c).has(c)]
+        return [c for c in dict.fromkeys(text) if not drawn_by_none(c) and (face := self.font(c)) and not face.has(c)]
 
     def code(self, c):
         """c's byte in the bitmap face's code page, or None."""

@@ -35,7 +35,7 @@ struct Record
     char program[MAX_PATH];     /* ... the program it names */
     char arguments[MAX_PATH];   /* ... and what follows that */
     char argv[MAX_PATH];        /* ... which the game reads as these, each ended by a line break */
-    int icon;
+    int icon;                   /* the icon's bytes; 0 for none */
     bool transparent;           /* the picture has parts that show the dialog's face */
     WCHAR publisher[TEXT_BUFFER], copyright[TEXT_BUFFER];     /* the file's properties; empty for none */
     char version[32];           /* as the brand writes it */
@@ -168,6 +168,5 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
                 whole = read_field(&f, (d ? (char *)d : (char *)r) + f.offset, value) && whole;
     }
     fclose(file);
-    r->icon = r->icon > 0;
     return whole && r->exe[0] && r->cls[0] && r->program[0] && r->shown && (!tag || !strcmp(r->shown->tag, tag));
 }

@@ -199,7 +199,8 @@ static void sort_glyphs(HDC dc, const WCHAR *text, bool prefix, WCHAR (*found)[6
                 kind = MISSING;
             else if (solid_block(&g, c))
                 kind = BLOCK;
-            else if (index[0] != 0xffff && in_bitmaps(eblc, eblc_size, tm.tmHeight - tm.tmInternalLeading, index[0]) == 0)
+            else if (index[0] != 0xffff &&
+                     !in_bitmaps(eblc, eblc_size, tm.tmHeight - tm.tmInternalLeading, index[0]))
                 kind = OUTLINE;
         }
         if (kind >= 0 && n[kind] < 64 - 3 && !wcschr(found[kind], c))
@@ -212,7 +213,7 @@ static void sort_glyphs(HDC dc, const WCHAR *text, bool prefix, WCHAR (*found)[6
     }
 }
 
-/* A text's width as DrawText lays it out on one line, and what of it no font draws. */
+/* A text's width as DrawText lays it out on one line, and which of its characters are drawn amiss. */
 static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
 {
     HGDIOBJ old = SelectObject(dc, font);

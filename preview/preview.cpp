@@ -31,7 +31,6 @@ static char bindir[MAX_PATH];
 static const char *label = "";          /* the dialog's language, as the messages name it */
 static int problems;
 
-/* Prints a message in UTF-8, whatever the code page, with the dialog's language. */
 /* Characters by their code points, as the brand kit names them, so that a
  * space or an invisible one is told apart: up to the first eight. */
 static const WCHAR *code_points(const WCHAR *text, WCHAR *out)
@@ -52,6 +51,7 @@ static const WCHAR *code_points(const WCHAR *text, WCHAR *out)
     return out;
 }
 
+/* Prints a message in UTF-8, whatever the code page, with the dialog's language. */
 static void say(const WCHAR *fmt, ...)
 {
     WCHAR wide[1024];
@@ -221,16 +221,17 @@ static bool question_mark_leftmost(HWND ctl, const LOGFONTW *lf, WCHAR mark)
             left = left < 0 && ink(&line, x, y) ? x : left;
             mark_left = mark_left < 0 && ink(&alone, x, y) ? x : mark_left;
         }
+    for (int y = 0; y < alone.h; y++)
+        for (int x = mark_left; x < alone.w; x++)
+            inked += ink(&alone, x, y);
     /* most of the mark's ink lies on the line's at some height: its edges may smooth otherwise */
-    for (int dy = -line.h; left >= 0 && mark_left >= 0 && dy < line.h; dy++)
+    for (int dy = -line.h; left >= 0 && inked && dy < line.h; dy++)
     {
         int found = 0;
 
-        inked = 0;
         for (int y = 0; y < alone.h; y++)
             for (int x = mark_left; x < alone.w; x++)
-                if (ink(&alone, x, y))
-                    inked++, found += ink(&line, x - mark_left + left, y + dy);
+                found += ink(&alone, x, y) && ink(&line, x - mark_left + left, y + dy);
         best = found > best ? found : best;
     }
     drop(&line);
@@ -262,6 +263,13 @@ static void check_size(HWND dlg, int dpi)
 static int check(void)
 {
     static const char *const where[TEXTS] = { "title bar", "control", "control", "button", "button" };
+    /* OUTLINE is Wine's own, not Windows': a note, not a fault of the brand */
+    static const WCHAR *const drawn_amiss[KINDS] = {
+        L"%hs [%hs]: no font of the prefix draws \"%ls\" (%ls); Wine shows missing glyphs\n",
+        L"%hs [%hs]: \"%ls\" (%ls) drawn as solid blocks, the font's strokes run together\n",
+        L"%hs [%hs]: note: Wine draws \"%ls\" (%ls) from the font's outline, its other letters from its bitmaps, "
+        L"so they look bolder under Wine and Proton; Windows draws them alike\n",
+    };
     const Dialog *d = record.shown;
     WCHAR shown[TEXT_BUFFER], lost[64], points[128];
     const char *fault;
@@ -288,17 +296,10 @@ static int check(void)
             if (lost[0])
                 say(L"%hs [%hs]: \"%ls\" came out as \"?\" under code page %u\n", text_names[i], label, lost,
                     GetACP()), problems++;
-            if (m.glyphs[i][MISSING][0])
-                say(L"%hs [%hs]: no font of the prefix draws \"%ls\" (%ls); Wine shows missing glyphs\n",
-                    text_names[i], label, m.glyphs[i][MISSING], code_points(m.glyphs[i][MISSING], points)), problems++;
-            if (m.glyphs[i][BLOCK][0])
-                say(L"%hs [%hs]: \"%ls\" (%ls) drawn as solid blocks, the font's strokes run together\n",
-                    text_names[i], label, m.glyphs[i][BLOCK], code_points(m.glyphs[i][BLOCK], points)), problems++;
-            /* Wine's own, not Windows': a note, not a fault of the brand */
-            if (m.glyphs[i][OUTLINE][0])
-                say(L"%hs [%hs]: note: Wine draws \"%ls\" (%ls) from the font's outline, its other letters from its "
-                    L"bitmaps, so they look bolder under Wine and Proton; Windows draws them alike\n",
-                    text_names[i], label, m.glyphs[i][OUTLINE], code_points(m.glyphs[i][OUTLINE], points));
+            for (int k = 0; k < KINDS; k++)
+                if (m.glyphs[i][k][0])
+                    say(drawn_amiss[k], text_names[i], label, m.glyphs[i][k], code_points(m.glyphs[i][k], points)),
+                        problems += k != OUTLINE;
             if (m.extent[i] > m.room[i] * (100 - margin) / 100)
                 say(L"%hs [%hs]: %d px in a %d px %hs%ls; the rest is cut\n", text_names[i], label, m.extent[i],
                     m.room[i], where[i], margin ? L", less what a stand-in font keeps spare" : L""),
