@@ -53,8 +53,18 @@ setup() {
     if [ -n "$missing" ]; then
         echo "== installing:$missing"
         dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-        as_root apt-get update -q || die "apt-get update failed"
+        # A mirror in the middle of a sync fails one index now and then: try
+        # again, and go on to the install, which says what it cannot find.
+        for try in 1 2 3; do
+            as_root apt-get update -q && break
+            [ $try = 3 ] && echo "== apt-get update failed $try times; installing from the lists it has" >&2
+            sleep $((try * 5))
+        done
+        # Without a suite's i386 list, the other architecture's newer versions
+        # from that suite cannot be matched: then take the release's own.
         as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing \
+            || as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+                   -t "$(. /etc/os-release && echo "$VERSION_CODENAME")" $missing \
             || die "could not install:$missing"
     fi
     # the locales the tests run their brands under
