@@ -9,7 +9,8 @@ Writes into OUT_DIR:
   dialogs.rc   the launch dialog's texts in each of the brand's languages, for the resource script
   picture.bmp  the picture as a 90x90, 16-colour bitmap (modern: 180x180 in full colour)
   icon.ico     the icon at 16, 32 and 48 pixels (modern: 16 to 256), if the brand has one
-  manifest.xml the application manifest of a modern launcher
+  manifest.xml the application manifest of a modern launcher, or of a classic one
+               with file properties
   record.txt   the build record, which the build, the preview and the tests read (FORMAT.md)
 and prints the picture's and the icon's paths, so that the build can watch them.
 A brand file that will not do is refused with a message naming its file, line
@@ -26,14 +27,14 @@ import resource_h
 from languages import (CODEPAGES, EAST_ASIAN, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage,
                        language_tag, read_right_to_left, right_to_left, script, tag_hint)
 from rules import (DEFAULTS, MAX_TEXT, PROPERTIES, STYLES, TEXTS, BrandError, check_class, check_exe, check_game,
-                   check_label, check_text, check_version, check_website, char_names, clip, guard_name, parse,
-                   printable, script_name, utf16_units)
+                   check_label, check_text, check_version, check_website, char_names, clip, game_cautions, guard_name,
+                   parse, printable, script_name, utf16_units)
 
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 # bytes of the 16-colour picture resource: the BMP file less its file header
 CLASSIC_PICTURE = len(images.bitmap16([[0] * images.SIZE] * images.SIZE)) - 14
 GAMEPAD_CODE = 1024         # what reading a controller adds
-DIRECT_CODE = 1024          # what starting a program directly adds: the consent prompt, the message, the wait
+DIRECT_CODE = 1536          # what starting a program directly adds: the consent prompt, the message, the wait
 # The size budget, which pe.cmake holds every build to, is Tolvar's launcher's
 # and what a brand adds: its one dialog template, its class and its game are
 # what a brand's are measured against (tolvar_base).
@@ -257,14 +258,25 @@ def has_properties(values):
 
 def version_strings(values, d):
     """What Windows shows of the file, in a dialog's language: Explorer's
-    Details, Task Manager (the description), the consent prompt."""
+    Details, Task Manager (the description), the consent prompt. Every string
+    Microsoft's VERSIONINFO calls required is there: the product, where the
+    brand names none, is the caption, as the title bar names the game."""
     exe = values["exe"]
-    strings = {"CompanyName": values.get("publisher"), "FileDescription": d["product"] or d["caption"],
-               "ProductName": d["product"], "LegalCopyright": values.get("copyright"),
-               "OriginalFilename": exe, "InternalName": exe[:-4]}
-    if "version" in values:
-        strings["FileVersion"] = strings["ProductVersion"] = values["version"]
+    strings = {"CompanyName": values["publisher"], "FileDescription": d["product"] or d["caption"],
+               "ProductName": d["product"] or d["caption"], "LegalCopyright": values.get("copyright"),
+               "OriginalFilename": exe, "InternalName": exe[:-4],
+               "FileVersion": values["version"], "ProductVersion": values["version"]}
     return {k: v for k, v in strings.items() if v}
+
+
+def check_properties(values, where):
+    """A brand that gives the file properties gives the two of Windows'
+    required strings that nothing else in the file can stand for."""
+    given = [k for k in PROPERTIES if k in values]
+    for key, what in (("publisher", "the company that makes the game"), ("version", "the file's version")):
+        if given and key not in values:
+            raise BrandError(f"{where[given[0]]}: with the file's properties, Windows requires {what}: add "
+                             f"{key} = ..." + (", such as 1.0" if key == "version" else ""))
 
 
 def version_resource(values, d):
@@ -288,7 +300,7 @@ def version_resource(values, d):
 def extra_size(values, languages, icon_size, picture_size=0):
     """What the brand adds to the .exe over Tolvar's: its icon, its dialogs, its
     longer class and game, and a modern launcher's manifest, larger picture and
-    code, in whole 512-byte blocks of the file."""
+    code, or a classic one's manifest, in whole 512-byte blocks of the file."""
     base_template, base_class, base_game = tolvar_base()
     grown = sum(template_size(d) for d in languages) - base_template
     grown += len(values["class"]) - base_class + len(values["game"]) - base_game
@@ -301,14 +313,24 @@ def extra_size(values, languages, icon_size, picture_size=0):
     if has_properties(values):
         # each language's version resource: its script in UTF-16, more than the binary it becomes
         grown += sum(len(version_resource(values, d).encode("utf-16-le")) + 64 for d in languages)
+        if values["style"] == "classic":
+            grown += len(CLASSIC_MANIFEST)
     grown = icon_size + max(0, grown)
     return -(-grown // 512) * 512
-# A modern launcher's manifest: never elevated; the Windows it was made for, so
-# that none treats it as an old program; sharp at the system's DPI; themed
-# buttons; and UTF-8 as its code page, for paths and commands in any script.
-# Not per-monitor aware (its picture is drawn for one DPI) nor long-path aware
-# (its buffers are MAX_PATH).
-MANIFEST = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+def manifest(values):
+    """The application manifest the launcher carries, if any."""
+    if values["style"] == "modern":
+        return MANIFEST
+    return CLASSIC_MANIFEST if has_properties(values) else None
+
+
+# A classic launcher with file properties says no more than that it runs as
+# its caller: Windows' installer detection reads the properties (the company,
+# the product, the description, the file's names) for words such as "setup" or
+# "update", and asks for administrator rights before every start of a 32-bit
+# program that has such a word and no requestedExecutionLevel. Nothing else of
+# a manifest, which would change how the dialog looks.
+RUNS_AS_INVOKER = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">
   <trustInfo xmlns="urn:schemas-microsoft-com:asm.v3">
     <security>
@@ -317,7 +339,15 @@ MANIFEST = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
       </requestedPrivileges>
     </security>
   </trustInfo>
-  <compatibility xmlns="urn:schemas-microsoft-com:compatibility.v1">
+"""
+CLASSIC_MANIFEST = RUNS_AS_INVOKER + "</assembly>\n"
+
+# A modern launcher's manifest: never elevated; the Windows it was made for, so
+# that none treats it as an old program; sharp at the system's DPI; themed
+# buttons; and UTF-8 as its code page, for paths and commands in any script.
+# Not per-monitor aware (its picture is drawn for one DPI) nor long-path aware
+# (its buffers are MAX_PATH).
+MANIFEST = RUNS_AS_INVOKER + """  <compatibility xmlns="urn:schemas-microsoft-com:compatibility.v1">
     <application>
       <supportedOS Id="{e2011457-1546-43c5-a5fe-008deee3d3f0}"/>
       <supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"/>
@@ -384,7 +414,8 @@ def write_record(path, values, languages, icon_size, extra, transparent):
         pixels = " ".join(f"{in_pixels(width, x)}x{in_pixels(height, y, 8)}" for x, y in d["bases"].values())
         d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, pixels=pixels, label_room=BUTTON_ROOM,
                  description=version_strings(values, d).get("FileDescription", "") if has_properties(values) else "",
-                 product=d["product"] or "", unturned=" ".join(d.get("unturned", [])))
+                 product=version_strings(values, d).get("ProductName", "") if has_properties(values) else "",
+                 unturned=" ".join(d.get("unturned", [])))
         lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
@@ -419,6 +450,8 @@ def read_brand(path):
     check_class(values["class"], where["class"])
     values["program"], values["arguments"], values["argv"] = check_game(values["game"],
                                                                         where.get("game", f"{shown}: game"))
+    for caution in game_cautions(values["program"], values["arguments"]):
+        warn(f"{where.get('game', shown)}: {caution}")
     if values["style"] not in STYLES:
         raise BrandError(f"{where['style']}: the style is classic or modern")
     if values["gamepad"] not in ("no", "yes"):
@@ -431,6 +464,7 @@ def read_brand(path):
         values["version_numbers"] = check_version(values["version"], where["version"])
     if "website" in values:
         check_website(values["website"], where["website"])
+    check_properties(values, where)
     languages = dialogs(shown, top, sections)
     try:
         for d in languages:
@@ -514,6 +548,8 @@ def brand_header(values, ico, transparent, note):
         header.append("#define BRAND_GAMEPAD  1")
     if has_properties(values):
         header.append("#define BRAND_VERSION  1")
+    if manifest(values):
+        header.append("#define BRAND_MANIFEST 1")
     return "\n".join(header) + "\n"
 
 
@@ -558,8 +594,8 @@ def main(argv):
     write(out, "picture.bmp", bmp)
     if ico:
         write(out, "icon.ico", ico)
-    if values["style"] == "modern":
-        write(out, "manifest.xml", MANIFEST)
+    if manifest(values):
+        write(out, "manifest.xml", manifest(values))
     write(out, "brand.h", brand_header(values, ico, transparent, note))
     write(out, "dialogs.rc", dialogs_rc(languages, note))
     write(out, "version.rc", f"/* {note} */\n" + "".join("\n" + version_resource(values, d) for d in languages)

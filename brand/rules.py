@@ -33,6 +33,16 @@ UNICODE_PROPERTIES = "/usr/share/unicode/DerivedCoreProperties.txt"
 UNICODE_SCRIPTS = "/usr/share/unicode/Scripts.txt"
 # What CreateProcess runs as a program, and the batch files it hands to cmd.
 PROGRAM_EXTENSIONS = (".exe", ".com", ".bat", ".cmd")
+BATCH_EXTENSIONS = (".bat", ".cmd")
+# cmd reads these in a batch file's name as its own, outside quotes: & runs
+# what follows as a second command, ^ escapes, the rest part words or group.
+CMD_SPECIAL = "&^(),;=@ "
+# ... and these outside quotes in its arguments: a second command, a pipe, a
+# redirection, an escape.
+CMD_OPERATORS = "&|<>^"
+# ... and these even inside quotes: a variable (! where the player's cmd
+# expands variables late, a setting of its own).
+CMD_VARIABLES = "%!"
 # Names Windows keeps for devices, whatever follows them after a dot; the
 # superscript digits count as digits there.
 DEVICE_NAMES = {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"} | \
@@ -488,7 +498,8 @@ def program_kind(value, name, quoted, where):
     if quoted:
         guess, rest = name, value[len(name) + 2:].lstrip(" ")
     else:
-        n = next((i for i, w in enumerate(words) if i and w[:1] in "-/"), len(words))
+        # the name ends before an option, or before a word with an extension, a file it is given
+        n = next((i for i, w in enumerate(words) if i and (w[:1] in "-/" or "." in w)), len(words))
         guess, rest = " ".join(words[:n]), " ".join(words[n:])
     raise BrandError(f"{where}: {guess} has no extension, so Windows runs {runs} and the shell may run another "
                      f"file: name the program with its extension, quoted if it holds a space: write game = "
@@ -538,12 +549,55 @@ def check_game(value, where):
             raise BrandError(f"{where}: a part of the program's path has {len(part)} characters; Windows takes at "
                              f"most {MAX_NAME}")
     program_kind(value, name, quoted, where)
-    if name.lower().endswith((".bat", ".cmd")):
-        # cmd reads every quote as one, backslash or not
-        if rest.count('"') % 2:
-            raise BrandError(f"{where}: a quote is not closed")
+    if name.lower().endswith(BATCH_EXTENSIONS):
+        check_batch(name, quoted, rest, where)
         return name, rest, []
     return name, rest, read_arguments(value, rest, where)
+
+
+def check_batch(name, quoted, rest, where):
+    """A batch file runs in cmd, which reads the whole line by rules of its
+    own: the name must reach it as one name, and the arguments as arguments."""
+    bad = sorted({c for c in name if c in CMD_VARIABLES})
+    if bad:
+        raise BrandError(f"{where}: cmd reads {char_names(bad)} in a batch file's name as part of a variable, "
+                         "even in quotes, and may run another file: rename the batch file without it")
+    bad = sorted({c for c in name if c in CMD_SPECIAL})
+    if bad and not quoted:
+        raise BrandError(f"{where}: cmd reads {char_names(bad)} in {name} as its own and would run another file "
+                         f"or command: quote the name, which cmd then takes whole: write game = "
+                         f"{chr(34)}{name}{chr(34)}{' ' + rest if rest else ''}")
+    # cmd reads every quote as one, backslash or not
+    if rest.count('"') % 2:
+        raise BrandError(f"{where}: a quote is not closed")
+    outside = "".join(part for i, part in enumerate(rest.split('"')) if i % 2 == 0)
+    bad = sorted({c for c in outside if c in CMD_OPERATORS})
+    if bad:
+        raise BrandError(f"{where}: cmd reads {char_names(bad)} outside quotes as its own, and would run or "
+                         "redirect something else: put that argument in quotes")
+    bad = sorted({c for c in rest if c == "!"})
+    if bad:
+        raise BrandError(f"{where}: cmd reads {char_names(bad)} as part of a variable where the player's "
+                         "settings expand them late, even in quotes: leave it out of the arguments")
+
+
+def game_cautions(program, rest):
+    """What builds but may not do on a player's machine what the publisher
+    meant: a program outside the game's folder, and %variables% in the
+    arguments, which CreateProcess leaves as written and cmd expands."""
+    said = []
+    folder = re.match(r"([A-Za-z]:)?[\\/]", program)
+    if folder:
+        said.append(f"{program} is an absolute path: Play runs it only where the player's machine has it there, "
+                    "whatever folder the game is installed in; name it from the launcher's folder instead")
+    for variable in sorted(set(re.findall(r"%[^%\s]+%", rest))):
+        if program.lower().endswith(BATCH_EXTENSIONS):
+            said.append(f"cmd puts the player's value of {variable} in its place, or leaves it as written where "
+                        "the player has none")
+        else:
+            said.append(f"Windows expands no variable on a program's command line: the game receives {variable} "
+                        "as written")
+    return said
 
 
 def guard_name(cls):

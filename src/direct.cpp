@@ -9,7 +9,7 @@
 #ifndef ERROR_ELEVATION_REQUIRED
 #define ERROR_ELEVATION_REQUIRED 740        /* Windows' own number; not in mingw-w64's headers */
 #endif
-enum { GAME_WAIT = 30000, GAME_POLL = 50, INSERTS = 99 };
+enum { GAME_WAIT = 30000, GAME_POLL = 50, REASON = 512 };
 typedef BOOL (WINAPI *ShellExecuteExProc)(SHELLEXECUTEINFOW *info);
 typedef HRESULT (WINAPI *CoInitializeExProc)(void *reserved, DWORD flags);
 
@@ -18,11 +18,15 @@ static HANDLE game;
 
 static DWORD StartElevated(HWND hDlg);
 static void SayWhy(HWND hDlg, DWORD error);
+static void Reason(DWORD error, WCHAR *out, int size);
 
 /* Starts the game from our folder, now the current one, shown. The program is
- * looked for where WinExec looks, our own folder first. Returns whether the
- * dialog may close: not when the game could not be started, which is said, nor
- * when the player declined to let it run. */
+ * named to CreateProcess apart from the command line, so that it is taken
+ * from our folder alone: were it missing there, the search for a bare name
+ * would go on to the system's folders and PATH and could start another
+ * program of that name. Returns whether the dialog may close: not when the
+ * game could not be started, which is said, nor when the player declined to
+ * let it run. */
 static BOOL StartGame(HWND hDlg)
 {
     STARTUPINFOA si = { sizeof(si) };
@@ -33,7 +37,7 @@ static BOOL StartGame(HWND hDlg)
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOW;
     lstrcpynA(line, copy_list[0], MAX_PATH);
-    if (CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+    if (CreateProcessA(BRAND_PROGRAM, line, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
     {
         CloseHandle(pi.hThread);
         game = pi.hProcess;
@@ -83,30 +87,67 @@ static DWORD StartElevated(HWND hDlg)
 
 /* Names the program and gives Windows' own reason, in the player's display
  * language, over the dialog and under its caption. In UTF-16, so that a
- * caption outside the ANSI code page comes out as the dialog shows it.
- * Windows' reasons name the file as an insert ("%1 is not a valid Win32
- * application."): every insert a message may hold, %1 to %99, is the program. */
+ * caption outside the ANSI code page comes out as the dialog shows it. */
 static void SayWhy(HWND hDlg, DWORD error)
 {
-    static const WCHAR program[] = L"" BRAND_PROGRAM;
-    DWORD_PTR inserts[INSERTS];
-    WCHAR caption[256], text[MAX_PATH + 512];
+    WCHAR caption[256], text[MAX_PATH + REASON];
     UINT flags = MB_OK | MB_ICONERROR;
     int len;
 
-    for (int i = 0; i < INSERTS; i++)
-        inserts[i] = (DWORD_PTR)program;
-    GetWindowTextW(hDlg, caption, 256);
-    lstrcpyW(text, program);
+    GetWindowTextW(hDlg, caption, ARRAYSIZE(caption));
+    lstrcpyW(text, L"" BRAND_PROGRAM);
     lstrcatW(text, L"\n\n");
     len = lstrlenW(text);
-    if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, NULL, error, 0, text + len,
-                        MAX_PATH + 512 - len, (va_list *)inserts))
-        wsprintfW(text + len, L"%lu", error);
+    Reason(error, text + len, ARRAYSIZE(text) - len);
     /* A mirrored box already puts its text on the right; MB_RIGHT would turn it back. */
     if (GetWindowLongA(hDlg, GWL_EXSTYLE) & WS_EX_LAYOUTRTL)
         flags |= MB_RTLREADING;
     MessageBoxW(hDlg, text, caption, flags);
+}
+
+/* Windows' reasons name the file as an insert ("%1 is not a valid Win32
+ * application."). We fill every insert, %1 to %99, with the program's name
+ * ourselves, whatever type it declares (%1!d!, a * width), which FormatMessage
+ * would read from arguments we cannot know; its own escapes it has turned
+ * already, but for %% and the like, which stand for their second character. */
+static void Reason(DWORD error, WCHAR *out, int size)
+{
+    WCHAR raw[REASON];
+    const WCHAR *s, *type;
+    int n = 0;
+
+    if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error, 0, raw,
+                        ARRAYSIZE(raw), NULL))
+    {
+        wsprintfW(out, L"%lu", error);
+        return;
+    }
+    for (s = raw; *s && n < size - 1; s++)
+    {
+        if (*s != '%' || !s[1])
+        {
+            out[n++] = *s;
+            continue;
+        }
+        s++;
+        if (*s < '1' || *s > '9')
+        {
+            out[n++] = *s;
+            continue;
+        }
+        if (s[1] >= '0' && s[1] <= '9')
+            s++;
+        if (s[1] == '!')
+        {
+            for (type = s + 2; *type && *type != '!'; type++)
+                ;
+            if (*type)
+                s = type;
+        }
+        lstrcpynW(out + n, L"" BRAND_PROGRAM, size - n);
+        n += lstrlenW(out + n);
+    }
+    out[n] = 0;
 }
 
 #ifdef BRAND_GAMEPAD

@@ -253,6 +253,27 @@ BAD = [
      "by no font of the preview"),
     ("Old Italic in a Japanese caption", {"caption": "山 𐌀", "language": "ja"}, None,
      ":2: caption: U+10300 OLD ITALIC LETTER A, of Unicode's Old Italic script"),
+    # a batch file's line, which cmd reads by rules of its own
+    ("batch name with & unquoted", {"game": "Tom&Jerry.bat"}, None, ":7: game: cmd reads U+0026 AMPERSAND in "
+     'Tom&Jerry.bat as its own and would run another file or command: quote the name, which cmd then takes whole: '
+     'write game = "Tom&Jerry.bat"'),
+    ("batch name with ^ unquoted", {"game": "game^1.bat -x"}, None, 'U+005E CIRCUMFLEX ACCENT in game^1.bat as its '
+     'own and would run another file or command: quote the name, which cmd then takes whole: write game = '
+     '"game^1.bat" -x'),
+    ("batch name with ( ) , unquoted", {"game": "Rock(1),2.cmd"}, None, 'write game = "Rock(1),2.cmd"'),
+    ("batch name with %", {"game": '"50%.bat"'}, None, ":7: game: cmd reads U+0025 PERCENT SIGN in a batch "
+     "file's name as part of a variable, even in quotes"),
+    ("batch name with !", {"game": '"Go!.cmd"'}, None, ":7: game: cmd reads U+0021 EXCLAMATION MARK in a batch"),
+    ("batch argument with & outside quotes", {"game": "play.bat a&b"}, None, ":7: game: cmd reads U+0026 AMPERSAND "
+     "outside quotes as its own, and would run or redirect something else: put that argument in quotes"),
+    ("batch argument with a pipe", {"game": 'play.bat "a" |more'}, None, "U+007C VERTICAL LINE outside quotes"),
+    ("batch argument with !", {"game": 'play.bat "Hi!"'}, None, ":7: game: cmd reads U+0021 EXCLAMATION MARK as"),
+    # Windows' required strings of the file's properties that nothing else can stand for
+    ("properties without a publisher", {"product": "Setup Island", "version": "1.0"}, None,
+     ":7: product: with the file's properties, Windows requires the company that makes the game: add publisher ="),
+    ("properties without a version", {"publisher": "Upgrade Games"}, None,
+     ":7: publisher: with the file's properties, Windows requires the file's version: add version = ..., such as 1.0"),
+    ("a web address alone", {"website": "https://example.com"}, None, ":7: website: with the file's properties"),
     ("Cyrillic under ja", None, TOP + "language = en-US\n[ja]\ncaption = Привет\nline1 = Хотите\n"
      "line2 = играть?\nplay = Да\ncancel = Нет\n".encode(), ":8: [ja]: none of the Japanese dialog's texts"),
 ]
@@ -328,7 +349,64 @@ GAMES = [
      ["-path", "C:\\Games\\", "", "a\\\\b"]),
     ("play.cmd -x", "play.cmd", "-x", []),
     ("100%.exe", "100%.exe", "", []),
+    ('"Tom&Jerry^1.bat" "a&b" c', "Tom&Jerry^1.bat", '"a&b" c', []),
 ]
+
+
+# A game line that builds with a warning: what the player's machine may not do as the publisher meant.
+CAUTIONS = [
+    ("C:\\Games\\peak.exe -window", "C:\\Games\\peak.exe is an absolute path: Play runs it only where the "
+     "player's machine has it there"),
+    ("\\bin\\peak.exe", "\\bin\\peak.exe is an absolute path"),
+    ("peak.exe -save %USERPROFILE%\\saves", "Windows expands no variable on a program's command line: the game "
+     "receives %USERPROFILE% as written"),
+    ("play.bat %APPDATA%", "cmd puts the player's value of %APPDATA% in its place"),
+]
+
+
+def test_game_cautions():
+    for game, said in CAUTIONS:
+        res = run(brand_file("caution.brand", {"game": game}), "caution")
+        if ok(res.returncode == 0, f"game = {game}: refused: {res.stderr.strip()}"):
+            ok(f"warning: {WORK}" in res.stderr and f":7: game: {said}" in res.stderr,
+               f"game = {game}: warned {res.stderr.strip()!r}, expected it to say {said!r}")
+    res = run(brand_file("caution.brand", {"game": "bin\\peak.exe -x %"}), "caution")
+    ok(res.returncode == 0 and "warning" not in res.stderr, f"a relative program and no variable: {res.stderr!r}")
+
+
+def version_rc(out):
+    with open(os.path.join(WORK, out, "version.rc"), encoding="utf-8") as f:
+        return dict(re.findall(r'VALUE "(\w+)", "([^"]*)"', f.read()))
+
+
+def test_properties():
+    """Every string Microsoft's VERSIONINFO calls required, the product from
+    the caption where the brand names none; and a manifest that keeps
+    Windows' installer detection from reading them, in a classic launcher
+    as in a modern one."""
+    required = ("CompanyName", "FileDescription", "FileVersion", "InternalName", "OriginalFilename", "ProductName",
+                "ProductVersion")
+    lines = {"exe": "island.exe", "caption": "Upgrade Games - Setup Island", "publisher": "Upgrade Games",
+             "version": "2.0"}
+    for style in ("classic", "modern"):
+        out = f"properties-{style}"
+        if not built(brand_file("properties.brand", dict(lines, style=style)), out, what=f"a {style} publisher"):
+            continue
+        strings = version_rc(out)
+        missing = [k for k in required if not strings.get(k)]
+        ok(not missing, f"{style}: the version resource lacks the required {missing}: {strings}")
+        ok(strings.get("ProductName") == strings.get("FileDescription") == lines["caption"],
+           f"{style}: ProductName {strings.get('ProductName')!r} and FileDescription "
+           f"{strings.get('FileDescription')!r}, expected the caption")
+        ok(record(out)["dialogs"][0]["product"] == lines["caption"], f"{style}: the record's product, "
+           f"{record(out)['dialogs'][0]['product']!r}, is not the ProductName built")
+        manifest = os.path.join(WORK, out, "manifest.xml")
+        ok("#define BRAND_MANIFEST 1" in brand_h(out) and os.path.exists(manifest) and
+           'requestedExecutionLevel level="asInvoker"' in open(manifest, encoding="utf-8").read(),
+           f"{style}: a launcher with file properties carries no asInvoker manifest")
+    if built(brand_file("plain.brand"), "properties-none", what="a classic brand without properties"):
+        ok("BRAND_MANIFEST" not in brand_h("properties-none") and "BRAND_VERSION" not in brand_h("properties-none"),
+           "a classic brand without properties has a manifest or a version resource, which would change its bytes")
 
 
 def test_exe_names():
@@ -342,7 +420,7 @@ def test_games():
         if built(brand_file("game.brand", {"game": game}), "game", what=f"game = {game}"):
             header = brand_h("game")
             ok(f'#define BRAND_PROGRAM  "{program}"\n#define BRAND_ARGS     "{args}"\n' in header or
-               program.endswith(".cmd"),
+               program.endswith((".bat", ".cmd")) and "BRAND_PROGRAM" not in header,
                f"game = {game}: brand.h says {header!r}, expected the program {program} and the arguments {args}")
             got = record("game").get("argv", [])
             ok(got == argv, f"game = {game}: the record says the game reads {got}, expected {argv}")
@@ -957,6 +1035,8 @@ test_bad_brands()
 test_good_brand()
 test_exe_names()
 test_games()
+test_game_cautions()
+test_properties()
 test_argument_readings()
 test_codepages()
 test_language_table()

@@ -7,7 +7,7 @@
 #include "resource.h"
 
 static ProbeResult result;
-static UINT probe_message, elevation_message, no_idle_message;
+static UINT probe_message, elevation_message, no_idle_message, typed_reason_message;
 static HWND probed_dialog, marker;
 
 static void save(void)
@@ -216,6 +216,13 @@ static DWORD WINAPI fake_wait_for_input_idle(HANDLE process, DWORD timeout)
     return WAIT_FAILED;
 }
 
+static DWORD WINAPI fake_format_message(DWORD flags, LPCVOID source, DWORD id, DWORD language, LPWSTR buffer,
+                                        DWORD size, va_list *args)
+{
+    return FormatMessageW((flags & ~FORMAT_MESSAGE_FROM_SYSTEM) | FORMAT_MESSAGE_FROM_STRING, TYPED_REASON, 0, 0,
+                          buffer, size, args);
+}
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wparam, LPARAM lparam)
 {
     CWPSTRUCT *cwp = (CWPSTRUCT *)lparam;
@@ -225,6 +232,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wpa
         probe_message = RegisterWindowMessageA(PROBE_MESSAGE);
         elevation_message = RegisterWindowMessageA(ELEVATION_MESSAGE);
         no_idle_message = RegisterWindowMessageA(NO_IDLE_MESSAGE);
+        typed_reason_message = RegisterWindowMessageA(TYPED_REASON_MESSAGE);
     }
     if (code == HC_ACTION)
     {
@@ -238,6 +246,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wpa
         if (cwp->message == no_idle_message)
             patch_imports(GetProcAddress(GetModuleHandleA("user32.dll"), "WaitForInputIdle"),
                           (FARPROC)fake_wait_for_input_idle);
+        if (cwp->message == typed_reason_message)
+            patch_imports(GetProcAddress(GetModuleHandleA("kernel32.dll"), "FormatMessageW"),
+                          (FARPROC)fake_format_message);
         if (cwp->message == WM_DESTROY && cwp->hwnd == probed_dialog)
         {
             result.destroyed = 1;

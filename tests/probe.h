@@ -15,10 +15,18 @@
 #define ELEVATION_MESSAGE "TolvarLauncherElevation"
 enum { ELEVATION_CONSENT = 1, ELEVATION_DECLINED = 2 };
 
-/* Wine's WaitForInputIdle waits for a console program as for any other, where
- * Windows' fails at once. Sent after PROBE_MESSAGE, this makes the launcher's
- * fail so, whatever the game. */
+/* WaitForInputIdle fails at once for a console program, Windows' and Wine 8's
+ * alike. Sent after PROBE_MESSAGE, this makes the launcher's fail so,
+ * whatever the game, so that a game of ours that loads slowly stands in for a
+ * console one. */
 #define NO_IDLE_MESSAGE "TolvarLauncherNoIdle"
+
+/* None of the reasons the launcher meets today declares its inserts' types;
+ * Windows' messages may (%1!d!, a width read from the arguments, %1!*s!). Sent
+ * after PROBE_MESSAGE, this makes the launcher's FormatMessageW read
+ * TYPED_REASON in place of the system's message, whatever the error. */
+#define TYPED_REASON_MESSAGE "TolvarLauncherTypedReason"
+#define TYPED_REASON L"Cannot start %1!s! (%2!d!), %3!*s!.%n"
 
 struct ProbeResult
 {

@@ -22,7 +22,9 @@ cp "$BIN/$EXE" signed.exe
 cmp -s signed.exe "$BIN/$EXE" || fail "a failed signing changed the file"
 "$SOURCE/tools/sign" signed.exe >/dev/null 2>&1
 [ $? = 2 ] && cmp -s signed.exe "$BIN/$EXE" || fail "with no certificate: not a usage message, or the file changed"
-SIGN_PASSWORD=s3cret "$SOURCE/tools/sign" signed.exe cert.pfx >/dev/null || fail "tools/sign failed"
+SIGN_PASSWORD=s3cret "$SOURCE/tools/sign" signed.exe cert.pfx >/dev/null 2>sign.log || fail "tools/sign failed"
+grep -q "no build record beside signed.exe names it" sign.log ||
+    fail "a copy signed away from its build record was signed without a word: $(cat sign.log)"
 
 osslsigncode verify -CAfile cert.pem -in signed.exe >verify.log 2>&1 ||
     fail "the signature does not verify: $(tail -n 3 verify.log)"
@@ -45,6 +47,19 @@ name, url = sys.argv[2], sys.argv[3]
 if not (name.encode("utf-16-be") in der or name.isascii() and name.encode() in der) or url.encode() not in der:
     sys.exit(f"the signature holds not both {name!r} and {url!r}")
 EOF
+
+# A product in another script: the signer writes a name only in ASCII, so it
+# is refused, naming the product, unless SIGN_NAME gives the name in Latin letters.
+sed 's/^exe\t.*/exe\tyalda.exe/; s/^product\t.*/product\tشب یلدا/' edition.record.txt > yalda.record.txt
+cp "$BIN/$BRANDED" yalda.exe
+SIGN_PASSWORD=s3cret "$SOURCE/tools/sign" yalda.exe cert.pfx >/dev/null 2>sign.log &&
+    fail "a product in Persian letters was signed as ASCII"
+grep -q "the product, شب یلدا, is not ASCII" sign.log && cmp -s yalda.exe "$BIN/$BRANDED" ||
+    fail "a product in Persian letters: not refused naming the product, or the file changed: $(cat sign.log)"
+SIGN_NAME="Shab-e Yalda" SIGN_PASSWORD=s3cret "$SOURCE/tools/sign" yalda.exe cert.pfx >/dev/null ||
+    fail "tools/sign failed with SIGN_NAME"
+osslsigncode extract-signature -in yalda.exe -out yalda.der >/dev/null 2>&1 && grep -q "Shab-e Yalda" yalda.der ||
+    fail "SIGN_NAME is not the program's name in the signature"
 
 # The driver runs its dialog scenario on the signed copy, under a name of its own.
 cp signed.exe "$BIN/signed.exe"

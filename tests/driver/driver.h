@@ -47,6 +47,7 @@ bool file_exists(const char *path);
 void write_file(const char *path, const char *text);
 bool read_file(const char *path, char *buf, int size);
 void work_folder(char *out, const char *name);
+bool is_batch(const char *program);
 void put_game_(const char *file, int line, const char *folder, const Record *b);
 #define put_game(...) put_game_(AT, __VA_ARGS__)
 void game_folder_(const char *file, int line, char *out, const char *name, const char *exe_name, bool with_game,

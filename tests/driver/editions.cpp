@@ -91,14 +91,38 @@ SCENARIO(edition)
     finish(&l);
 }
 
+/* Whether the launcher's manifest asks to run as its caller, which keeps
+ * Windows' installer detection from reading its properties. */
+static bool runs_as_invoker(const WCHAR *path)
+{
+    HMODULE module = LoadLibraryExW(path, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC res;
+    char text[4096];
+    DWORD size;
+    bool found = false;
+
+    if (!module)
+        return false;
+    if ((res = FindResourceA(module, MAKEINTRESOURCEA(1), (LPCSTR)RT_MANIFEST)) &&
+        (size = SizeofResource(module, res)) < sizeof(text))
+    {
+        memcpy(text, LockResource(LoadResource(module, res)), size);
+        text[size] = 0;
+        found = strstr(text, "requestedExecutionLevel level=\"asInvoker\"") != NULL;
+    }
+    FreeLibrary(module);
+    return found;
+}
+
 /* What Windows shows of the file, read as Explorer reads it
  * (GetFileVersionInfoW, VerQueryValueW): the version resource of the
- * locale's language, its strings in the block its Translation names, as the
- * build record gives them, and its fixed version, the brand's with 0 for
- * the numbers it leaves out. */
+ * locale's language, every string Microsoft calls required in the block its
+ * Translation names, as the build record gives them, and its fixed version,
+ * the brand's with 0 for the numbers it leaves out. Windows' installer
+ * detection reads those strings, so the launcher runs as its caller. */
 SCENARIO(properties)
 {
-    WCHAR path[MAX_PATH], query[64], exe[MAX_PATH], version[32], *got;
+    WCHAR path[MAX_PATH], query[64], exe[MAX_PATH], internal[MAX_PATH], version[32], *got;
     int numbers[4] = { 0, 0, 0, 0 };
     VS_FIXEDFILEINFO *fixed;
     WORD *language;
@@ -110,7 +134,10 @@ SCENARIO(properties)
     path_join(file, bindir, brand.exe);
     MultiByteToWideChar(CP_ACP, 0, file, -1, path, MAX_PATH);
     MultiByteToWideChar(CP_ACP, 0, brand.exe, -1, exe, MAX_PATH);
+    lstrcpyW(internal, exe);
+    internal[lstrlenW(internal) - 4] = 0;
     MultiByteToWideChar(CP_ACP, 0, brand.version, -1, version, 32);
+    ok(runs_as_invoker(path), "%s has no manifest that asks to run as its caller\n", file);
     size = GetFileVersionInfoSizeW(path, NULL);
     if (!ok(size > 0, "%s has no version resource, error %lu\n", file, GetLastError()))
         return;
@@ -138,13 +165,19 @@ SCENARIO(properties)
         } strings[] = {
             { L"CompanyName", brand.publisher }, { L"FileDescription", brand.shown->description },
             { L"ProductName", brand.shown->product }, { L"LegalCopyright", brand.copyright },
-            { L"OriginalFilename", exe }, { L"FileVersion", version }, { L"ProductVersion", version },
+            { L"OriginalFilename", exe }, { L"InternalName", internal }, { L"FileVersion", version },
+            { L"ProductVersion", version },
         };
         for (const auto &st : strings)
         {
+            bool there;
+
             swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", language[0], language[1], st.name);
-            if (ok(VerQueryValueW(data, query, (void **)&got, &len), "%ls: not in the block %04x%04x\n", st.name,
-                   language[0], language[1]))
+            there = VerQueryValueW(data, query, (void **)&got, &len);
+            /* only the copyright is not required, and is there only where the brand gives one */
+            if (!st.expected[0] && !lstrcmpW(st.name, L"LegalCopyright"))
+                ok(!there, "%ls: \"%ls\", expected none\n", st.name, got);
+            else if (ok(there, "%ls: not in the block %04x%04x\n", st.name, language[0], language[1]))
                 ok(!lstrcmpW(got, st.expected), "%ls: \"%ls\", expected \"%ls\"\n", st.name, got, st.expected);
         }
     }
@@ -186,28 +219,37 @@ SCENARIO(console_game)
 /* Play when the game cannot be started: a message box over the dialog, under
  * its caption, names the program and gives Windows' own reason, with the
  * program where the reason names a file ("%1 is not a valid Win32
- * application."). The dialog stays; Cancel then ends the launcher with exit
- * code 0, nothing started. */
+ * application."), whatever type the insert declares. A program of the game's
+ * name elsewhere on the search path is not started in its place. The dialog
+ * stays; Cancel then ends the launcher with exit code 0, nothing started. */
 SCENARIO(failed_start)
 {
     static const struct
     {
         const char *what;
         const char *content;    /* of the file in the game's place; NULL for none */
-        DWORD error;
+        DWORD error;            /* 0: the probe gives the reason TYPED_REASON */
     } cases[] = {
         { "a missing program", NULL, ERROR_FILE_NOT_FOUND },
         { "a file that is not a program", "This is not a program.\r\n", ERROR_BAD_EXE_FORMAT },
+        { "a reason with typed inserts", NULL, 0 },
     };
-    char folder[MAX_PATH], exe[MAX_PATH], game[MAX_PATH];
+    char folder[MAX_PATH], exe[MAX_PATH], game[MAX_PATH], on_path[MAX_PATH], path[4096];
     WCHAR text[1024], caption[TEXT_BUFFER], reason[512], program[MAX_PATH];
     DWORD_PTR inserts[99];
+    ProbeResult res;
     Launcher l;
     HWND dlg, box;
 
     MultiByteToWideChar(CP_ACP, 0, brand.program, -1, program, MAX_PATH);
     for (auto &insert : inserts)
         insert = (DWORD_PTR)program;
+    work_folder(on_path, "failed-start-path");
+    put_game(on_path, &brand);
+    lstrcpyA(path, on_path);
+    lstrcatA(path, ";");
+    GetEnvironmentVariableA("PATH", path + lstrlenA(path), sizeof(path) - lstrlenA(path));
+    SetEnvironmentVariableA("PATH", path);
     for (const auto &c : cases)
     {
         game_folder(folder, "failed-start", brand.exe, false);
@@ -217,6 +259,9 @@ SCENARIO(failed_start)
             write_file(game, c.content);
         if (!(dlg = launch(&l, exe, folder)))
             continue;
+        if (!c.error && probe(dlg, &res))
+            SendMessageTimeoutA(dlg, RegisterWindowMessageA(TYPED_REASON_MESSAGE), 0, 0, SMTO_ABORTIFHUNG,
+                                HOOK_TIMEOUT, NULL);
         key(dlg, VK_RETURN);
         if (ok((box = wait_box(dlg)) != NULL, "%s: no message over the dialog after Play\n", c.what))
         {
@@ -224,8 +269,11 @@ SCENARIO(failed_start)
             ok(!lstrcmpW(caption, brand.shown->text[CAPTION]), "%s: the message's caption is \"%ls\", expected "
                "the dialog's, \"%ls\"\n", c.what, caption, brand.shown->text[CAPTION]);
             box_text(box, text, 1024);
-            FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, NULL, c.error, 0, reason, 512,
-                           (va_list *)inserts);
+            if (c.error)
+                FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, NULL, c.error, 0, reason,
+                               512, (va_list *)inserts);
+            else
+                swprintf(reason, 512, L"Cannot start %ls (%ls), %ls.", program, program, program);
             reason[wcscspn(reason, L"\r\n")] = 0;
             ok(wcsstr(text, program) && reason[0] && wcsstr(text, reason) && !wcschr(text, '%'),
                "%s: the message says \"%ls\", expected the program, %ls, and Windows' reason, \"%ls\", with no "

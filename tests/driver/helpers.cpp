@@ -105,16 +105,24 @@ void work_folder(char *out, const char *name)
     CreateDirectoryA(out, NULL);
 }
 
-/* Puts the brand's game into a folder: a GAME.BAT that writes its current
- * directory into ran.txt there, or, for a brand that starts a program,
- * game.exe under that program's name, which also writes where it lies and
- * its command line. */
+/* Whether cmd runs the program: a batch file, GAME.BAT or another. */
+bool is_batch(const char *program)
+{
+    const char *dot = strrchr(program, '.');
+
+    return dot && (!lstrcmpiA(dot, ".bat") || !lstrcmpiA(dot, ".cmd"));
+}
+
+/* Puts the brand's game into a folder: for a batch file, GAME_BAT under its
+ * name, which writes its current directory into ran.txt there, or, for a
+ * brand that starts a program, game.exe under that program's name, which
+ * also writes where it lies and its command line. */
 void put_game_(const char *file, int line, const char *folder, const Record *b)
 {
     char src[MAX_PATH], dst[MAX_PATH];
 
     path_join(dst, folder, b->program);
-    if (!lstrcmpiA(b->program, "GAME.BAT"))
+    if (is_batch(b->program))
         write_file(dst, GAME_BAT);
     else
     {
@@ -317,8 +325,9 @@ char *check_game_ran_(const char *file, int line, const char *folder, const char
        "%s ran in \"%.*s\", expected \"%s\"\n", brand.program, (int)strcspn(text, "\r\n"), text,
        expected_cwd);
     /* 64-bit Windows runs a 32-bit program's batch in its 32-bit cmd */
-    if (!lstrcmpiA(brand.program, "GAME.BAT"))
-        ok_(file, line, strstr(text, "\narch x86") != NULL, "GAME.BAT ran under \"%s\", expected arch x86\n", text);
+    if (is_batch(brand.program))
+        ok_(file, line, strstr(text, "\narch x86") != NULL, "%s ran under \"%s\", expected arch x86\n", brand.program,
+            text);
     else
     {
         /* however it was started, the game reads the arguments the build split */
@@ -337,7 +346,7 @@ void check_nothing_ran_(const char *file, int line, Launcher *l, const char *fol
 
     ok_(file, line, job_processes(l) == 1, "%lu processes in the launcher's job, expected 1\n", job_processes(l));
     path_join(ran, folder, "ran.txt");
-    ok_(file, line, !file_exists(ran), "GAME.BAT ran\n");
+    ok_(file, line, !file_exists(ran), "%s ran\n", brand.program);
 }
 
 /* ---- a message box over the dialog ---- */
