@@ -27,8 +27,8 @@ import resource_h
 from languages import (CODEPAGES, EAST_ASIAN, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage,
                        language_tag, read_right_to_left, right_to_left, script, tag_hint)
 from rules import (DEFAULTS, MAX_TEXT, PROPERTIES, STYLES, TEXTS, BrandError, check_class, check_exe, check_game,
-                   check_label, check_text, check_version, check_website, char_names, clip, game_cautions, guard_name,
-                   parse, printable, script_name, utf16_units)
+                   check_label, check_property, check_text, check_version, check_website, char_names, clip,
+                   game_cautions, guard_name, parse, printable, script_name, utf16_units)
 
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 # bytes of the 16-colour picture resource: the BMP file less its file header
@@ -82,7 +82,7 @@ def dialogs(path, top, sections):
         if product:
             where["product"] = f"{path}:{line}: product" + (f" [{tag}]" if sections else "")
             product = unicodedata.normalize("NFC", product)
-            check_text(product, where["product"])
+            check_property(product, where["product"])
         if tag:
             check_script(tag, texts, f"{path}:{header}: " + (f"[{tag}]" if values is not top else "language"))
         if tag:
@@ -456,10 +456,11 @@ def read_brand(path):
         raise BrandError(f"{where['style']}: the style is classic or modern")
     if values["gamepad"] not in ("no", "yes"):
         raise BrandError(f"{where['gamepad']}: gamepad is yes or no")
-    for key in ("publisher", "copyright"):
+    # composed, as the version resource, the record and the signature all hold them
+    for key in ("publisher", "product", "copyright"):
         if key in values:
             values[key] = unicodedata.normalize("NFC", values[key])
-            check_text(values[key], where[key])
+            check_property(values[key], where[key])
     if "version" in values:
         values["version_numbers"] = check_version(values["version"], where["version"])
     if "website" in values:

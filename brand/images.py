@@ -7,6 +7,7 @@ import mmap
 import os
 import stat
 import struct
+import zlib
 
 import resource_h
 from rules import escaped
@@ -37,12 +38,17 @@ MAX_ASPECT = 8             # a picture at most this many times as wide as high, 
 MAX_CHUNKS = 4096          # a PNG's chunks, a GIF's extension blocks: each is read on its own
 MAX_FRAMES = 256           # an .ico's frames
 SMALL_IDAT = 1024          # encoders write a PNG's pixels in chunks of 8 KB or more: a smaller one counts as a chunk
+RLE_SPARE = 64             # a run-length BMP's codes take at most 1/RLE_SPARE more than its pixels uncompressed
 SHOWN_PATH = 255           # characters of a path a message shows: a whole path, most often
 WORK_SIDE = 512            # a large picture is cut down to no less than this on its shorter side before it is drawn
-# The budget that reading and drawing the pictures may take, whatever the
-# files: processor time, and memory beyond what the kit holds as it begins.
-PICTURE_SECONDS = 0.75
-PICTURE_MEMORY = 192 << 20
+# The limits above decide what is taken, by the file alone. The budget is a
+# backstop for what they cannot foresee: processor time, which no picture
+# they take comes near (the slowest, a 4096x4096 progressive JPEG as both
+# picture and icon, takes 2 s here: docs/benchmark.md), on a build server
+# several times slower and however loaded; and memory beyond what the kit
+# holds as it begins, which a file takes alike on every machine.
+PICTURE_SECONDS = 30
+PICTURE_MEMORY = 512 << 20
 
 
 class ImageError(Exception):
@@ -123,7 +129,7 @@ def within_budget(work, *args):
             raise value
     if os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGPROF:
         raise BudgetError(what, f"reading and drawing it takes more than the {PICTURE_SECONDS} s of processor "
-                                "time a picture may take; save it smaller, or as a PNG or JPEG")
+                                "time a picture may take; save it smaller, in another format")
     raise BudgetError(what, f"reading and drawing it needs more than the {PICTURE_MEMORY >> 20} MB a picture may "
                             "take; save it smaller")
 
@@ -131,7 +137,7 @@ def within_budget(work, *args):
 def open_image(path, formats=FORMATS):
     """The image at path, loaded and in a mode that convert() takes as it looks."""
     try:
-        from PIL import Image
+        from PIL import Image, UnidentifiedImageError
     except ImportError:
         raise ImageError("brand.py needs Pillow: apt-get install python3-pil")
     try:
@@ -146,17 +152,18 @@ def open_image(path, formats=FORMATS):
         raise ImageError(f"{shown(path)} has {info.st_size:,} bytes; a picture may have at most {MAX_BYTES:,}")
     # Chunks and blocks are counted, and the size checked below, against limits
     # of our own, before Pillow reads anything but the header.
-    # The file mapped rather than read, so that its bytes leave no heap behind
-    # for the pictures' budget.
-    with open(path, "rb") as f:
-        data = mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) if info.st_size else b""
+    data = mapped(path)
     blocks, kind = count_blocks(data)
     deep = kind == "PNG" and data[24:25] == b"\x10"       # 16 bits a sample, by its header
     damaged = damaged_frame(data) if "ICO" in formats and data[:4] == b"\0\0\1\0" else None
     # Start of Scan markers: entropy-coded data never holds FF DA
     scans = count_markers(data, b"\xff\xda") if data[:2] == b"\xff\xd8" else 0
-    if info.st_size:
-        data.close()
+    runs = run_length_excess(data)
+    kind = kind or signature_kind(data)
+    unmap(data)
+    if runs:
+        raise ImageError(f"{shown(path)} is a run-length BMP whose codes take {runs[0]:,} bytes, more than its "
+                         f"{runs[1]:,} bytes of pixels would take uncompressed: save it uncompressed, or as a PNG")
     if damaged:
         raise ImageError(f"the {damaged[0][0]}x{damaged[0][1]} frame of {shown(path)} is {damaged[1]}: the icon is "
                          "damaged")
@@ -166,7 +173,12 @@ def open_image(path, formats=FORMATS):
     Image.MAX_IMAGE_PIXELS = None
     try:
         image = Image.open(path, formats=formats)
-    except Exception:
+    except Exception as e:
+        # a file of one of the formats that Pillow cannot read (a colour
+        # profile larger than it takes, say) is told so, not called another
+        if kind in formats and not isinstance(e, UnidentifiedImageError):
+            raise ImageError(f"cannot read {shown(path)} as a {kind}: "
+                             f"{getattr(e, 'strerror', None) or e or type(e).__name__}")
         raise ImageError(f"{shown(path)} is not a {', '.join(formats[:-1])} or {formats[-1]} image")
     width, height = image.size
     if width > MAX_SIDE or height > MAX_SIDE or width * height > MAX_PIXELS:
@@ -183,8 +195,7 @@ def open_image(path, formats=FORMATS):
         image.load()
         key = image.info.get("transparency")
         if deep and image.mode == "RGB" and isinstance(key, tuple):
-            # Pillow keeps a 16-bit colour's high bytes, and its transparent colour whole
-            image.info["transparency"] = tuple(v >> 8 for v in key)
+            image = keyed_deep(image, path, key)
         out = workable(plain(upright(image)))
         out.format = image.format
         return out
@@ -192,6 +203,127 @@ def open_image(path, formats=FORMATS):
         raise
     except Exception as e:
         raise ImageError(f"cannot read {shown(path)} as an image: {e or type(e).__name__}")
+
+
+def mapped(path):
+    """The file's bytes: mapped rather than read, so that they leave no heap
+    behind for the pictures' budget, or read where its file system maps
+    nothing. A file that cannot be opened is refused with the reason."""
+    try:
+        with open(path, "rb") as f:
+            try:
+                return mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) if os.fstat(f.fileno()).st_size else b""
+            except (OSError, ValueError):
+                return f.read(MAX_BYTES + 1)
+    except OSError as e:
+        raise ImageError(f"cannot read {shown(path)}: {e.strerror or e}")
+
+
+def unmap(data):
+    if isinstance(data, mmap.mmap):
+        data.close()
+
+
+def signature_kind(data):
+    """The format a file's first bytes name, of those a picture or icon may be."""
+    for kind, magic in (("PNG", b"\x89PNG\r\n\x1a\n"), ("JPEG", b"\xff\xd8\xff"), ("GIF", b"GIF8"), ("BMP", b"BM"),
+                        ("ICO", b"\0\0\1\0")):
+        if data[:len(magic)] == magic:
+            return kind
+    return ""
+
+
+def run_length_excess(data):
+    """For a run-length BMP (8 or 4 bits a pixel) whose codes take more room
+    than RLE_SPARE allows beside its pixels uncompressed, with two bytes a row
+    for its ends of line: the codes' size and the pixels'. Each code costs
+    Pillow a step, and an encoder compresses, so no honest file has more."""
+    if data[:2] != b"BM" or len(data) < 54 or struct.unpack_from("<I", data, 30)[0] not in (1, 2):
+        return None
+    offset, _, width, height, _, bits = struct.unpack_from("<IIiiHH", data, 10)
+    rows = abs(height)
+    plain_bytes = (abs(width) * bits + 31) // 32 * 4 * rows
+    codes = len(data) - offset
+    if codes > plain_bytes + plain_bytes // RLE_SPARE + 2 * rows + 2:
+        return codes, plain_bytes
+    return None
+
+
+# Adam7's passes: where each starts, and its steps across and down.
+ADAM7 = ((0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2))
+
+
+def png_chunks(data):
+    at = 8
+    while at + 8 <= len(data):
+        length, kind = struct.unpack_from(">I4s", data, at)
+        yield kind, data[at + 8:at + 8 + length]
+        at += 12 + length
+
+
+def png_chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+
+def low_bytes(path):
+    """The low bytes of a 16-bit RGB PNG's samples, as an 8-bit RGB picture of
+    their own. PNG's filters work byte by byte on the bytes one pixel to the
+    left and above, so each 16-bit scanline's low bytes, under its filter,
+    are a scanline of an 8-bit picture, and Pillow, which keeps only the high
+    bytes, reads them as one."""
+    from PIL import Image
+    data = mapped(path)
+    try:
+        header = next(body for kind, body in png_chunks(data) if kind == b"IHDR")
+        width, height, _, _, _, _, interlace = struct.unpack(">IIBBBBB", header)
+        passes = ADAM7 if interlace else ((0, 0, 1, 1),)
+        lengths = [-(-(width - x) // dx) * 6 + 1 for x, y, dx, dy in passes if width > x
+                   for _ in range(-(-(height - y) // dy))]
+        inflate, deflate = zlib.decompressobj(), zlib.compressobj(1)
+        out, pending, row = [], b"", 0
+        for kind, body in png_chunks(data):
+            if kind == b"IDAT" and row < len(lengths):
+                pending += inflate.decompress(body)
+                at = 0
+                while row < len(lengths) and at + lengths[row] <= len(pending):
+                    out.append(deflate.compress(pending[at:at + 1] + pending[at + 2:at + lengths[row]:2]))
+                    at += lengths[row]
+                    row += 1
+                pending = pending[at:]
+    finally:
+        unmap(data)
+    out.append(deflate.flush())
+    png = (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, interlace)) +
+           png_chunk(b"IDAT", b"".join(out)) + png_chunk(b"IEND", b""))
+    del out
+    image = Image.open(io.BytesIO(png), formats=("PNG",))
+    image.load()
+    return image
+
+
+def matching(image, colour):
+    """A mask, 255 where each of the image's bands is the colour's."""
+    from PIL import ImageChops
+    mask = None
+    for band, value in zip(image.split(), colour):
+        match = band.point(lambda v, value=value: 255 if v == value else 0)
+        mask = match if mask is None else ImageChops.multiply(mask, match)
+    return mask
+
+
+def keyed_deep(image, path, key):
+    """A 16-bit RGB PNG made transparent by its tRNS colour, transparent where
+    a pixel is that colour to all 16 bits, as PNG defines it, and nowhere else:
+    its high bytes are the image Pillow read, its low bytes read apart."""
+    from PIL import ImageChops
+    image.info.pop("transparency", None)
+    high = matching(image, tuple(v >> 8 for v in key))
+    if not high.getbbox():
+        return image
+    low = matching(low_bytes(path), tuple(v & 255 for v in key))
+    image = image.convert("RGBA")
+    image.putalpha(ImageChops.invert(ImageChops.multiply(high, low)))
+    return image
 
 
 def workable(image):
@@ -497,7 +629,8 @@ def open_icon(path):
     from PIL import Image
     frames = {}
     # the file mapped, each frame's header read from it as Windows reads it (windows_alpha)
-    with open(path, "rb") as f, mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) as data:
+    data = mapped(path)
+    try:
         listed = ico_directory(data)
         if len(listed) > MAX_FRAMES:
             raise ImageError(f"{shown(path)} has {len(listed):,} frames; an icon of at most {MAX_FRAMES} is taken")
@@ -522,4 +655,6 @@ def open_icon(path):
             if width == height:
                 frames[width] = plain(windows_alpha(ico.copy(), data, listed))     # the next size reloads ico
         image = windows_alpha(image, data, listed) if image.size in stated else image
+    finally:
+        unmap(data)
     return image, frames.get

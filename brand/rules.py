@@ -21,14 +21,14 @@ SECTION_KEYS = TEXTS + ("product",)                         # what a language se
 # Windows takes a 32-bit program whose name holds one of these for an
 # installer and asks for administrator rights before it starts.
 INSTALLER_WORDS = ("install", "setup", "update", "upgrade", "patch", "uninst")
-# Extensions of the kinds of file Explorer shows by their type's name and
-# icon, its extension hidden: documents, pictures, sound, video, archives,
-# pages and programs. A launcher's name must not end in one before .exe.
-EXPLORER_KINDS = {"pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx", "odt", "ods", "rtf", "txt", "csv",
-                  "jpg", "jpeg", "png", "gif", "bmp", "tif", "tiff", "webp", "heic", "svg", "ico",
-                  "mp3", "wav", "wma", "ogg", "flac", "m4a", "mp4", "avi", "mkv", "mov", "wmv", "webm",
-                  "zip", "rar", "7z", "cab", "iso", "htm", "html", "url", "lnk", "exe", "com", "bat", "cmd",
-                  "scr", "msi", "pif", "dll", "sys", "cpl", "vbs", "js", "ps1", "reg", "inf", "eml", "msg"}
+# What a second extension before .exe is taken against: every extension a
+# type of the shared MIME database is known by (Debian's shared-mime-info,
+# kept by freedesktop.org), and the kinds Windows itself registers that it
+# lacks. Explorer, hiding the extensions it knows, would show such a name as a
+# document's, a picture's or a shortcut's.
+MIME_GLOBS = "/usr/share/mime/globs2"
+WINDOWS_KINDS = {"appx", "bat", "cmd", "com", "cpl", "dll", "hta", "inf", "jfif", "jse", "lnk", "msc", "msg", "msix",
+                 "pif", "ps1", "scr", "sys", "vbe", "website", "wsf"}
 UNICODE_PROPERTIES = "/usr/share/unicode/DerivedCoreProperties.txt"
 UNICODE_SCRIPTS = "/usr/share/unicode/Scripts.txt"
 # What CreateProcess runs as a program, and the batch files it hands to cmd.
@@ -344,6 +344,21 @@ def check_exe(value, where):
                              "installer and ask for administrator rights")
 
 
+@functools.lru_cache(None)
+def known_extensions():
+    """The extensions of every type the system knows, lower case."""
+    found = set(WINDOWS_KINDS)
+    try:
+        with open(MIME_GLOBS, encoding="utf-8") as f:
+            for line in f:
+                glob = re.fullmatch(r"[^#][^:]*:[^:]+:\*\.([A-Za-z0-9][A-Za-z0-9+_-]*)(:.*)?", line.rstrip("\n"))
+                if glob:
+                    found.add(glob.group(1).lower())
+    except OSError:
+        raise BrandError(f"brand.py needs the shared MIME database, {MIME_GLOBS}: apt-get install shared-mime-info")
+    return found
+
+
 def lookalike(c):
     """The ASCII character that c is, or looks like, one for one: its
     compatibility form (fullwidth ｅ is e), else what Unicode's confusables
@@ -366,14 +381,19 @@ def shown_as(stem, extension, where):
         raise BrandError(f"{where}: {len(spaces.group())} spaces at character {spaces.start() + 1} push the name's "
                          f"end out of sight in Explorer, which may show it as {escaped(stem[:spaces.start()])}...; "
                          "leave them out")
-    look = "".join(lookalike(c) for c in stem).lower()
-    second = re.search(r"\.([a-z0-9]+)$", look)
-    if second and second.group(1) in EXPLORER_KINDS:
+    # behind the dots and spaces, of any kind, that Windows and Explorer show nothing of at a name's end
+    end = len(stem)
+    while end and (blank(stem[end - 1]) or lookalike(stem[end - 1]) == "."):
+        end -= 1
+    look = "".join(lookalike(c) for c in stem[:end]).lower()
+    second = re.search(r"\.([a-z0-9+_-]+)$", look)
+    if second and second.group(1) in known_extensions():
         part = stem[second.start():]
         fakes = [c for c in part if not c.isascii()]
         raise BrandError(f"{where}: Explorer, which hides the extensions it knows, would show the player "
                          f"{escaped(stem)}, the name of a .{second.group(1)} file, not a program's"
-                         + (f" ({char_names(fakes)}: not the plain letter or dot it looks like)" if fakes else "")
+                         + (f" ({char_names(fakes)}: not the plain letter or dot it looks like)" if fakes
+                            else "")
                          + f": leave out {escaped(part)}")
 
 
@@ -386,7 +406,8 @@ def check_version(value, where):
                          f"not {escaped(clip(value))}")
     big = [p for p in parts if int(p) > 0xFFFF]
     if big:
-        raise BrandError(f"{where}: {big[0]} is more than 65535, the most Windows stores in each part of a version")
+        raise BrandError(f"{where}: {clip(big[0])} is more than 65535, the most Windows stores in each part of a "
+                         "version")
     return tuple(int(p) for p in parts) + (0,) * (4 - len(parts))
 
 
@@ -414,6 +435,17 @@ def check_text(value, where):
     if utf16_units(value) > MAX_TEXT:
         raise BrandError(f"{where}: {utf16_units(value)} UTF-16 units; each text may have at most {MAX_TEXT}, "
                          "which keeps the .exe within its size budget")
+
+
+def check_property(value, where):
+    """A text of the file's properties, which Explorer shows as it shows the
+    file's name: no character that shows nothing, turns the text round, breaks
+    its line or has no meaning outside the font that defines it."""
+    check_text(value, where)
+    bad = sorted(set(invisible(value)) | {c for c in value if unicodedata.category(c) in ("Zl", "Zp", "Co", "Cs")})
+    if bad:
+        raise BrandError(f"{where}: {char_names(bad)} shows nothing, turns the text round, breaks its line or is a "
+                         "private character, so that Explorer would show the player another text: leave it out")
 
 
 def split_arguments(text, quote_in_quotes):

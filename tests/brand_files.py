@@ -15,6 +15,8 @@ import shutil
 import struct
 import subprocess
 import sys
+import tempfile
+import unicodedata
 import zlib
 
 from PIL import Image
@@ -207,6 +209,34 @@ BAD = [
      "U+0435 CYRILLIC SMALL LETTER IE, U+0445 CYRILLIC SMALL LETTER HA: not the plain letter"),
     ("exe with spaces before .exe", {"exe": "photo.jpg" + " " * 60 + ".exe"}, None, ":1: exe: 60 spaces at "
      "character 10 push the name's end out of sight in Explorer, which may show it as photo.jpg..."),
+    # a second extension behind what Explorer shows nothing of, and of any type the system knows
+    ("exe with a second extension behind a space", {"exe": "invoice.pdf .exe"}, None, ":1: exe: Explorer, which "
+     "hides the extensions it knows, would show the player invoice.pdf , the name of a .pdf file, not a program's: "
+     "leave out .pdf "),
+    ("exe with a second extension behind a dot", {"exe": "invoice.pdf..exe"}, None, "the name of a .pdf file"),
+    ("exe with a second extension behind a no-break space", {"exe": "photo.jpg\u00a0.exe"}, None,
+     "the name of a .jpg file"),
+    ("exe with a second extension behind an ideographic space", {"exe": "photo.jpg\u3000.exe"}, None,
+     "the name of a .jpg file"),
+    ("exe with a second extension behind an en space", {"exe": "photo.jpg\u2002.exe"}, None,
+     "the name of a .jpg file"),
+    ("exe with .jfif before .exe", {"exe": "photo.jfif.exe"}, None, "the name of a .jfif file"),
+    ("exe with .xps before .exe", {"exe": "form.xps.exe"}, None, "the name of a .xps file"),
+    ("exe with .chm before .exe", {"exe": "help.chm.exe"}, None, "the name of a .chm file"),
+    ("exe with .tar.gz before .exe", {"exe": "game.tar.gz.exe"}, None, "the name of a .gz file"),
+    ("exe with .lnk before .exe", {"exe": "Peak.lnk.exe"}, None, "the name of a .lnk file"),
+    ("exe with .hta before .exe", {"exe": "Peak.hta.exe"}, None, "the name of a .hta file"),
+    # the file's properties show as the file's name does
+    ("publisher with U+202E", {"publisher": "Games\u202emoc", "version": "1"}, None,
+     ":7: publisher: U+202E RIGHT-TO-LEFT OVERRIDE shows nothing, turns the text round"),
+    ("product with U+200B", {"product": "North\u200bPeak", "publisher": "P", "version": "1"}, None,
+     ":7: product: U+200B ZERO WIDTH SPACE"),
+    ("copyright with U+2028", {"copyright": "\u00a9 2026\u2028Peak", "publisher": "P", "version": "1"}, None,
+     ":7: copyright: U+2028 LINE SEPARATOR"),
+    ("a section's product with a private character", None, TOP + "language = en-US\npublisher = P\nversion = 1\n"
+     "[de]\nproduct = Gipfel\ue000\n".encode(), ":11: product [de]: U+E000"),
+    ("PNG with a colour profile larger than Pillow reads", {"picture": "profile.png"}, None,
+     ":5: picture: cannot read " + os.path.join(WORK, "profile.png") + " as a PNG:"),
     ("an unknown key with U+202E", None, TOP + "col\u202eour = red\n".encode(), ":7: col\\u202eour: unknown key"),
     ("game in typographic quotes", {"game": "\u201cNorth Peak.exe\u201d -x"}, None, '(type a plain " instead)'),
     ("picture of 20000x20000", {"picture": "bomb.png"}, None, ":5: picture: " + os.path.join(WORK, "bomb.png") +
@@ -218,8 +248,9 @@ BAD = [
     ("GIF of a million one-byte sub-blocks", {"picture": "subblocks.gif"}, None, "is a GIF of more than 4,096"),
     (".ico whose PNG frame is larger than its directory says", {"icon": "frame.ico"}, None,
      ":7: icon: the 16x16 frame of "),
-    ("BMP that takes longer to decode than a picture may", {"picture": "lines.bmp"}, None,
-     ":5: picture: reading and drawing it takes more than the "),
+    ("run-length BMP of more codes than pixels", {"picture": "lines.bmp"}, None,
+     ":5: picture: " + os.path.join(WORK, "lines.bmp") + " is a run-length BMP whose codes take 60,000,002 bytes, "
+     "more than its 16,777,216 bytes of pixels would take uncompressed"),
     ("JPEG of 20,000 scans opened as MPO", {"picture": "mpo.jpg"}, None, "is a JPEG of more than 64 scans"),
     ("GIF comment of 16,384 sub-blocks", {"picture": "comment.gif"}, None, "is a GIF of more than 4,096 chunks"),
     ("PNG of 100,000 empty chunks", {"picture": "chunks.png"}, None, "is a PNG of more than 4,096 chunks"),
@@ -404,9 +435,25 @@ def test_properties():
         ok("#define BRAND_MANIFEST 1" in brand_h(out) and os.path.exists(manifest) and
            'requestedExecutionLevel level="asInvoker"' in open(manifest, encoding="utf-8").read(),
            f"{style}: a launcher with file properties carries no asInvoker manifest")
+    # typed decomposed, stored composed alike in the record (which tools/sign names the program by) and the resource
+    typed = {"publisher": "Tre\u0302n Games", "product": "Ro\u0302\u0300ng", "copyright": "\u00a9 Tre\u0302n"}
+    if built(brand_file("nfc.brand", dict(lines, **typed)), "properties-nfc", what="decomposed properties"):
+        strings, kept = version_rc("properties-nfc"), record("properties-nfc")
+        for key, resource in (("publisher", "CompanyName"), ("product", "ProductName"), ("copyright", "LegalCopyright")):
+            composed = unicodedata.normalize("NFC", typed[key])
+            ok(kept[key] == strings[resource] == composed, f"{key}: the record holds {kept[key]!r}, the resource "
+               f"{strings[resource]!r}, expected both composed, {composed!r}")
     if built(brand_file("plain.brand"), "properties-none", what="a classic brand without properties"):
         ok("BRAND_MANIFEST" not in brand_h("properties-none") and "BRAND_VERSION" not in brand_h("properties-none"),
            "a classic brand without properties has a manifest or a version resource, which would change its bytes")
+
+
+def test_short_messages():
+    """A value too long to be right is quoted in part, its length said."""
+    for key, value in (("version", "1" * 4000), ("version", "1." * 2000), ("website", "https://" + "x" * 4000)):
+        res = run(brand_file("long.brand", {key: value, "publisher": "P"}))
+        ok(res.returncode != 0 and "characters)" in res.stderr and len(res.stderr) < 400,
+           f"{key} of {len(value)} characters: a message of {len(res.stderr)} characters: {res.stderr[:200]!r}")
 
 
 def test_exe_names():
@@ -766,6 +813,17 @@ def test_pictures():
 
 
 
+def rgb16_png(side, colour, key, interlace):
+    """A 16-bit RGB PNG, colour(x, y) its pixels, key its tRNS colour, its scanlines unfiltered."""
+    passes = ((0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)) \
+        if interlace else ((0, 0, 1, 1),)
+    rows = b"".join(b"\0" + b"".join(struct.pack(">HHH", *colour(x, y)) for x in range(x0, side, dx))
+                    for x0, y0, dx, dy in passes if x0 < side for y in range(y0, side, dy))
+    return (b"\x89PNG\r\n\x1a\n" + hostile.png_chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 16, 2, 0, 0, interlace))
+            + hostile.png_chunk(b"tRNS", struct.pack(">HHH", *key)) + hostile.png_chunk(b"IDAT", zlib.compress(rows))
+            + hostile.png_chunk(b"IEND", b""))
+
+
 def test_picture_kinds():
     """Pictures of every kind come out as they look, the same each time; the default one unchanged."""
     gray = (192, 192, 192)
@@ -776,19 +834,22 @@ def test_picture_kinds():
         marked = "BRAND_TRANSPARENT" in brand_h("gray16")
         corner = bitmap("gray16")[1].convert("RGB").getpixel((0, 0))
         ok(marked and corner == gray, f"a transparent 16-bit gray PNG: marked {marked}, corner {corner}")
-    # A 16-bit RGB PNG made transparent by its tRNS colour stays transparent there.
-    key, red = struct.pack(">HHH", 1000, 2000, 3000), struct.pack(">HHH", 65535, 0, 0)
-    rows = b"".join(b"\0" + b"".join(red if 10 <= x < 30 and 10 <= y < 30 else key for x in range(40))
-                    for y in range(40))
-    with open(os.path.join(WORK, "rgb16.png"), "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + hostile.png_chunk(b"IHDR", struct.pack(">IIBBBBB", 40, 40, 16, 2, 0, 0, 0)) +
-                hostile.png_chunk(b"tRNS", key) + hostile.png_chunk(b"IDAT", zlib.compress(rows)) +
-                hostile.png_chunk(b"IEND", b""))
-    if built(brand_file("pic.brand", {"picture": "rgb16.png"}), "rgb16", what="rgb16.png"):
-        marked = "BRAND_TRANSPARENT" in brand_h("rgb16")
-        corner, middle = (bitmap("rgb16")[1].convert("RGB").getpixel(p) for p in ((0, 0), (45, 45)))
-        ok(marked and corner == gray and middle == (255, 0, 0),
-           f"a 16-bit RGB PNG with a transparent colour: marked {marked}, corner {corner}, middle {middle}")
+    # A 16-bit RGB PNG made transparent by its tRNS colour, a red square in its middle, is transparent where a
+    # pixel is that colour to all 16 bits, and nowhere else, interlaced or not.
+    red = (65535, 0, 0)
+    for what, key, ground, interlace, see_through in (
+            ("the key", (1000, 2000, 3000), (1000, 2000, 3000), 0, True),
+            ("the key, interlaced", (1000, 2000, 3000), (1000, 2000, 3000), 1, True),
+            ("the key's high bytes alone", (0x0100, 0x0200, 0x0300), (0x0102, 0x0203, 0x0304), 0, False),
+            ("the key's high bytes alone, interlaced", (0x0100, 0x0200, 0x0300), (0x0102, 0x0203, 0x0304), 1, False)):
+        with open(os.path.join(WORK, "rgb16.png"), "wb") as f:
+            f.write(rgb16_png(40, lambda x, y: red if 10 <= x < 30 and 10 <= y < 30 else ground, key, interlace))
+        if built(brand_file("pic.brand", {"picture": "rgb16.png"}), "rgb16", what=f"rgb16.png, {what}"):
+            marked = "BRAND_TRANSPARENT" in brand_h("rgb16")
+            corner, middle = (bitmap("rgb16")[1].convert("RGB").getpixel(p) for p in ((0, 0), (45, 45)))
+            ok(marked == see_through and (corner == gray) == see_through and middle == (255, 0, 0),
+               f"a 16-bit RGB PNG whose ground is {what}: marked {marked}, corner {corner}, middle {middle}, "
+               f"expected {'' if see_through else 'not '}transparent")
 
     # A JPEG whose EXIF says the camera was turned (orientation 6: a quarter turn clockwise) is built turned:
     # its left half, red, comes out on top.
@@ -953,6 +1014,7 @@ def bad_images():
             f.write(data)
 
     os.mkfifo(os.path.join(WORK, "fifo.png"))
+    Image.new("RGB", (8, 8)).save(os.path.join(WORK, "profile.png"), icc_profile=bytes(2 << 20))
     write("huge.png", hostile.png_claiming(13370, 13370))
     Image.new("RGB", (10, 10)).save(os.path.join(WORK, "pic.tif"))
     Image.new("RGBA", (48, 48), (0, 0, 200, 255)).save(os.path.join(WORK, "good.ico"), sizes=[(16, 16), (48, 48)])
@@ -986,16 +1048,70 @@ def bad_images():
 
 
 def test_budget():
-    """The pictures' budget holds whatever the work: its time, and its memory."""
+    """The pictures' budget holds whatever the work: its time (here cut to half a second, far below the
+    backstop it is, so that the check takes no longer), and its memory."""
     import images
-    works = (("a loop of seconds", lambda stage: [stage("picture"), sum(range(3 * 10 ** 8))], "s of processor"),
+    works = (("a loop of seconds", lambda stage: [stage("picture"), sum(range(10 ** 9))], "s of processor"),
              ("an allocation", lambda stage: [stage("icon"), bytearray(2 * images.PICTURE_MEMORY)], "MB"))
-    for what, work, says in works:
-        try:
-            images.within_budget(work)
-            ok(False, f"{what} beyond the pictures' budget was let through")
-        except images.BudgetError as e:
-            ok(says in str(e) and e.what in ("picture", "icon"), f"{what} beyond the budget: {e.what}: {e}")
+    backstop, images.PICTURE_SECONDS = images.PICTURE_SECONDS, 0.5
+    try:
+        for what, work, says in works:
+            try:
+                images.within_budget(work)
+                ok(False, f"{what} beyond the pictures' budget was let through")
+            except images.BudgetError as e:
+                ok(says in str(e) and e.what in ("picture", "icon"), f"{what} beyond the budget: {e.what}: {e}")
+    finally:
+        images.PICTURE_SECONDS = backstop
+
+
+def test_unreadable():
+    """A picture or icon that exists but cannot be opened, or cannot be mapped into memory (a file of the
+    kernel's, whose size is a page and whose contents are not), is answered naming its key and why, with no
+    traceback. Root opens any file, so as root the kit runs as nobody, from a folder of its own."""
+    folder = tempfile.mkdtemp(prefix="unreadable-")
+    os.chmod(folder, 0o755)
+    shutil.copy(os.path.join(WORK, "pic.png"), os.path.join(folder, "pic.png"))
+    shutil.copy(os.path.join(WORK, "pic.png"), os.path.join(folder, "locked.png"))
+    os.chmod(os.path.join(folder, "locked.png"), 0)
+    as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
+    for key, value, says in (("picture", "locked.png", "cannot read " + os.path.join(folder, "locked.png") +
+                              ": Permission denied"),
+                             ("icon", "locked.png", "cannot read " + os.path.join(folder, "locked.png")),
+                             ("picture", "/sys/devices/system/cpu/online", "is not a PNG, JPEG, GIF or BMP image")):
+        path = os.path.join(folder, "unreadable.brand")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write("".join(f"{k} = {v}\n" for k, v in dict(GOOD, **{key: value}).items()))
+        os.chmod(path, 0o644)
+        res = subprocess.run(as_nobody + [sys.executable, BRAND_PY, path, os.path.join(folder, "out")],
+                             capture_output=True, text=True)
+        ok(res.returncode != 0 and f": {key}: " in res.stderr and says in res.stderr and "Traceback" not in res.stderr,
+           f"{key} = {value}: {res.stderr.strip()[-300:]!r}, expected a message naming {key} that says {says!r}")
+    shutil.rmtree(folder)
+
+
+def test_sameness():
+    """The answer is the file's: the largest pictures the limits take, as both picture and icon, build every
+    time, the same bytes each time, also while another process keeps a core busy."""
+    noise = Image.effect_noise((4096, 4096), 64)
+    Image.merge("RGB", (noise, noise.transpose(Image.FLIP_LEFT_RIGHT), noise.transpose(Image.FLIP_TOP_BOTTOM))) \
+        .save(os.path.join(WORK, "large.png"), compress_level=1)
+    with open(os.path.join(WORK, "large16.png"), "wb") as f:
+        f.write(hostile.rgb16_near_key(noise))
+    busy = subprocess.Popen([sys.executable, "-c", "while True: pass"])
+    try:
+        for picture in ("large.png", "large16.png"):
+            made = set()
+            for run_number in range(3):
+                path = brand_file("same.brand", {"picture": picture, "icon": picture})
+                if built(path, "same", what=f"{picture} as picture and icon, run {run_number + 1}, a core busy"):
+                    with open(os.path.join(WORK, "same", "picture.bmp"), "rb") as f, \
+                            open(os.path.join(WORK, "same", "icon.ico"), "rb") as g:
+                        made.add(f.read() + g.read())
+            ok(len(made) == 1, f"{picture}: {len(made)} different builds of the same file")
+    finally:
+        busy.kill()
+        busy.wait()
 
 
 def test_more_brands():
@@ -1034,6 +1150,7 @@ test_facts_held()
 test_bad_brands()
 test_good_brand()
 test_exe_names()
+test_short_messages()
 test_games()
 test_game_cautions()
 test_properties()
@@ -1051,6 +1168,8 @@ test_pictures()
 test_picture_kinds()
 test_more_brands()
 test_budget()
+test_unreadable()
+test_sameness()
 test_configure()
 print(f"brand_files.py: {checks} checks, {failures} failures")
 sys.exit(1 if failures else 0)

@@ -40,7 +40,7 @@ as_root() {
 BUILD_PACKAGES="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build python3-pil fonts-wine
                 fonts-dejavu-core fonts-tlwg-loma-ttf fonts-lohit-deva fonts-meera-inimai fonts-freefont-ttf
                 fonts-vlgothic fonts-wqy-microhei
-                unicode-data python3-confusable-homoglyphs"
+                unicode-data python3-confusable-homoglyphs shared-mime-info"
 # ... and what the preview, the tests and signing add.
 RUN_PACKAGES="wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick locales osslsigncode openssl"
 

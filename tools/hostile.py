@@ -103,6 +103,19 @@ def gray16_keyed(side):
             png_chunk(b"IEND", b""))
 
 
+def rgb16_near_key(noise):
+    """A 16-bit RGB PNG of the noise's size, each sample v and 255 - v from a
+    sixty-fourth of its pixels, with a transparent colour (tRNS) whose high
+    bytes many pixels match and whose low bytes none does: by PNG's rules,
+    nothing of it is transparent."""
+    side, raw = noise.width, noise.tobytes()
+    rows = b"".join(b"\0" + bytes(b for v in raw[y * side:(y + 1) * side:64] for b in (v, 255 - v) * 3) * 64
+                    for y in range(side))
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 16, 2, 0, 0, 0)) +
+            png_chunk(b"tRNS", struct.pack(">HHH", 0x80ff, 0x80ff, 0x80ff)) +
+            png_chunk(b"IDAT", zlib.compress(rows, 1)) + png_chunk(b"IEND", b""))
+
+
 def gif_of_subblocks(count):
     """A 1x1 GIF whose pixels come in `count` sub-blocks of one byte."""
     head = b"GIF89a" + struct.pack("<HHBBB", 1, 1, 0x80, 0, 0) + b"\x00\x00\x00\xff\xff\xff"

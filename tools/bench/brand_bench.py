@@ -3,10 +3,13 @@
 or careless publisher might give it: each is made here (tools/hostile.py), then
 built once.
 
-    tools/bench/brand_bench.py [WORK_DIR]
+    tools/bench/brand_bench.py [--busy] [WORK_DIR]
 
-Prints one line a file: accepted or refused, the seconds and the peak memory
-of brand.py's process. A report, not a test: ./test does not run it."""
+Prints one line a file: accepted or refused, the wall seconds, the processor
+seconds and the peak memory of brand.py's process and its child, and the
+pictures' budget, which the processor seconds are held to. --busy keeps one
+core busy meanwhile, as a loaded build server would. A report, not a test:
+./test does not run it."""
 import os
 import subprocess
 import sys
@@ -18,10 +21,12 @@ sys.path[:0] = [os.path.join(HERE, "..", "..", "brand"), os.path.join(HERE, ".."
 from PIL import Image  # noqa: E402
 from languages import LANGUAGES, LANGUAGE_SCRIPTS  # noqa: E402
 import hostile  # noqa: E402
+import images  # noqa: E402
 
 BRAND_PY = os.path.join(HERE, "..", "..", "brand", "brand.py")
 MAKING = sys.argv[1:2] == ["--make"]         # the files alone, in a process of their own
-sys.argv[1:] = sys.argv[2:] if MAKING else sys.argv[1:]
+BUSY = sys.argv[1:2] == ["--busy"]
+sys.argv[1:] = sys.argv[2:] if MAKING or BUSY else sys.argv[1:]
 WORK = sys.argv[1] if len(sys.argv) > 1 else tempfile.mkdtemp(prefix="brand-bench-")
 os.makedirs(WORK, exist_ok=True)
 # a word of each script, for a language section's texts
@@ -57,7 +62,15 @@ def make():
         with open(os.path.join(WORK, name), "wb") as f:
             f.write(data())
     # and the largest an honest picture may be, with an alpha channel
-    Image.effect_noise((4096, 4096), 64).convert("RGBA").save(os.path.join(WORK, "large.png"))
+    noise = Image.effect_noise((4096, 4096), 64)
+    noise.convert("RGBA").save(os.path.join(WORK, "large.png"))
+    # the slowest the limits take: the largest pictures of each costly kind
+    rgb = Image.merge("RGB", (noise, noise.transpose(Image.FLIP_LEFT_RIGHT), noise.transpose(Image.FLIP_TOP_BOTTOM)))
+    rgb.save(os.path.join(WORK, "rgb.png"), compress_level=1)
+    rgb.save(os.path.join(WORK, "progressive.jpg"), quality=95, progressive=True, subsampling=0)
+    rgb.resize((8192, 2048)).save(os.path.join(WORK, "banner.png"), compress_level=1)
+    with open(os.path.join(WORK, "keyed16.png"), "wb") as f:
+        f.write(hostile.rgb16_near_key(noise))
 
 
 def files():
@@ -83,13 +96,19 @@ def files():
     yield "a 4096x4096 16-bit gray PNG with a transparent gray", brand("gray16.brand", "gray16.png")
     yield "a 16 MB GIF of 8 million one-byte sub-blocks", brand("subblocks.brand", "subblocks.gif")
     yield "a 4096x4096 PNG of noise with alpha, modern", brand("large.brand", "large.png", "style = modern\n")
+    for what, picture in (("a 4096x4096 RGB PNG", "rgb.png"), ("an 8192x2048 banner", "banner.png"),
+                          ("a progressive 4:4:4 4096x4096 JPEG", "progressive.jpg"),
+                          ("a 4096x4096 16-bit PNG whose key matches high bytes only", "keyed16.png")):
+        yield what + " as picture and icon", brand(picture + ".brand", picture, f"icon = {picture}\n")
 
 
 def main():
     if MAKING:
         return make()
     subprocess.run([sys.executable, os.path.abspath(__file__), "--make", WORK], check=True)
-    print(f"brand.py on hostile files, in {WORK}")
+    busy = subprocess.Popen([sys.executable, "-c", "while True: pass"]) if BUSY else None
+    print(f"brand.py on hostile and near-limit files, in {WORK}{', one core busy' if BUSY else ''}; "
+          f"the pictures' budget: {images.PICTURE_SECONDS} s of processor time, {images.PICTURE_MEMORY >> 20} MB")
     for what, path in files():
         start = time.monotonic()
         with open(os.path.join(WORK, "stderr.txt"), "w+") as err:
@@ -99,9 +118,11 @@ def main():
             took = time.monotonic() - start
             err.seek(0)
             message = err.read().strip()
-        peak = usage.ru_maxrss // 1024
+        peak, cpu = usage.ru_maxrss // 1024, usage.ru_utime + usage.ru_stime
         verdict = "accepted" if status == 0 else "refused: " + message.split(": ", 2)[-1][:70]
-        print(f"{took:6.2f} s {peak:5d} MB  {what}: {verdict}")
+        print(f"{took:6.2f} s {cpu:6.2f} s cpu {peak:5d} MB  {what}: {verdict}")
+    if busy:
+        busy.kill()
 
 
 main()
