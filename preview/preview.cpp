@@ -8,6 +8,8 @@
  *   preview <record>[:<tag>]   checks the launcher's dialog and prints where it
  *                              is on the screen: "geometry WxH+X+Y"
  *   preview close <record>     closes it, as a person would: Esc
+ *   preview play <record>      presses Play, as a person would: Enter, and
+ *                              waits for the launcher to end
  *   preview pad <record> A|B   answers it with a controller, through the
  *                              stand-in XInput (pad.h), and waits for the
  *                              launcher to end
@@ -335,15 +337,22 @@ static int check(void)
     return problems ? 1 : 0;
 }
 
+/* The launcher that shows the dialog, to wait for. */
+static HANDLE launcher_of(HWND dlg)
+{
+    DWORD pid;
+
+    GetWindowThreadProcessId(dlg, &pid);
+    return OpenProcess(SYNCHRONIZE, FALSE, pid);
+}
+
 /* Connects a pad, then presses and releases the button. */
 static int pad(HWND dlg, WORD button)
 {
     PadState *pads = share_pads();
-    HANDLE launcher;
-    DWORD pid;
+    HANDLE launcher = launcher_of(dlg);
 
-    GetWindowThreadProcessId(dlg, &pid);
-    if (!pads || !(launcher = OpenProcess(SYNCHRONIZE, FALSE, pid)))
+    if (!pads || !launcher)
     {
         say(L"cannot drive the stand-in XInput, error %lu\n", GetLastError());
         return 1;
@@ -358,18 +367,35 @@ static int pad(HWND dlg, WORD button)
     return 1;
 }
 
+/* Presses Play with the keyboard, as a player would, and waits for the
+ * launcher to end, which it does once the game it started is up. */
+static int play(HWND dlg)
+{
+    HANDLE launcher = launcher_of(dlg);
+
+    SetForegroundWindow(dlg);
+    Sleep(50);
+    keybd_event(VK_RETURN, 0, 0, 0);
+    keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+    if (launcher && WaitForSingleObject(launcher, EXIT_TIMEOUT) == WAIT_OBJECT_0)
+        return 0;
+    say(L"the launcher did not end after Play\n");
+    return 1;
+}
+
 int main(int argc, char **argv)
 {
     char path[MAX_PATH], name[MAX_PATH], *tag, *slash;
-    bool close = argc == 3 && !strcmp(argv[1], "close");
+    bool close = argc == 3 && !strcmp(argv[1], "close"), playing = argc == 3 && !strcmp(argv[1], "play");
     bool pad_button = argc == 4 && !strcmp(argv[1], "pad") && (!strcmp(argv[3], "A") || !strcmp(argv[3], "B"));
 
     GetModuleFileNameA(NULL, bindir, sizeof(bindir));
     if ((slash = strrchr(bindir, '\\')))
         *slash = 0;
-    if (argc != 2 && !close && !pad_button)
+    if (argc != 2 && !close && !playing && !pad_button)
     {
-        printf("usage: preview <record>[:<tag>] | preview close <record> | preview pad <record> A|B\n");
+        printf("usage: preview <record>[:<tag>] | preview close <record> | preview play <record> | "
+               "preview pad <record> A|B\n");
         return 2;
     }
     lstrcpynA(name, argv[pad_button ? 2 : argc - 1], sizeof(name));
@@ -394,6 +420,12 @@ int main(int argc, char **argv)
             keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
         }
         return dlg ? 0 : 1;
+    }
+    if (playing)
+    {
+        HWND dlg = find_dialog();
+
+        return dlg ? play(dlg) : 1;
     }
     if (pad_button)
     {
