@@ -242,6 +242,33 @@ static bool question_mark_leftmost(HWND ctl, const LOGFONTW *lf, WCHAR mark)
     return inked && best * 10 >= inked * 9;
 }
 
+/* Whether the dialog is drawn in Windows 10 and 11's colours, as players see
+ * it there, unless the preview was asked for Wine's own (PREVIEW_LOOK=wine): a
+ * face of RGB 240, and a white title bar, sampled at its top, above the
+ * caption's letters. */
+static void check_look(HWND dlg)
+{
+    char look[16] = "";
+    POINT client = { 2, 2 };   /* inside the client area, mirrored or not */
+    RECT rc;
+    HDC screen;
+    COLORREF face, title;
+
+    GetEnvironmentVariableA("PREVIEW_LOOK", look, sizeof(look));
+    if (!strcmp(look, "wine"))
+        return;
+    GetWindowRect(dlg, &rc);
+    ClientToScreen(dlg, &client);
+    screen = GetDC(NULL);
+    face = GetPixel(screen, client.x, client.y);
+    title = GetPixel(screen, (rc.left + rc.right) / 2, client.y - GetSystemMetrics(SM_CYCAPTION));
+    ReleaseDC(NULL, screen);
+    if (face != RGB(240, 240, 240) || title != RGB(255, 255, 255))
+        say(L"look [%hs]: a face of RGB %d %d %d and a title bar of RGB %d %d %d, where Windows 10 and 11 draw "
+            L"240 240 240 and 255 255 255\n", label, GetRValue(face), GetGValue(face), GetBValue(face),
+            GetRValue(title), GetGValue(title), GetBValue(title)), problems++;
+}
+
 /* Whether the dialog is as large as the build laid it out for at this DPI: it
  * sized the dialog in the fonts the preview draws it in, and a dialog of
  * another size means that they measure otherwise. */
@@ -316,6 +343,7 @@ static int check(void)
     if ((fault = layout_fault(dlg, d->rtl)))
         say(L"layout [%hs]: %hs\n", label, fault), problems++;
     check_size(dlg, m.dpi);
+    check_look(dlg);
     if (m.dpi == 96 && (record.metrics[0] != button_edges() || record.metrics[1] != caption_beside(false) ||
                         record.metrics[2] != caption_beside(true)))
         say(L"the build laid the dialog out for a button's edges of %d px and %d or %d px beside the caption; "

@@ -23,6 +23,7 @@ wine_prefix() {
     screen_dpi 96
     map_build_drive
     wine_xinput
+    wine_colours
 }
 
 # Windows' own dialog fonts (MS Sans Serif, Marlett for the caption's buttons,
@@ -125,4 +126,17 @@ wine_xinput() {
 # Both prefixes, for the tests.
 wine_prefixes() {
     (use_arch win32 && wine_prefix) && (use_arch win64 && wine_prefix) || exit 1
+}
+
+# Windows 10 and 11's system colours in the prefix (windows-colours.reg), and
+# Wine's own again, the same values taken out (what an interrupted preview
+# leaves, the prefix's set-up takes out).
+windows_colours() {
+    (cd "$ROOT/tools" && wine reg import windows-colours.reg >/dev/null 2>&1) ||
+        die "could not set Windows' colours in the prefix"
+}
+wine_colours() {
+    sed 's/^\("[A-Za-z]*"\)=.*/\1=-/' "$ROOT/tools/windows-colours.reg" > "$WINEPREFIX/wine-colours.reg" &&
+        (cd "$WINEPREFIX" && wine reg import wine-colours.reg >/dev/null 2>&1) ||
+        die "could not put Wine's colours back in the prefix"
 }
