@@ -10,6 +10,7 @@ icons in Windows' icon format; and CMake's configure stops on a bad brand.
 import io
 import itertools
 import os
+import random
 import re
 import shutil
 import struct
@@ -381,6 +382,8 @@ GAMES = [
     ("play.cmd -x", "play.cmd", "-x", []),
     ("100%.exe", "100%.exe", "", []),
     ('"Tom&Jerry^1.bat" "a&b" c', "Tom&Jerry^1.bat", '"a&b" c', []),
+    # a drive's colon is its own, not a character of a file name
+    ("C:\\Games\\peak.exe -window", "C:\\\\Games\\\\peak.exe", "-window", ["-window"]),
 ]
 
 
@@ -851,6 +854,18 @@ def test_picture_kinds():
                f"a 16-bit RGB PNG whose ground is {what}: marked {marked}, corner {corner}, middle {middle}, "
                f"expected {'' if see_through else 'not '}transparent")
 
+    # An 8-bit RGB PNG made transparent by its tRNS colour: that colour alone, not one a step from it.
+    keyed = Image.new("RGB", (40, 40), (10, 200, 30))
+    keyed.paste((10, 200, 31), (0, 20, 40, 40))
+    keyed.paste((255, 0, 0), (10, 10, 30, 30))
+    keyed.save(os.path.join(WORK, "rgb8.png"), transparency=(10, 200, 30))
+    if built(brand_file("pic.brand", {"picture": "rgb8.png"}), "rgb8", what="rgb8.png"):
+        rgb = bitmap("rgb8")[1].convert("RGB")
+        top, bottom, middle = rgb.getpixel((2, 2)), rgb.getpixel((2, 87)), rgb.getpixel((45, 45))
+        ok(top == gray and bottom != gray and middle == (255, 0, 0), f"an 8-bit RGB PNG keyed on its top half's "
+           f"colour: top {top}, bottom {bottom} (a step from the key), middle {middle}; expected the top alone "
+           "transparent")
+
     # A JPEG whose EXIF says the camera was turned (orientation 6: a quarter turn clockwise) is built turned:
     # its left half, red, comes out on top.
     turned = Image.new("RGB", (200, 100), (0, 0, 255))
@@ -1065,6 +1080,23 @@ def test_budget():
         images.PICTURE_SECONDS = backstop
 
 
+def test_many_chunks():
+    """A PNG whose pixels come in more chunks than MAX_CHUNKS, each of an encoder's size, is an honest file:
+    only short ones count."""
+    import images
+    noise = random.Random(1).randbytes(2048 * 6144)        # incompressible: long chunks
+    pixels = zlib.compress(b"".join(b"\0" + noise[y * 6144:(y + 1) * 6144] for y in range(2048)), 1)
+    count = images.MAX_CHUNKS + 2051
+    size = -(-len(pixels) // count)
+    ok(size >= images.SMALL_IDAT, f"chunks of {size} bytes are short; the test must make them longer")
+    with open(os.path.join(WORK, "chunked.png"), "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + hostile.png_chunk(b"IHDR", struct.pack(">IIBBBBB", 2048, 2048, 8, 2, 0, 0, 0)) +
+                b"".join(hostile.png_chunk(b"IDAT", pixels[i:i + size]) for i in range(0, len(pixels), size)) +
+                hostile.png_chunk(b"IEND", b""))
+    built(brand_file("chunked.brand", {"picture": "chunked.png"}), "chunked",
+          what=f"a 2048x2048 PNG in {count:,} chunks of {size:,} bytes")
+
+
 def test_unreadable():
     """A picture or icon that exists but cannot be opened, or cannot be mapped into memory (a file of the
     kernel's, whose size is a page and whose contents are not), is answered naming its key and why, with no
@@ -1168,6 +1200,7 @@ test_pictures()
 test_picture_kinds()
 test_more_brands()
 test_budget()
+test_many_chunks()
 test_unreadable()
 test_sameness()
 test_configure()

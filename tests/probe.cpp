@@ -223,6 +223,32 @@ static DWORD WINAPI fake_format_message(DWORD flags, LPCVOID source, DWORD id, D
                           buffer, size, args);
 }
 
+/* The message the launcher shows, with the flags it asks for: Wine shows
+ * MB_RTLREADING's reading order only as its text runs. */
+static int WINAPI fake_message_box(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    result.boxes++;
+    result.box_type = type;
+    save();
+    return MessageBoxW(owner, text, caption, type);
+}
+
+/* The launcher's processor time as it ends, which under Wine only its own
+ * process can read. */
+extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, void *reserved)
+{
+    FILETIME created, ended, kernel, user;
+
+    if (reason == DLL_PROCESS_DETACH && result.probed &&
+        GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user))
+    {
+        result.cpu_ms = ((ULONGLONG)kernel.dwHighDateTime << 32 | kernel.dwLowDateTime) / 10000 +
+                        ((ULONGLONG)user.dwHighDateTime << 32 | user.dwLowDateTime) / 10000;
+        save();
+    }
+    return TRUE;
+}
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wparam, LPARAM lparam)
 {
     CWPSTRUCT *cwp = (CWPSTRUCT *)lparam;
@@ -240,7 +266,10 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wpa
             (cwp->message == WM_WINDOWPOSCHANGING && (((WINDOWPOS *)cwp->lParam)->flags & SWP_SHOWWINDOW))))
             result.marker_shown = 1;
         if (cwp->message == probe_message)
+        {
             probe(cwp->hwnd, (HWND)cwp->wParam);
+            patch_imports(GetProcAddress(GetModuleHandleA("user32.dll"), "MessageBoxW"), (FARPROC)fake_message_box);
+        }
         if (cwp->message == elevation_message && !elevation)
             fail_for_rights(cwp->wParam);
         if (cwp->message == no_idle_message)

@@ -62,4 +62,7 @@ struct ProbeResult
     WCHAR shell_verb[16], shell_file[MAX_PATH], shell_params[MAX_PATH], shell_dir[MAX_PATH];
     HWND shell_owner;           /* the window it was given to own the consent prompt */
     HRESULT shell_com;          /* CoInitializeEx(COINIT_APARTMENTTHREADED) just then: S_FALSE if COM was set up */
+    DWORD cpu_ms;               /* the launcher's processor time as it ended, or as the probe left it */
+    int boxes;                  /* MessageBoxW calls after PROBE_MESSAGE */
+    UINT box_type;              /* ... the last one's type, MB_RTLREADING among its flags */
 };

@@ -33,9 +33,11 @@ osslsigncode verify -CAfile cert.pem -in "$BIN/$EXE" >/dev/null 2>&1 && fail "th
 osslsigncode remove-signature -in signed.exe -out unsigned.exe >/dev/null 2>&1 || fail "remove-signature failed"
 cmp unsigned.exe "$BIN/$EXE" || fail "without its signature, the file differs from the unsigned build"
 
-# A brand's launcher, beside its build record, is signed with its product's name and web address.
+# A brand's launcher, beside its build record, is signed with its product's name and web address, and
+# not with another launcher's whose record lies beside it too, first in the folder.
 BRANDED=$(record_field "$BIN/edition.record.txt" exe)
 cp "$BIN/$BRANDED" "$BIN/edition.record.txt" . || fail "cannot copy the edition launcher"
+printf 'exe\tother.exe\nproduct\tOther Game\nwebsite\thttps://other.example\n' > another.record.txt
 SIGN_PASSWORD=s3cret "$SOURCE/tools/sign" "$BRANDED" cert.pfx >/dev/null || fail "tools/sign failed on $BRANDED"
 osslsigncode extract-signature -in "$BRANDED" -out signature.der >/dev/null 2>&1 || fail "no signature to extract"
 /usr/bin/python3 - signature.der "$(record_field edition.record.txt product)" \
@@ -46,6 +48,8 @@ name, url = sys.argv[2], sys.argv[3]
 # the name as a signature's SpcString holds it, in UTF-16 or in ASCII
 if not (name.encode("utf-16-be") in der or name.isascii() and name.encode() in der) or url.encode() not in der:
     sys.exit(f"the signature holds not both {name!r} and {url!r}")
+if b"Other Game" in der or b"other.example" in der:
+    sys.exit("the signature names the launcher whose record lies first in the folder")
 EOF
 
 # A product in another script: the signer writes a name only in ASCII, so it

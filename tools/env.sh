@@ -68,7 +68,7 @@ setup() {
             || die "could not install:$missing"
     fi
     # the locales the tests run their brands under
-    for l in ja_JP de_DE fr_FR ru_RU ko_KR en_US; do need_locale $l.UTF-8; done
+    for l in ja_JP de_DE fr_FR ru_RU ko_KR en_US ar_SA; do need_locale $l.UTF-8; done
 }
 
 # Makes a UTF-8 locale such as ru_RU.UTF-8 unless the system has it: Wine

@@ -23,6 +23,18 @@ static void second_start(const char *exe, const char *folder, const char *loaded
     ok(!file_exists(loaded), "the game had loaded before the second start; it should load for longer\n");
 }
 
+/* While the launcher waits for the game, it answers messages, so that no
+ * broadcast waits on it. */
+static void check_answers(Launcher *l, DWORD after)
+{
+    HWND marker = find_window(l->pi.dwProcessId, brand.cls);
+    DWORD_PTR answer;
+
+    ok(marker && SendMessageTimeoutA(marker, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, SETTLE, &answer),
+       "%lu s after Play, the launcher's window did not answer within %d ms: it must pump its messages while it "
+       "waits for the game\n", after / 1000, SETTLE);
+}
+
 /* Second starts early and late in the game's load (tests/game.cpp loads for
  * 8 s), the late one past any wait shorter than the game's: each ends at once
  * while the launcher waits on. */
@@ -36,6 +48,7 @@ static void second_starts(Launcher *l, DWORD played, const char *exe, const char
             Sleep(50);
         ok(wait_exit(l, 0) == STILL_ACTIVE, "the launcher ended %lu s after Play, before the game had loaded\n",
            after / 1000);
+        check_answers(l, after);
         second_start(exe, folder, loaded);
     }
 }
@@ -168,6 +181,21 @@ SCENARIO(properties)
             { L"OriginalFilename", exe }, { L"InternalName", internal }, { L"FileVersion", version },
             { L"ProductVersion", version },
         };
+        WCHAR tag[16], *description = NULL, *product = NULL;
+        LANGID want = 0;
+
+        /* the language Windows itself gives the dialog's tag; none for a brand without sections */
+        MultiByteToWideChar(CP_ACP, 0, brand.shown->tag, -1, tag, 16);
+        if (lstrcmpW(tag, L"-"))
+            want = LANGIDFROMLCID(LocaleNameToLCID(tag, LOCALE_ALLOW_NEUTRAL_NAMES));
+        ok(language[0] == want, "the version resource's language is %04x, expected %04x, Windows' for %ls\n",
+           language[0], want, tag);
+        swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileDescription", language[0], language[1]);
+        VerQueryValueW(data, query, (void **)&description, &len);
+        swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\ProductName", language[0], language[1]);
+        VerQueryValueW(data, query, (void **)&product, &len);
+        ok(description && product && !lstrcmpW(description, product), "FileDescription \"%ls\" and ProductName "
+           "\"%ls\": Task Manager names the program by its product\n", description, product);
         for (const auto &st : strings)
         {
             bool there;
@@ -207,11 +235,15 @@ SCENARIO(console_game)
         key(dlg, VK_RETURN);
         Sleep(2000);
         ok(wait_exit(&l, 0) == STILL_ACTIVE, "the launcher ended 2 s after Play, while the game ran\n");
+        check_answers(&l, 2000);
         second_start(exe, folder, loaded);
         code = wait_exit(&l, GAME_TIMEOUT);
         ok(code == 0, "the launcher's exit code after the game ended: %lx, expected 0\n", code);
         check_game_ran(folder, folder);
         probe_final(&res);
+        /* it waited some 8 s, asleep between its looks at the game */
+        ok(res.cpu_ms < 2000, "the launcher took %lu ms of processor time while it waited for the game, expected "
+           "it to sleep\n", res.cpu_ms);
     }
     finish(&l);
 }
@@ -259,7 +291,12 @@ SCENARIO(failed_start)
             write_file(game, c.content);
         if (!(dlg = launch(&l, exe, folder)))
             continue;
-        if (!c.error && probe(dlg, &res))
+        if (!probe(dlg, &res))
+        {
+            finish(&l);
+            continue;
+        }
+        if (!c.error)
             SendMessageTimeoutA(dlg, RegisterWindowMessageA(TYPED_REASON_MESSAGE), 0, 0, SMTO_ABORTIFHUNG,
                                 HOOK_TIMEOUT, NULL);
         key(dlg, VK_RETURN);
@@ -287,6 +324,11 @@ SCENARIO(failed_start)
            c.what);
         answer(&l, dlg, VK_ESCAPE, "Cancel after the message");
         check_nothing_ran(&l, folder);
+        probe_final(&res);
+        /* a message of a dialog read right to left reads so too */
+        ok(res.boxes == 1 && !(res.box_type & MB_RTLREADING) == !brand.shown->rtl, "%s: %d messages, the last of "
+           "type %x, expected one%s\n", c.what, res.boxes, res.box_type,
+           brand.shown->rtl ? " read right to left (MB_RTLREADING)" : " read left to right");
         finish(&l);
     }
 }
