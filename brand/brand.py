@@ -128,7 +128,7 @@ def check_script(tag, texts, where):
 # the buttons share, and what lies beside and around them. A language whose
 # texts do not fit grows from it.
 STANDARD = {k: v for k, v in resource_h.DEFINES.items() if k.endswith("_RECT")}
-DIALOG_X, _, DIALOG_WIDTH, _ = STANDARD["DLG_RECT"]
+DIALOG_WIDTH = STANDARD["DLG_RECT"][2]
 CONTENT_X, _, BUTTON_WIDTH, _ = STANDARD["PLAY_RECT"]
 LINE1_WIDTH, LINE2_WIDTH = STANDARD["QUESTION1_RECT"][2], STANDARD["QUESTION2_RECT"][2]
 CONTENT_WIDTH = STANDARD["CANCEL_RECT"][0] + STANDARD["CANCEL_RECT"][2] - CONTENT_X

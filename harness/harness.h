@@ -3,6 +3,11 @@
  * launcher): finding a process's top-level windows, and a DLL's report
  * written beside it. */
 
+#ifndef HARNESS_H
+#define HARNESS_H
+
+#include <windows.h>
+
 #include <string.h>
 
 /* How long a launcher may take under Wine to show its dialog, to end once
@@ -80,3 +85,5 @@ static inline void save_beside(const void *code, const char *name, const void *d
     WriteFile(file, data, size, &written, NULL);
     CloseHandle(file);
 }
+
+#endif

@@ -2,6 +2,12 @@
  * preview's and the test driver): the pads' state, in shared memory of this
  * name, which they write, and the calls the DLL counts. */
 
+#ifndef PAD_H
+#define PAD_H
+
+#include <windows.h>
+#include <xinput.h>
+
 #include "resource.h"
 
 #define PAD_MAPPING "LauncherTestPads"
@@ -33,3 +39,5 @@ static inline void set_pad(PadState *pads, int slot, WORD buttons)
     pads->state[slot].Gamepad.wButtons = buttons;
     Sleep(connects ? PAD_RETRY + 500 : 5 * PAD_INTERVAL);
 }
+
+#endif

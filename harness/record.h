@@ -2,6 +2,11 @@
  * NAME.record.txt, for the programs that run beside the launchers under
  * Windows: the preview's and the test driver. */
 
+#ifndef RECORD_H
+#define RECORD_H
+
+#include <windows.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -170,3 +175,5 @@ static inline bool load_record(Record *r, const char *path, const char *tag)
     fclose(file);
     return whole && r->exe[0] && r->cls[0] && r->program[0] && r->shown && (!tag || !strcmp(r->shown->tag, tag));
 }
+
+#endif

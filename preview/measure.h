@@ -2,6 +2,12 @@
  * draws its texts: the preview program hooks the dialog's thread with
  * MeasureHook and sends the dialog the message named MEASURE_MESSAGE. */
 
+#ifndef MEASURE_H
+#define MEASURE_H
+
+#include <windows.h>
+#include "record.h"
+
 #define MEASURE_MESSAGE "LauncherPreviewMeasure"
 #define MEASURE_FILE    "measure.dat"       /* written beside measure.dll */
 
@@ -19,3 +25,5 @@ struct Measure
     int dpi;                    /* the screen's */
     LOGFONTW font;              /* the dialog's */
 };
+
+#endif

@@ -13,13 +13,7 @@
  * whole program at once.
  */
 
-#include <windows.h>
-#include "resource.h"
-#include "brand.h"         /* the class, the game and the features, fixed by the brand at build time */
-
-static HINSTANCE hinst;
-static const char szAppName[] = BRAND_CLASS;
-static const char *const copy_list[] = { BRAND_GAME };
+#include "launcher.h"       /* hinst, szAppName and copy_list, as the brand fixes them */
 #include "features.h"       /* SetupDirectory, and what the brand switches on */
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);

@@ -36,7 +36,7 @@ static BOOL StartGame(HWND hDlg)
 
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOW;
-    lstrcpynA(line, copy_list[0], MAX_PATH);
+    lstrcpynA(line, copy_list[0], ARRAYSIZE(line));
     if (CreateProcessA(BRAND_PROGRAM, line, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
     {
         CloseHandle(pi.hThread);
@@ -71,7 +71,7 @@ static DWORD StartElevated(HWND hDlg)
         return ERROR_ELEVATION_REQUIRED;
     if (ole && (com = (CoInitializeExProc)GetProcAddress(ole, "CoInitializeEx")))
         com(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    GetCurrentDirectoryW(MAX_PATH, folder);
+    GetCurrentDirectoryW(ARRAYSIZE(folder), folder);
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     info.hwnd = hDlg;
     info.lpVerb = L"runas";

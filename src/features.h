@@ -4,6 +4,11 @@
  * where it has not, which the compiler leaves out, so that every launcher
  * keeps its bytes and the program's own functions carry no #ifdef. */
 
+#ifndef FEATURES_H
+#define FEATURES_H
+
+#include "launcher.h"
+
 /* The style: a modern launcher keeps its folder in UTF-16, takes a mutex
  * before it looks for another launcher's window, draws its picture for the
  * screen's DPI (modern.cpp) and gives the title bar an icon of its own size;
@@ -88,4 +93,6 @@ static HMODULE SystemLibrary(const char *name);
 static HWND BoxInFront(HWND hDlg);
 #else
 static inline HWND BoxInFront(HWND hDlg) { return NULL; }
+#endif
+
 #endif

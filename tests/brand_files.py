@@ -335,6 +335,14 @@ def test_facts_held():
         guide = f.read()
     unnamed = [w for w in rules.INSTALLER_WORDS if f"`{w}`" not in guide]
     ok(not unnamed, f"docs/windows.md does not name the installer words {unnamed} that brand/rules.py refuses")
+    with open(os.path.join(SOURCE, "docs", "layout.md"), encoding="utf-8") as f:
+        layout = f.read()
+    sources = [os.path.join(folder, name) for top in ("src", "res", "brand", "harness", "preview", "tests", "tools",
+                                                      "cmake")
+               for folder, _, names in os.walk(os.path.join(SOURCE, top)) for name in names
+               if name.endswith((".cpp", ".h", ".py", ".sh", ".cmake", ".rc", ".reg")) and "__pycache__" not in folder]
+    missing = sorted(os.path.relpath(p, SOURCE) for p in sources if f"{os.path.basename(p)}`" not in layout)
+    ok(not missing, f"docs/layout.md does not name {missing}")
 
 
 def test_bad_brands():
@@ -891,7 +899,7 @@ def test_picture_kinds():
         colours = sorted(set(bitmap("gray")[1].convert("RGB").getdata()))
         ok(colours == [(128, 128, 128), (192, 192, 192)], f"a flat gray 160 came out as {colours}")
 
-    # The README's example brand builds.
+    # The guide's example brand (docs/example.brand) builds.
     built(os.path.join(SOURCE, "docs", "example.brand"), "example", what="docs/example.brand")
 
     # The default picture is already in the format, and stays as it is.

@@ -4,6 +4,11 @@
  * ProbeHook and sends it the message named PROBE_MESSAGE, with the launcher's
  * marker window as its wParam. */
 
+#ifndef PROBE_H
+#define PROBE_H
+
+#include <windows.h>
+
 #define PROBE_MESSAGE "TolvarLauncherProbe"
 #define PROBE_FILE    "probe.dat"        /* written beside probe.dll */
 
@@ -66,3 +71,5 @@ struct ProbeResult
     int boxes;                  /* MessageBoxW calls after PROBE_MESSAGE */
     UINT box_type;              /* ... the last one's type, MB_RTLREADING among its flags */
 };
+
+#endif

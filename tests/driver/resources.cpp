@@ -67,7 +67,6 @@ static bool rename_dialog(const char *exe)
 
 enum Edit { OTHER_BITMAP, EMPTY_STRING, NO_DIALOG };
 
-/* Copies of the launcher with changed resources, the code untouched. */
 /* The copy's string 118 as the edit makes it, and for another bitmap that bitmap too. */
 static void edit_strings(const char *exe, Edit edit, const char *what)
 {
@@ -87,6 +86,7 @@ static void edit_strings(const char *exe, Edit edit, const char *what)
     ok(EndUpdateResourceA(update, FALSE), "%s: EndUpdateResource failed, error %lu\n", what, GetLastError());
 }
 
+/* Copies of the launcher with changed resources, the code untouched. */
 SCENARIO(resources)
 {
     static const struct
