@@ -242,6 +242,17 @@ static bool question_mark_leftmost(HWND ctl, const LOGFONTW *lf, WCHAR mark)
     return inked && best * 10 >= inked * 9;
 }
 
+/* The spaces of typography (U+2000 to U+200A, U+202F, U+205F), which
+ * Windows draws in any dialog through font linking and Wine's dialog fonts
+ * lack: what to write instead, said for each that no font drew. */
+static void say_spaces(int text, const WCHAR *missing)
+{
+    for (const WCHAR *c = missing; *c; c++)
+        if ((*c >= 0x2000 && *c <= 0x200a) || *c == 0x202f || *c == 0x205f)
+            say(L"%hs [%hs]: for U+%04X, a space that Windows draws through font linking and Wine does not, write "
+                L"U+00A0 NO-BREAK SPACE, which every dialog font draws\n", text_names[text], label, *c);
+}
+
 /* Whether the dialog is drawn in Windows 10 and 11's colours, as players see
  * it there, unless the preview was asked for Wine's own (PREVIEW_LOOK=wine): a
  * face of RGB 240, and a white title bar, sampled at its top, above the
@@ -329,6 +340,7 @@ static int check(void)
                 if (m.glyphs[i][k][0])
                     say(drawn_amiss[k], text_names[i], label, m.glyphs[i][k], code_points(m.glyphs[i][k], points)),
                         problems += k != OUTLINE;
+            say_spaces(i, m.glyphs[i][MISSING]);
             if (m.extent[i] > m.room[i] * (100 - margin) / 100)
                 say(L"%hs [%hs]: %d px in a %d px %hs%ls; the rest is cut\n", text_names[i], label, m.extent[i],
                     m.room[i], where[i], margin ? L", less what a stand-in font keeps spare" : L""),
