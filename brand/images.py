@@ -78,39 +78,12 @@ def within_budget(work, *args):
     finds the last in stage.what. Returns what work returns, or raises what it
     raised; BudgetError when the budget ran out."""
     import pickle
-    import resource
     import signal
     read, write = os.pipe()
     pid = os.fork()
     if not pid:
         os.close(read)
-        out, status = os.fdopen(write, "wb", buffering=0), 1
-
-        def send(message):
-            out.write(pickle.dumps(message))
-
-        def stage(what):
-            stage.what = what
-            send(("stage", what))
-        # Whatever happens, this process ends here: what it was sent to do is done or not.
-        try:
-            with open("/proc/self/statm") as f:
-                held = int(f.read().split()[0]) * os.sysconf("SC_PAGE_SIZE")
-            hard = resource.getrlimit(resource.RLIMIT_AS)[1]
-            resource.setrlimit(resource.RLIMIT_AS, (held + PICTURE_MEMORY, hard))
-            signal.setitimer(signal.ITIMER_PROF, PICTURE_SECONDS)
-            try:
-                result = ("done", work(stage, *args))
-            except MemoryError:
-                result = ("memory", None)
-            except Exception as e:
-                result = ("raised", e)
-            signal.setitimer(signal.ITIMER_PROF, 0)
-            resource.setrlimit(resource.RLIMIT_AS, (hard, hard))
-            send(result)
-            status = 0
-        finally:
-            os._exit(status)
+        held(work, args, os.fdopen(write, "wb", buffering=0))
     os.close(write)
     with os.fdopen(read, "rb") as f:
         data = f.read()
@@ -134,6 +107,41 @@ def within_budget(work, *args):
                             "take; save it smaller")
 
 
+def held(work, args, out):
+    """The budget's child: work(stage, *args) under its limits, each stage and
+    the outcome sent to the parent through out as it goes. Never returns."""
+    import pickle
+    import resource
+    import signal
+    status = 1
+
+    def send(message):
+        out.write(pickle.dumps(message))
+
+    def stage(what):
+        stage.what = what
+        send(("stage", what))
+    # Whatever happens, this process ends here: what it was sent to do is done or not.
+    try:
+        with open("/proc/self/statm") as f:
+            held_bytes = int(f.read().split()[0]) * os.sysconf("SC_PAGE_SIZE")
+        hard = resource.getrlimit(resource.RLIMIT_AS)[1]
+        resource.setrlimit(resource.RLIMIT_AS, (held_bytes + PICTURE_MEMORY, hard))
+        signal.setitimer(signal.ITIMER_PROF, PICTURE_SECONDS)
+        try:
+            result = ("done", work(stage, *args))
+        except MemoryError:
+            result = ("memory", None)
+        except Exception as e:
+            result = ("raised", e)
+        signal.setitimer(signal.ITIMER_PROF, 0)
+        resource.setrlimit(resource.RLIMIT_AS, (hard, hard))
+        send(result)
+        status = 0
+    finally:
+        os._exit(status)
+
+
 def open_image(path, formats=FORMATS):
     """The image at path, loaded and in a mode that convert() takes as it looks."""
     try:
@@ -150,26 +158,7 @@ def open_image(path, formats=FORMATS):
         raise ImageError(f"{shown(path)} is not a file")
     if info.st_size > MAX_BYTES:
         raise ImageError(f"{shown(path)} has {info.st_size:,} bytes; a picture may have at most {MAX_BYTES:,}")
-    # Chunks and blocks are counted, and the size checked below, against limits
-    # of our own, before Pillow reads anything but the header.
-    data = mapped(path)
-    blocks, kind = count_blocks(data)
-    deep = kind == "PNG" and data[24:25] == b"\x10"       # 16 bits a sample, by its header
-    damaged = damaged_frame(data) if "ICO" in formats and data[:4] == b"\0\0\1\0" else None
-    # Start of Scan markers: entropy-coded data never holds FF DA
-    scans = count_markers(data, b"\xff\xda") if data[:2] == b"\xff\xd8" else 0
-    runs = run_length_excess(data)
-    kind = kind or signature_kind(data)
-    unmap(data)
-    if runs:
-        raise ImageError(f"{shown(path)} is a run-length BMP whose codes take {runs[0]:,} bytes, more than its "
-                         f"{runs[1]:,} bytes of pixels would take uncompressed: save it uncompressed, or as a PNG")
-    if damaged:
-        raise ImageError(f"the {damaged[0][0]}x{damaged[0][1]} frame of {shown(path)} is {damaged[1]}: the icon is "
-                         "damaged")
-    if blocks > MAX_CHUNKS:
-        raise ImageError(f"{shown(path)} is a {kind} of more than {MAX_CHUNKS:,} chunks or blocks; "
-                         f"at most {MAX_CHUNKS:,} are taken")
+    kind, deep, scans = scan_file(path, formats)
     Image.MAX_IMAGE_PIXELS = None
     try:
         image = Image.open(path, formats=formats)
@@ -203,6 +192,32 @@ def open_image(path, formats=FORMATS):
         raise
     except Exception as e:
         raise ImageError(f"cannot read {shown(path)} as an image: {e or type(e).__name__}")
+
+
+def scan_file(path, formats):
+    """Chunks and blocks counted, and a run-length BMP's codes, an .ico's
+    frames and a JPEG's scans, against limits of our own, before Pillow reads
+    anything but the header: a file past one is refused. Returns the format its
+    first bytes name, whether it is a 16-bit PNG, and its scans."""
+    data = mapped(path)
+    blocks, kind = count_blocks(data)
+    deep = kind == "PNG" and data[24:25] == b"\x10"       # 16 bits a sample, by its header
+    damaged = damaged_frame(data) if "ICO" in formats and data[:4] == b"\0\0\1\0" else None
+    # Start of Scan markers: entropy-coded data never holds FF DA
+    scans = count_markers(data, b"\xff\xda") if data[:2] == b"\xff\xd8" else 0
+    runs = run_length_excess(data)
+    kind = kind or signature_kind(data)
+    unmap(data)
+    if runs:
+        raise ImageError(f"{shown(path)} is a run-length BMP whose codes take {runs[0]:,} bytes, more than its "
+                         f"{runs[1]:,} bytes of pixels would take uncompressed: save it uncompressed, or as a PNG")
+    if damaged:
+        raise ImageError(f"the {damaged[0][0]}x{damaged[0][1]} frame of {shown(path)} is {damaged[1]}: the icon is "
+                         "damaged")
+    if blocks > MAX_CHUNKS:
+        raise ImageError(f"{shown(path)} is a {kind} of more than {MAX_CHUNKS:,} chunks or blocks; "
+                         f"at most {MAX_CHUNKS:,} are taken")
+    return kind, deep, scans
 
 
 def mapped(path):

@@ -300,7 +300,11 @@ static void check_size(HWND dlg, int dpi)
             rc.right, rc.bottom, dpi, want[0], want[1]), problems++;
 }
 
-static int check(void)
+/* One text as Wine shows it: every character drawn, none turned into "?",
+ * and room for it all. As the build sized the dialog (the build record):
+ * where a stand-in font draws a text, some room spare (margin), and beside a
+ * button's label, room to keep the focus rectangle clear of it. */
+static void check_text(HWND dlg, int i, const Measure *m, int margin)
 {
     static const char *const where[TEXTS] = { "title bar", "control", "control", "button", "button" };
     /* OUTLINE is Wine's own, not Windows': a note, not a fault of the brand */
@@ -310,46 +314,45 @@ static int check(void)
         L"%hs [%hs]: note: Wine draws \"%ls\" (%ls) from the font's outline, its other letters from its bitmaps, "
         L"so they look bolder under Wine and Proton; Windows draws them alike\n",
     };
-    const Dialog *d = record.shown;
     WCHAR shown[TEXT_BUFFER], lost[64], points[128];
+    int room;
+
+    if (i)
+        GetDlgItemTextW(dlg, text_ids[i], shown, TEXT_BUFFER);
+    else
+        GetWindowTextW(dlg, shown, TEXT_BUFFER);
+    question_marks(record.shown->text[i], shown, lost);
+    if (lost[0])
+        say(L"%hs [%hs]: \"%ls\" came out as \"?\" under code page %u\n", text_names[i], label, lost, GetACP()),
+            problems++;
+    for (int k = 0; k < KINDS; k++)
+        if (m->glyphs[i][k][0])
+            say(drawn_amiss[k], text_names[i], label, m->glyphs[i][k], code_points(m->glyphs[i][k], points)),
+                problems += k != OUTLINE;
+    say_spaces(i, m->glyphs[i][MISSING]);
+    if (m->extent[i] > m->room[i] * (100 - margin) / 100)
+        say(L"%hs [%hs]: %d px in a %d px %hs%ls; the rest is cut\n", text_names[i], label, m->extent[i],
+            m->room[i], where[i], margin ? L", less what a stand-in font keeps spare" : L""), problems++;
+    else if (i >= PLAY && m->extent[i] > (m->room[i] - (room = MulDiv(record.shown->label_room, m->dpi, 96))) *
+                                         (100 - margin) / 100)
+        say(L"%hs [%hs]: %d px in a %d px button leaves less than %d px beside it; the focus rectangle touches "
+            L"the label\n", text_names[i], label, m->extent[i], m->room[i], room), problems++;
+}
+
+static int check(void)
+{
+    const Dialog *d = record.shown;
     const char *fault;
     Measure m = {};
     RECT rc;
     HWND dlg;
-
-    /* As the build sized the dialog (the build record): where a stand-in font
-     * draws a text, some room spare, and beside a button's label, room to
-     * keep the focus rectangle clear of it. */
-    int margin = d->spare, room;
 
     if (!(dlg = find_dialog()))
         return 1;
     Sleep(300);             /* let it draw before the screenshot */
     if (measure(dlg, &m))
         for (int i = 0; i < TEXTS; i++)
-        {
-            if (i)
-                GetDlgItemTextW(dlg, text_ids[i], shown, TEXT_BUFFER);
-            else
-                GetWindowTextW(dlg, shown, TEXT_BUFFER);
-            question_marks(d->text[i], shown, lost);
-            if (lost[0])
-                say(L"%hs [%hs]: \"%ls\" came out as \"?\" under code page %u\n", text_names[i], label, lost,
-                    GetACP()), problems++;
-            for (int k = 0; k < KINDS; k++)
-                if (m.glyphs[i][k][0])
-                    say(drawn_amiss[k], text_names[i], label, m.glyphs[i][k], code_points(m.glyphs[i][k], points)),
-                        problems += k != OUTLINE;
-            say_spaces(i, m.glyphs[i][MISSING]);
-            if (m.extent[i] > m.room[i] * (100 - margin) / 100)
-                say(L"%hs [%hs]: %d px in a %d px %hs%ls; the rest is cut\n", text_names[i], label, m.extent[i],
-                    m.room[i], where[i], margin ? L", less what a stand-in font keeps spare" : L""),
-                    problems++;
-            else if (i >= PLAY && m.extent[i] > (m.room[i] - (room = MulDiv(d->label_room, m.dpi, 96))) *
-                                                (100 - margin) / 100)
-                say(L"%hs [%hs]: %d px in a %d px button leaves less than %d px beside it; the focus rectangle "
-                    L"touches the label\n", text_names[i], label, m.extent[i], m.room[i], room), problems++;
-        }
+            check_text(dlg, i, &m, d->spare);
     else
         problems++;
     if ((fault = layout_fault(dlg, d->rtl)))
