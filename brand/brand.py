@@ -26,9 +26,9 @@ import images
 import resource_h
 from languages import (CODEPAGES, EAST_ASIAN, LANGUAGE_SCRIPTS, LANGUAGES, UTF8, can_encode, codepage,
                        language_tag, read_right_to_left, right_to_left, script, tag_hint)
-from rules import (DEFAULTS, MAX_TEXT, PROPERTIES, STYLES, TEXTS, BrandError, check_class, check_exe, check_game,
-                   check_label, check_property, check_text, check_version, check_website, char_names, clip,
-                   game_cautions, guard_name, parse, printable, script_name, utf16_units)
+from rules import (BATCH_EXTENSIONS, DEFAULTS, MAX_TEXT, PROPERTIES, STYLES, TEXTS, BrandError, check_class,
+                   check_exe, check_game, check_label, check_property, check_text, check_version, check_website,
+                   char_names, clip, game_cautions, guard_name, parse, printable, script_name, utf16_units)
 
 MODERN_CODE = 1024          # what a modern launcher's code and templates add
 # bytes of the 16-colour picture resource: the BMP file less its file header
@@ -249,7 +249,7 @@ def template_size(texts):
 
 def direct(values):
     """Whether Play starts the program itself: a batch file goes to WinExec, as GAME.BAT does."""
-    return not values["program"].lower().endswith((".bat", ".cmd"))
+    return not values["program"].lower().endswith(BATCH_EXTENSIONS)
 
 
 def has_properties(values):
@@ -304,8 +304,9 @@ def extra_size(values, languages, icon_size, picture_size=0):
     base_template, base_class, base_game = tolvar_base()
     grown = sum(template_size(d) for d in languages) - base_template
     grown += len(values["class"]) - base_class + len(values["game"]) - base_game
+    grown += len(manifest(values) or "")
     if values["style"] == "modern":
-        grown += len(MANIFEST) + picture_size - CLASSIC_PICTURE + MODERN_CODE
+        grown += picture_size - CLASSIC_PICTURE + MODERN_CODE
     if values["gamepad"] == "yes":
         grown += GAMEPAD_CODE
     if direct(values):
@@ -313,8 +314,6 @@ def extra_size(values, languages, icon_size, picture_size=0):
     if has_properties(values):
         # each language's version resource: its script in UTF-16, more than the binary it becomes
         grown += sum(len(version_resource(values, d).encode("utf-16-le")) + 64 for d in languages)
-        if values["style"] == "classic":
-            grown += len(CLASSIC_MANIFEST)
     grown = icon_size + max(0, grown)
     return -(-grown // 512) * 512
 def manifest(values):
@@ -412,9 +411,9 @@ def write_record(path, values, languages, icon_size, extra, transparent):
         width, height = (d["rects"] or STANDARD)["DLG_RECT"][2:]
         # as the dialog manager maps dialog units to pixels, at each scale
         pixels = " ".join(f"{in_pixels(width, x)}x{in_pixels(height, y, 8)}" for x, y in d["bases"].values())
+        strings = version_strings(values, d) if has_properties(values) else {}
         d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, pixels=pixels, label_room=BUTTON_ROOM,
-                 description=version_strings(values, d).get("FileDescription", "") if has_properties(values) else "",
-                 product=version_strings(values, d).get("ProductName", "") if has_properties(values) else "",
+                 description=strings.get("FileDescription", ""), product=strings.get("ProductName", ""),
                  unturned=" ".join(d.get("unturned", [])))
         lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:

@@ -206,7 +206,6 @@ def scan_file(path, formats):
     # Start of Scan markers: entropy-coded data never holds FF DA
     scans = count_markers(data, b"\xff\xda") if data[:2] == b"\xff\xd8" else 0
     runs = run_length_excess(data)
-    kind = kind or signature_kind(data)
     unmap(data)
     if runs:
         raise ImageError(f"{shown(path)} is a run-length BMP whose codes take {runs[0]:,} bytes, more than its "
@@ -241,7 +240,7 @@ def unmap(data):
 
 def signature_kind(data):
     """The format a file's first bytes name, of those a picture or icon may be."""
-    for kind, magic in (("PNG", b"\x89PNG\r\n\x1a\n"), ("JPEG", b"\xff\xd8\xff"), ("GIF", b"GIF8"), ("BMP", b"BM"),
+    for kind, magic in (("PNG", b"\x89PNG\r\n\x1a\n"), ("JPEG", b"\xff\xd8\xff"), ("GIF", b"GIF"), ("BMP", b"BM"),
                         ("ICO", b"\0\0\1\0")):
         if data[:len(magic)] == magic:
             return kind
@@ -431,9 +430,9 @@ def count_markers(data, marker):
 
 def count_blocks(data):
     """A PNG's chunks up to its end (IEND), or a GIF's extension sub-blocks,
-    counted from their headers alone, and which of the two the file is; past
-    MAX_CHUNKS the count stops, as the file is refused."""
-    count, kind = 0, "PNG" if data[:8] == b"\x89PNG\r\n\x1a\n" else "GIF" if data[:3] == b"GIF" else ""
+    counted from their headers alone, and the format the file's first bytes
+    name; past MAX_CHUNKS the count stops, as the file is refused."""
+    count, kind = 0, signature_kind(data)
     if kind == "PNG":       # but its pixels' (IDAT), of which a large picture has many, unless small
         at = 8
         while at + 8 <= len(data) and count <= MAX_CHUNKS and data[at + 4:at + 8] != b"IEND":

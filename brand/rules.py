@@ -607,9 +607,8 @@ def check_batch(name, quoted, rest, where):
     if bad:
         raise BrandError(f"{where}: cmd reads {char_names(bad)} outside quotes as its own, and would run or "
                          "redirect something else: put that argument in quotes")
-    bad = sorted({c for c in rest if c == "!"})
-    if bad:
-        raise BrandError(f"{where}: cmd reads {char_names(bad)} as part of a variable where the player's "
+    if "!" in rest:
+        raise BrandError(f"{where}: cmd reads {char_names('!')} as part of a variable where the player's "
                          "settings expand them late, even in quotes: leave it out of the arguments")
 
 

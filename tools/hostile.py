@@ -7,9 +7,7 @@ import zlib
 
 from PIL import Image
 
-
-def png_chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+from images import png_chunk
 
 
 def png_claiming(width, height):
