@@ -1,6 +1,7 @@
 /* measure.dll, loaded into a launcher by the preview's hook: see measure.h. */
 
 #include <windows.h>
+#include <usp10.h>
 #include "harness.h"
 #include "record.h"
 #include "measure.h"
@@ -226,6 +227,123 @@ static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
     SelectObject(dc, old);
 }
 
+/* Columns with ink in a label drawn black on white, as a bitmap of the button's size. */
+struct Columns
+{
+    HDC dc;
+    HBITMAP bitmap;
+    DWORD *px;
+    int w, h;
+};
+
+static void blank(Columns *c, HFONT font, int w, int h, bool mirrored)
+{
+    BITMAPINFO bi = { { sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB } };
+
+    c->w = w, c->h = h;
+    c->dc = CreateCompatibleDC(NULL);
+    c->bitmap = CreateDIBSection(c->dc, &bi, DIB_RGB_COLORS, (void **)&c->px, NULL, 0);
+    SelectObject(c->dc, c->bitmap);
+    SelectObject(c->dc, font);
+    PatBlt(c->dc, 0, 0, w, h, WHITENESS);
+    SetLayout(c->dc, mirrored ? LAYOUT_RTL : 0);
+}
+
+static bool inked(const Columns *c, int x)
+{
+    for (int y = 0; y < c->h; y++)
+        if ((c->px[y * c->w + x] & 0xff) < 128)
+            return true;
+    return false;
+}
+
+static void drop(Columns *c)
+{
+    DeleteDC(c->dc);
+    DeleteObject(c->bitmap);
+}
+
+/* The text as Uniscribe shapes it, read in one direction or the other, drawn
+ * with its ink from column 0; -1 where it cannot be. */
+static int shaped(Columns *c, const WCHAR *text, bool rtl, int cp, int *from, int *to)
+{
+    SCRIPT_STRING_ANALYSIS ssa;
+    int lead, trail, left = -1;
+
+    if (ScriptStringAnalyse(c->dc, text, lstrlenW(text), 0, -1, SSA_GLYPHS | SSA_FALLBACK | (rtl ? SSA_RTL : 0), 0,
+                            NULL, NULL, NULL, NULL, NULL, &ssa) != S_OK)
+        return -1;
+    ScriptStringOut(ssa, 0, 0, 0, NULL, 0, 0, FALSE);
+    ScriptStringCPtoX(ssa, cp, FALSE, &lead);
+    ScriptStringCPtoX(ssa, cp, TRUE, &trail);
+    ScriptStringFree(&ssa);
+    for (int x = 0; x < c->w && left < 0; x++)
+        left = inked(c, x) ? x : -1;
+    *from = (lead < trail ? lead : trail) - left, *to = (lead < trail ? trail : lead) - left;
+    return left;
+}
+
+/* Where a button's label draws its Alt-key underline, and where the letter it
+ * marks: Windows draws the line under the letter as shaped; Wine places it by
+ * the width of what comes before the letter in memory order, beside it where
+ * a script reorders or joins its letters. Both found by drawing the label as
+ * the button does, with the line and without, and the letter by Uniscribe's
+ * shaping of the same text, in whichever direction draws as the button does. */
+static void underline(HWND ctl, HFONT font, int i)
+{
+    WCHAR text[256], plain[256];
+    RECT rc;
+    Columns with, without;
+    int n = 0, cp = -1, left = -1, line[2] = { -1, -1 };
+
+    GetWindowTextW(ctl, text, 256);
+    for (const WCHAR *p = text; *p; p++)
+    {
+        if (*p == '&' && p[1] && *++p != '&' && cp < 0)
+            cp = n;
+        plain[n++] = *p;
+    }
+    plain[n] = 0;
+    GetClientRect(ctl, &rc);
+    if (cp < 0 || !rc.right || !rc.bottom)
+        return;
+    blank(&with, font, rc.right, rc.bottom, GetWindowLongW(ctl, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+    blank(&without, font, rc.right, rc.bottom, GetWindowLongW(ctl, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+    DrawTextW(with.dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(without.dc, plain, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    for (int x = 0; x < rc.right; x++)
+    {
+        bool ink = inked(&without, x);
+
+        left = left < 0 && ink ? x : left;
+        if (inked(&with, x) && !ink)
+            line[0] = line[0] < 0 ? x : line[0], line[1] = x + 1;
+    }
+    /* the direction in which Uniscribe's shaping inks the columns the button's drawing does */
+    for (int rtl = 0; rtl < 2 && line[0] >= 0; rtl++)
+    {
+        Columns alone;
+        int from, to, start, differ = 0, ink = 0;
+
+        blank(&alone, font, rc.right, rc.bottom, false);
+        if ((start = shaped(&alone, plain, rtl, cp, &from, &to)) >= 0)
+            for (int x = 0; x + start < rc.right && x + left < rc.right; x++)
+            {
+                ink += inked(&without, x + left);
+                differ += inked(&without, x + left) != inked(&alone, x + start);
+            }
+        drop(&alone);
+        if (start >= 0 && ink && differ * 10 <= ink)
+        {
+            result.accel[i][0] = line[0] - left, result.accel[i][1] = line[1] - left;
+            result.accel[i][2] = from, result.accel[i][3] = to;
+            break;
+        }
+    }
+    drop(&with);
+    drop(&without);
+}
+
 /* Whether each text fits where Wine draws it: the caption in the title bar
  * beside the close button (and the icon, if there is one), the question's
  * lines in their controls, which wrap a longer line out of sight, and the
@@ -238,6 +356,8 @@ static void measure_dialog(HWND dlg)
     WCHAR text[256];
     RECT client;
 
+    /* drawn whole now, for the screenshot that follows */
+    RedrawWindow(dlg, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     GetObjectW(font, sizeof(result.font), &result.font);
     ncm.cbSize = sizeof(ncm);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
@@ -258,7 +378,10 @@ static void measure_dialog(HWND dlg)
         GetClientRect(ctl, &rc);
         result.room[i] = rc.right;
         if (i >= PLAY)
+        {
             result.room[i] -= button_edges();
+            underline(ctl, font, i);
+        }
     }
     result.dpi = GetDeviceCaps(dc, LOGPIXELSX);
     ReleaseDC(dlg, dc);

@@ -22,6 +22,8 @@ struct Measure
     int extent[TEXTS];          /* each text's width on one line, in its font */
     int room[TEXTS];            /* ... the width it has there */
     WCHAR glyphs[TEXTS][KINDS][64]; /* ... and the characters of each kind its font draws amiss */
+    int accel[TEXTS][4];        /* a label's Alt-key underline and its letter as drawn, from and to, in
+                                   pixels from the label's left; all 0 where it has none or it is unknown */
     int dpi;                    /* the screen's */
     LOGFONTW font;              /* the dialog's */
 };

@@ -5,8 +5,10 @@
  * turned into "?", and room for it all; and whether it is mirrored as Windows
  * mirrors a language written right to left.
  *
- *   preview <record>[:<tag>]   checks the launcher's dialog and prints where it
- *                              is on the screen: "geometry WxH+X+Y"
+ *   preview <record>[:<tag>] [<shot.bmp>]
+ *                              checks the launcher's dialog and prints where it
+ *                              is on the screen: "geometry WxH+X+Y"; with a
+ *                              file, saves the dialog there and closes it
  *   preview close <record>     closes it, as a person would: Esc
  *   preview play <record>      presses Play, as a person would: Enter, and
  *                              waits for the launcher to end
@@ -339,7 +341,58 @@ static void check_text(HWND dlg, int i, const Measure *m, int margin)
             L"the label\n", text_names[i], label, m->extent[i], m->room[i], room), problems++;
 }
 
-static int check(void)
+/* The dialog as the screen shows it, saved as a 24-bit BMP. */
+static bool save_shot(HWND dlg, const char *path)
+{
+    BITMAPINFO bi = {};
+    BITMAPFILEHEADER head = { 0x4d42 };
+    RECT rc;
+    HDC screen = GetDC(NULL);
+    Shot shot;
+    FILE *f;
+    bool saved;
+
+    GetWindowRect(dlg, &rc);
+    take(&shot, rc.right - rc.left, rc.bottom - rc.top);
+    BitBlt(shot.dc, 0, 0, shot.w, shot.h, screen, rc.left, rc.top, SRCCOPY);
+    ReleaseDC(NULL, screen);
+    bi.bmiHeader = { sizeof(BITMAPINFOHEADER), shot.w, -shot.h, 1, 32, BI_RGB };
+    head.bfOffBits = sizeof(head) + sizeof(bi.bmiHeader);
+    head.bfSize = head.bfOffBits + shot.w * shot.h * 4;
+    saved = (f = fopen(path, "wb")) && fwrite(&head, sizeof(head), 1, f) &&
+            fwrite(&bi.bmiHeader, sizeof(bi.bmiHeader), 1, f) && fwrite(shot.px, shot.w * 4, shot.h, f) == (size_t)shot.h;
+    if (f)
+        saved = !fclose(f) && saved;
+    drop(&shot);
+    if (!saved)
+        say(L"cannot save the screenshot %hs\n", path);
+    return saved;
+}
+
+/* Closes the dialog as a person would: Esc. */
+static void press_escape(HWND dlg)
+{
+    SetForegroundWindow(dlg);
+    Sleep(50);
+    keybd_event(VK_ESCAPE, 0, 0, 0);
+    keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+}
+
+/* Whether a label's Alt-key underline lies under its letter, as Windows
+ * draws it: its middle within the letter's glyphs, a pixel either side. */
+static void check_underline(int i, const Measure *m)
+{
+    const int *a = m->accel[i];
+    int middle = (a[0] + a[1]) / 2;
+
+    if (a[1] > a[0] && (middle < a[2] - 1 || middle > a[3] + 1))
+        say(L"%hs [%hs]: \"%ls\": the Alt key's underline is drawn %d to %d px into the label, beside its letter at "
+            L"%d to %d px, where Windows draws it under the letter; mark a letter that Wine underlines where it "
+            L"stands, such as a Latin one in brackets before the label, or none\n", text_names[i], label,
+            record.shown->text[i], a[0], a[1], a[2], a[3]), problems++;
+}
+
+static int check(const char *shot)
 {
     const Dialog *d = record.shown;
     const char *fault;
@@ -349,10 +402,12 @@ static int check(void)
 
     if (!(dlg = find_dialog()))
         return 1;
-    Sleep(300);             /* let it draw before the screenshot */
     if (measure(dlg, &m))
         for (int i = 0; i < TEXTS; i++)
+        {
             check_text(dlg, i, &m, d->spare);
+            check_underline(i, &m);
+        }
     else
         problems++;
     if ((fault = layout_fault(dlg, d->rtl)))
@@ -377,6 +432,12 @@ static int check(void)
     }
     GetWindowRect(dlg, &rc);
     say(L"geometry %ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
+    if (shot)
+    {
+        Sleep(100);         /* Wine puts what the launcher drew on the screen as it next waits */
+        problems += !save_shot(dlg, shot);
+        press_escape(dlg);
+    }
     return problems ? 1 : 0;
 }
 
@@ -435,13 +496,15 @@ int main(int argc, char **argv)
     GetModuleFileNameA(NULL, bindir, sizeof(bindir));
     if ((slash = strrchr(bindir, '\\')))
         *slash = 0;
-    if (argc != 2 && !close && !playing && !pad_button)
+    bool checking = (argc == 2 || argc == 3) && !close && !playing;
+
+    if (!checking && !close && !playing && !pad_button)
     {
-        printf("usage: preview <record>[:<tag>] | preview close <record> | preview play <record> | "
+        printf("usage: preview <record>[:<tag>] [<shot.bmp>] | preview close <record> | preview play <record> | "
                "preview pad <record> A|B\n");
         return 2;
     }
-    lstrcpynA(name, argv[pad_button ? 2 : argc - 1], sizeof(name));
+    lstrcpynA(name, argv[checking ? 1 : pad_button ? 2 : argc - 1], sizeof(name));
     if ((tag = strchr(name, ':')))
         *tag++ = 0;
     snprintf(path, sizeof(path), "%s\\%s", bindir, name);
@@ -456,12 +519,7 @@ int main(int argc, char **argv)
         HWND dlg = find_dialog();
 
         if (dlg)
-        {
-            SetForegroundWindow(dlg);
-            Sleep(50);
-            keybd_event(VK_ESCAPE, 0, 0, 0);
-            keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
-        }
+            press_escape(dlg);
         return dlg ? 0 : 1;
     }
     if (playing)
@@ -476,5 +534,5 @@ int main(int argc, char **argv)
 
         return dlg ? pad(dlg, argv[3][0] == 'A' ? XINPUT_GAMEPAD_A : XINPUT_GAMEPAD_B) : 1;
     }
-    return check();
+    return check(argc == 3 ? argv[2] : NULL);
 }

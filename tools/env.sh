@@ -91,8 +91,11 @@ build() {   # build BRAND_FILE TESTS [TARGET...]
     if [ -f "$BUILD/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$BUILD/CMakeCache.txt"; then
         rm -rf "$BUILD/CMakeCache.txt" "$BUILD/CMakeFiles"
     fi
-    cmake -G Ninja -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
-        -DBRAND="$brand" ${tests:+-DBUILD_TESTING=$tests} >/dev/null || die "cmake configure failed"
+    # configured as asked already: the build configures again itself where a brand file changed
+    grep -qxF "BRAND:FILEPATH=$brand" "$BUILD/CMakeCache.txt" 2>/dev/null && [ -f "$BUILD/build.ninja" ] &&
+        { [ -z "$tests" ] || grep -qx "BUILD_TESTING:BOOL=$tests" "$BUILD/CMakeCache.txt"; } ||
+        cmake -G Ninja -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
+            -DBRAND="$brand" ${tests:+-DBUILD_TESTING=$tests} >/dev/null || die "cmake configure failed"
     cmake --build "$BUILD" ${1:+--target "$@"} || die "build failed"
 }
 
@@ -116,3 +119,34 @@ stop_all() {
     if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
 
+# ./run's Xvfb and Wine server stay between runs, so that the next preview
+# starts warm: the server lingers PREVIEW_LINGER seconds after its last program
+# (wineserver -p), and a watcher ends the Xvfb once the server has ended.
+# ./run --stop ends both at once; so do ./test and CI, which runs it.
+PREVIEW_LINGER=600
+start_session() {   # true where the last run's are still up; else a new Xvfb
+    local display pid arch
+    if read -r display pid arch 2>/dev/null < "$BUILD/preview-session" && [ "$arch" = "$WINEARCH" ] &&
+       kill -0 "$pid" 2>/dev/null && DISPLAY=$display xdpyinfo >/dev/null 2>&1; then
+        export DISPLAY=$display
+        return 0
+    fi
+    stop_session
+    start_xvfb
+    return 1
+}
+keep_session() {    # once the prefix is ready, its server started to linger
+    wineserver -w
+    wineserver -p$PREVIEW_LINGER </dev/null >/dev/null 2>&1 || die "could not start the Wine server"
+    # (once the server, which starts in the background, holds its lock)
+    (sleep 5; wineserver -w; kill "$XVFB_PID") </dev/null >/dev/null 2>&1 &
+    echo "$DISPLAY $XVFB_PID $WINEARCH" > "$BUILD/preview-session"
+}
+stop_session() {
+    local display pid arch
+    if read -r display pid arch 2>/dev/null < "$BUILD/preview-session"; then
+        (use_arch "$arch" && wineserver -k >/dev/null 2>&1) || true
+        kill "$pid" 2>/dev/null || true
+    fi
+    rm -f "$BUILD/preview-session"
+}

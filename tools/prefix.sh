@@ -19,8 +19,8 @@ wine_prefix() {
     (cd "$ROOT/tools" && wine reg import prefix.reg >/dev/null 2>&1) ||
         die "could not import tools/prefix.reg into the Wine prefix"
     wineserver -w
-    dialog_fonts - -
-    screen_dpi 96
+    rm -f "$WINEPREFIX/dialog-settings.reg"
+    dialog_settings - - classic yes 96
     map_build_drive
     wine_xinput
     wine_colours
@@ -32,7 +32,7 @@ wine_prefix() {
 wine_fonts() {
     local fonts=$WINEPREFIX/drive_c/windows/Fonts file
     for file in /usr/share/wine/fonts/*; do
-        [ -f "$fonts/${file##*/}" ] || cp "$file" "$fonts"/ || die "could not copy Wine's fonts"
+        [ -f "$fonts/${file##*/}" ] || cp -p "$file" "$fonts"/ || die "could not copy Wine's fonts"
     done
 }
 
@@ -47,23 +47,28 @@ wine_fonts() {
 # tools/prefix.reg), or - for Tahoma (as "MS Shell Dlg", bold 8 pt). Windows
 # draws the East Asian ones at 8 pt from their own bitmaps, crisp and black;
 # Wine would smooth the stand-ins to gray, so their dialogs are drawn unsmoothed.
-dialog_fonts() {    # dialog_fonts STAND_IN CAPTION_FACE [STYLE [CAPTION_BOLD]], the faces each a face or -
-    local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption=${2#-}
-    local replacements='HKCU\Software\Wine\Fonts\Replacements' font="MS Sans Serif" files="ss*.fon ms_sans_serif.ttf"
+# With them the screen's DPI, as Windows' display scaling sets it (96 is 100 %,
+# 144 is 150 %): all in one import, and none where the prefix has them already,
+# as a preview's dialogs in one script mostly do.
+dialog_settings() {  # dialog_settings STAND_IN CAPTION_FACE STYLE CAPTION_BOLD DPI, the faces each a face or -
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption=${2#-} settings=$WINEPREFIX/dialog-settings
+    local font="MS Sans Serif" other=Tahoma files="ss*.fon ms_sans_serif.ttf"
     unset FONTCONFIG_FILE
     [ -n "$face" ] || [ -z "$caption" ] || unsmoothed_fonts
-    # what another dialog took out, back first
-    if [ ! -f "$fonts/sserife.fon" ] || [ ! -f "$fonts/tahoma.ttf" ]; then
-        wine_fonts
-        wine reg delete "$replacements" /v "MS Sans Serif" /f >/dev/null 2>&1 || true
-        wine reg delete "$replacements" /v Tahoma /f >/dev/null 2>&1 || true
-    fi
-    if [ -n "$face" ]; then
-        [ "$3" = modern ] && font=Tahoma files="tahoma*.ttf"
-        (cd "$fonts" && rm -f $files) &&
-        wine reg add "$replacements" /v "$font" /d "$face" /f >/dev/null 2>&1 || die "could not set the dialog font"
-    fi
-    caption_font "${caption:-MS Shell Dlg}" "${4:-yes}"
+    [ "$3" = modern ] && font=Tahoma other="MS Sans Serif" files="tahoma*.ttf"
+    wine_fonts      # what another dialog took out, back first
+    if [ -n "$face" ]; then (cd "$fonts" && rm -f $files) || die "could not set the dialog font"; fi
+    {
+        printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+        if [ -n "$face" ]; then printf '"%s"="%s"\r\n"%s"=-\r\n' "$font" "$face" "$other"
+        else printf '"MS Sans Serif"=-\r\n"Tahoma"=-\r\n'; fi
+        printf '\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n' "$5"
+        printf '\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics]\r\n"CaptionFont"=hex:%s\r\n' \
+            "$(caption_font "${caption:-MS Shell Dlg}" "${4:-yes}")"
+    } > "$settings.new" || die "could not write $settings.new"
+    cmp -s "$settings.new" "$settings.reg" && return
+    (cd "$WINEPREFIX" && wine reg import dialog-settings.new >/dev/null 2>&1) || die "could not set the dialog's fonts"
+    mv "$settings.new" "$settings.reg"
 }
 
 # Wine smooths the fonts it finds through fontconfig as fontconfig says: here, not at all.
@@ -80,22 +85,22 @@ END
     export FONTCONFIG_FILE=$conf
 }
 
-# The screen's DPI, as Windows' display scaling sets it: 96 is 100 %, 144 is 150 %.
+# The screen's DPI alone, for a test that scales.
 screen_dpi() {      # screen_dpi DPI
+    rm -f "$WINEPREFIX/dialog-settings.reg"
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
         die "could not set the DPI"
 }
 
-# The title bar's font: a LOGFONTW of FACE, 11 pixels high (lfHeight -11, as
-# brand/fonts.py's CAPTION_HEIGHT measures it), bold.
+# The title bar's font, as a .reg file's bytes: a LOGFONTW of FACE, 11 pixels
+# high (lfHeight -11, as brand/fonts.py's CAPTION_HEIGHT measures it), bold.
 caption_font() {    # caption_font FACE [BOLD: yes or no]
     local hex face height=f5ffffff weight=bc02
     [ "$2" != no ] || weight=9001
     face=$(printf %s "$1" | iconv -t UTF-16LE | od -An -v -tx1 | tr -d ' \n')
     hex=${height}000000000000000000000000${weight}00000000000000000022$face
     while [ ${#hex} -lt 184 ]; do hex=${hex}00; done
-    wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v CaptionFont /t REG_BINARY /d "$hex" /f \
-        >/dev/null 2>&1 || die "could not set the caption font"
+    sed 's/../&,/g; s/,$//' <<< "$hex"
 }
 
 # Drive L: is the build folder, so that what runs under Wine has short ASCII
