@@ -348,13 +348,25 @@ static bool save_shot(HWND dlg, const char *path)
     BITMAPFILEHEADER head = { 0x4d42 };
     RECT rc;
     HDC screen = GetDC(NULL);
-    Shot shot;
+    Shot shot, before;
     FILE *f;
     bool saved;
 
     GetWindowRect(dlg, &rc);
     take(&shot, rc.right - rc.left, rc.bottom - rc.top);
-    BitBlt(shot.dc, 0, 0, shot.w, shot.h, screen, rc.left, rc.top, SRCCOPY);
+    take(&before, shot.w, shot.h);
+    /* Wine puts what the launcher drew on the screen as it next waits: the
+     * same on the screen twice, 50 ms apart, is the dialog drawn whole */
+    for (int tries = 0; tries < 40; tries++)
+    {
+        BitBlt(before.dc, 0, 0, shot.w, shot.h, shot.dc, 0, 0, SRCCOPY);
+        Sleep(50);
+        BitBlt(shot.dc, 0, 0, shot.w, shot.h, screen, rc.left, rc.top, SRCCOPY);
+        GdiFlush();
+        if (tries && !memcmp(before.px, shot.px, shot.w * shot.h * 4))
+            break;
+    }
+    drop(&before);
     ReleaseDC(NULL, screen);
     bi.bmiHeader = { sizeof(BITMAPINFOHEADER), shot.w, -shot.h, 1, 32, BI_RGB };
     head.bfOffBits = sizeof(head) + sizeof(bi.bmiHeader);
@@ -434,7 +446,6 @@ static int check(const char *shot)
     say(L"geometry %ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
     if (shot)
     {
-        Sleep(100);         /* Wine puts what the launcher drew on the screen as it next waits */
         problems += !save_shot(dlg, shot);
         press_escape(dlg);
     }
