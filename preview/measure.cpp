@@ -5,6 +5,7 @@
 #include "harness.h"
 #include "record.h"
 #include "measure.h"
+#include "shot.h"
 
 static Measure result;
 static UINT measure_message;
@@ -227,45 +228,27 @@ static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
     SelectObject(dc, old);
 }
 
-/* Columns with ink in a label drawn black on white, as a bitmap of the button's size. */
-struct Columns
+/* A label drawn black on white in a bitmap of its button's size, mirrored as the button is. */
+static void blank(Shot *c, HFONT font, int w, int h, bool mirrored)
 {
-    HDC dc;
-    HBITMAP bitmap;
-    DWORD *px;
-    int w, h;
-};
-
-static void blank(Columns *c, HFONT font, int w, int h, bool mirrored)
-{
-    BITMAPINFO bi = { { sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB } };
-
-    c->w = w, c->h = h;
-    c->dc = CreateCompatibleDC(NULL);
-    c->bitmap = CreateDIBSection(c->dc, &bi, DIB_RGB_COLORS, (void **)&c->px, NULL, 0);
-    SelectObject(c->dc, c->bitmap);
+    take(c, w, h);
     SelectObject(c->dc, font);
     PatBlt(c->dc, 0, 0, w, h, WHITENESS);
     SetLayout(c->dc, mirrored ? LAYOUT_RTL : 0);
 }
 
-static bool inked(const Columns *c, int x)
+/* Whether a column of it has ink. */
+static bool inked(const Shot *c, int x)
 {
     for (int y = 0; y < c->h; y++)
-        if ((c->px[y * c->w + x] & 0xff) < 128)
+        if (ink(c, x, y))
             return true;
     return false;
 }
 
-static void drop(Columns *c)
-{
-    DeleteDC(c->dc);
-    DeleteObject(c->bitmap);
-}
-
 /* The text as Uniscribe shapes it, read in one direction or the other, drawn
  * with its ink from column 0; -1 where it cannot be. */
-static int shaped(Columns *c, const WCHAR *text, bool rtl, int cp, int *from, int *to)
+static int shaped(Shot *c, const WCHAR *text, bool rtl, int cp, int *from, int *to)
 {
     SCRIPT_STRING_ANALYSIS ssa;
     int lead, trail, left = -1;
@@ -293,7 +276,7 @@ static void underline(HWND ctl, HFONT font, int i)
 {
     WCHAR text[256], plain[256];
     RECT rc;
-    Columns with, without;
+    Shot with, without;
     int n = 0, cp = -1, left = -1, line[2] = { -1, -1 };
 
     GetWindowTextW(ctl, text, 256);
@@ -322,7 +305,7 @@ static void underline(HWND ctl, HFONT font, int i)
     /* the direction in which Uniscribe's shaping inks the columns the button's drawing does */
     for (int rtl = 0; rtl < 2 && line[0] >= 0; rtl++)
     {
-        Columns alone;
+        Shot alone;
         int from, to, start, differ = 0, ink = 0;
 
         blank(&alone, font, rc.right, rc.bottom, false);

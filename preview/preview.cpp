@@ -9,7 +9,6 @@
  *                              checks the launcher's dialog and prints where it
  *                              is on the screen: "geometry WxH+X+Y"; with a
  *                              file, saves the dialog there and closes it
- *   preview close <record>     closes it, as a person would: Esc
  *   preview play <record>      presses Play, as a person would: Enter, and
  *                              waits for the launcher to end
  *   preview pad <record> A|B   answers it with a controller, through the
@@ -28,6 +27,7 @@
 #include "harness.h"
 #include "pad.h"
 #include "measure.h"
+#include "shot.h"
 #include "resource.h"
 
 static Record record;
@@ -166,37 +166,6 @@ static const char *layout_fault(HWND dlg, bool rtl)
     if (GetWindowLongW(GetDlgItem(dlg, IDC_PICTURE), GWL_EXSTYLE) & WS_EX_LAYOUTRTL)
         return "the picture is mirrored, expected as drawn";
     return NULL;
-}
-
-/* Pixels of a window's part of the screen, or of a mark drawn alone in its font. */
-struct Shot
-{
-    int w, h;
-    DWORD *px;
-    HBITMAP bitmap;
-    HDC dc;
-};
-
-static void take(Shot *s, int w, int h)
-{
-    BITMAPINFO bi = { { sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB } };
-
-    s->w = w, s->h = h;
-    s->dc = CreateCompatibleDC(NULL);
-    s->bitmap = CreateDIBSection(s->dc, &bi, DIB_RGB_COLORS, (void **)&s->px, NULL, 0);
-    SelectObject(s->dc, s->bitmap);
-}
-
-static void drop(Shot *s)
-{
-    DeleteDC(s->dc);
-    DeleteObject(s->bitmap);
-}
-
-static bool ink(const Shot *s, int x, int y)
-{
-    DWORD p = x >= 0 && y >= 0 && x < s->w && y < s->h ? s->px[y * s->w + x] : 0xffffff;
-    return (p >> 16 & 255) + (p >> 8 & 255) + (p & 255) < 3 * 128;
 }
 
 /* Whether the leftmost glyph a line shows on the screen is its question mark:
@@ -501,18 +470,17 @@ static int play(HWND dlg)
 int main(int argc, char **argv)
 {
     char path[MAX_PATH], name[MAX_PATH], *tag, *slash;
-    bool close = argc == 3 && !strcmp(argv[1], "close"), playing = argc == 3 && !strcmp(argv[1], "play");
+    bool playing = argc == 3 && !strcmp(argv[1], "play");
     bool pad_button = argc == 4 && !strcmp(argv[1], "pad") && (!strcmp(argv[3], "A") || !strcmp(argv[3], "B"));
 
     GetModuleFileNameA(NULL, bindir, sizeof(bindir));
     if ((slash = strrchr(bindir, '\\')))
         *slash = 0;
-    bool checking = (argc == 2 || argc == 3) && !close && !playing;
+    bool checking = (argc == 2 || argc == 3) && !playing;
 
-    if (!checking && !close && !playing && !pad_button)
+    if (!checking && !playing && !pad_button)
     {
-        printf("usage: preview <record>[:<tag>] [<shot.bmp>] | preview close <record> | preview play <record> | "
-               "preview pad <record> A|B\n");
+        printf("usage: preview <record>[:<tag>] [<shot.bmp>] | preview play <record> | preview pad <record> A|B\n");
         return 2;
     }
     lstrcpynA(name, argv[checking ? 1 : pad_button ? 2 : argc - 1], sizeof(name));
@@ -525,14 +493,6 @@ int main(int argc, char **argv)
         return 2;
     }
     label = record.shown->tag;
-    if (close)
-    {
-        HWND dlg = find_dialog();
-
-        if (dlg)
-            press_escape(dlg);
-        return dlg ? 0 : 1;
-    }
     if (playing)
     {
         HWND dlg = find_dialog();

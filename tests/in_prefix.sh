@@ -9,7 +9,7 @@ source "$(dirname "$0")/../harness/changes.sh"
 # The stand-in XInput (harness/changes.sh); without any XInput, as on a Windows
 # without it; the screen at LAUNCHER_DPI.
 without_xinput() { changed_for turn_xinput_off wine_xinput "$@"; }
-at_dpi() { changed_for "screen_dpi $LAUNCHER_DPI" "screen_dpi 96" "$@"; }
+at_dpi() { changed_for "dialog_settings - - classic yes $LAUNCHER_DPI" "dialog_settings - - classic yes 96" "$@"; }
 
 turn_xinput_off() {
     local v

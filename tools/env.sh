@@ -124,10 +124,13 @@ stop_all() {
 # (wineserver -p), and a watcher ends the Xvfb once the server has ended.
 # ./run --stop ends both at once; so do ./test and CI, which runs it.
 PREVIEW_LINGER=600
+session() {         # the kept display, its Xvfb and the prefix's architecture, if any
+    read -r display pid arch 2>/dev/null < "$BUILD/preview-session"
+}
 start_session() {   # true where the last run's are still up; else a new Xvfb
     local display pid arch
-    if read -r display pid arch 2>/dev/null < "$BUILD/preview-session" && [ "$arch" = "$WINEARCH" ] &&
-       kill -0 "$pid" 2>/dev/null && DISPLAY=$display xdpyinfo >/dev/null 2>&1; then
+    if session && [ "$arch" = "$WINEARCH" ] && kill -0 "$pid" 2>/dev/null &&
+       DISPLAY=$display xdpyinfo >/dev/null 2>&1; then
         export DISPLAY=$display
         return 0
     fi
@@ -144,7 +147,7 @@ keep_session() {    # once the prefix is ready, its server started to linger
 }
 stop_session() {
     local display pid arch
-    if read -r display pid arch 2>/dev/null < "$BUILD/preview-session"; then
+    if session; then
         (use_arch "$arch" && wineserver -k >/dev/null 2>&1) || true
         kill "$pid" 2>/dev/null || true
     fi

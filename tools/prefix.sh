@@ -85,13 +85,6 @@ END
     export FONTCONFIG_FILE=$conf
 }
 
-# The screen's DPI alone, for a test that scales.
-screen_dpi() {      # screen_dpi DPI
-    rm -f "$WINEPREFIX/dialog-settings.reg"
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
-        die "could not set the DPI"
-}
-
 # The title bar's font, as a .reg file's bytes: a LOGFONTW of FACE, 11 pixels
 # high (lfHeight -11, as brand/fonts.py's CAPTION_HEIGHT measures it), bold.
 caption_font() {    # caption_font FACE [BOLD: yes or no]

@@ -19,9 +19,10 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [os.path.join(HERE, "..", "..", "brand"), os.path.join(HERE, "..")]
 from PIL import Image  # noqa: E402
-from languages import LANGUAGES, LANGUAGE_SCRIPTS  # noqa: E402
+from languages import LANGUAGES  # noqa: E402
 import hostile  # noqa: E402
 import images  # noqa: E402
+import words  # noqa: E402
 
 BRAND_PY = os.path.join(HERE, "..", "..", "brand", "brand.py")
 MAKING = sys.argv[1:2] == ["--make"]         # the files alone, in a process of their own
@@ -30,9 +31,6 @@ sys.argv[1:] = sys.argv[2:] if MAKING or BUSY else sys.argv[1:]
 WORK = sys.argv[1] if len(sys.argv) > 1 else tempfile.mkdtemp(prefix="brand-bench-")
 os.makedirs(WORK, exist_ok=True)
 # a word of each script, for a language section's texts
-WORDS = {"ARABIC": "العب", "HEBREW": "שחק", "GREEK": "Παίξτε", "THAI": "เล่น", "DEVANAGARI": "खेलें",
-         "CYRILLIC": "Играть", "HIRAGANA": "あそぶ", "HANGUL": "놀다", "CJK UNIFIED IDEOGRAPH": "游戏",
-         "LATIN": "Spielen"}
 
 
 def brand(name, picture="pic.png", extra="", line2="play?"):
@@ -74,13 +72,7 @@ def make():
 
 
 def files():
-    sections = "language = en-US\n"
-    for tag in LANGUAGES:
-        if tag == "en-US":
-            continue
-        word = WORDS[LANGUAGE_SCRIPTS.get(tag, ("LATIN",))[0]]
-        sections += f"[{tag}]\ncaption = {word} - {word} {word}\nline1 = {word} {word}\n" \
-                    f"line2 = {word} {word} {word} {word}?\nplay = {word}\ncancel = {word} {word}\n"
+    sections = "language = en-US\n" + words.sections([tag for tag in LANGUAGES if tag != "en-US"])
     yield "a brand of every language, each grown", brand("languages.brand", extra=sections)
     yield "a Hindi text wider than a screen", brand("hindi.brand", extra="language = hi\n",
                                                      line2="क्या आप लंबी चोटी खेलना चाहते हैं " * 6)
