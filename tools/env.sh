@@ -141,8 +141,10 @@ start_session() {   # true where the last run's are still up; else a new Xvfb
 keep_session() {    # once the prefix is ready, its server started to linger
     wineserver -w
     wineserver -p$PREVIEW_LINGER </dev/null >/dev/null 2>&1 || die "could not start the Wine server"
-    # (once the server, which starts in the background, holds its lock)
-    (sleep 5; wineserver -w; kill "$XVFB_PID") </dev/null >/dev/null 2>&1 &
+    # a program's answer: the server, which starts in the background, is up and holds its lock
+    wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels </dev/null >/dev/null 2>&1 ||
+        die "the Wine server did not answer"
+    (wineserver -w; kill "$XVFB_PID") </dev/null >/dev/null 2>&1 &
     echo "$DISPLAY $XVFB_PID $WINEARCH" > "$BUILD/preview-session"
 }
 stop_session() {
