@@ -223,9 +223,10 @@ def check_drawn(d, style):
         if undrawn:
             script = script_name(undrawn[0]).replace("_", " ")
             raise BrandError(f"{d['where'][key]}: {char_names(undrawn[:1])}, of Unicode's {script} script, is "
-                             "drawn by no font of the preview (the kit draws Latin, Greek, Cyrillic, Arabic, "
-                             "Hebrew, Thai, Devanagari, Tamil, Chinese, Japanese and Korean): write the text in "
-                             "one of those, or leave the language out")
+                             "drawn by no font of the preview (the kit draws Latin, Greek, Cyrillic, Armenian, "
+                             "Georgian, Hebrew, Arabic, Ethiopic, the scripts of India and Sri Lanka, Thai, Lao, "
+                             "Khmer, Myanmar, Chinese, Japanese and Korean): write the text in one of those, or "
+                             "leave the language out")
 
 
 def spare_percent(script):
@@ -605,6 +606,8 @@ def main(argv):
                  extra_size(values, languages, icon_size, len(bmp) - 14), transparent)
     for image in watched:
         print(os.path.abspath(image))
+    for font in sorted(fonts.made):
+        print(font)
 
 
 if __name__ == "__main__":

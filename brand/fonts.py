@@ -27,13 +27,35 @@ DEBIAN_FONTS = "/usr/share/fonts/truetype"
 # The fonts that stand in for a script's (tools/prefix.sh), and those Wine links
 # to for East Asian letters, with the Debian package of each.
 STAND_INS = {"thai": ("tlwg/Loma.ttf", "fonts-tlwg-loma-ttf"),
-             "devanagari": ("lohit-devanagari/Lohit-Devanagari.ttf", "fonts-lohit-deva"),
              "hebrew": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "greek": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "arabic": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "latin": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
-             "tamil": ("fonts-meera-inimai/MeeraInimai-Regular.ttf", "fonts-meera-inimai"),
              "urdu": ("freefont/FreeSerif.ttf", "fonts-freefont-ttf")}
+# Windows 10 and 11 draw the scripts of India and Sri Lanka in Nirmala UI, and
+# Khmer, Lao, Myanmar, Georgian, Armenian and Ethiopic in faces of their own,
+# each holding Latin letters too. Debian's Noto faces for them, made for
+# interfaces (the UI ones, with Windows' tight line height), hold no Latin
+# letters, which a dialog's font needs for its base units: so the stand-in is
+# made from the script's face and Noto Sans' Latin ones (made_font), into the
+# build folder's fonts/, where the preview's prefix takes it from too.
+NOTO = {"devanagari": "DevanagariUI", "bengali": "BengaliUI", "gujarati": "GujaratiUI",
+        "gurmukhi": "GurmukhiUI", "kannada": "KannadaUI", "malayalam": "MalayalamUI", "oriya": "OriyaUI",
+        "sinhala": "SinhalaUI", "tamil": "TamilUI", "telugu": "TeluguUI", "khmer": "KhmerUI", "lao": "LaoUI",
+        "myanmar": "MyanmarUI", "georgian": "Georgian", "armenian": "Armenian", "ethiopic": "Ethiopic"}
+MADE_FONTS = os.path.join(os.path.abspath(os.environ.get("LAUNCHER_BUILD") or
+                                          os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build")),
+                          "fonts")
+MADE_PACKAGES = "fonts-noto-core fonts-noto-ui-core python3-fonttools"
+_recipes = {}
+for script, stem in NOTO.items():
+    for style in ("Regular", "Bold"):
+        _recipes[os.path.join(MADE_FONTS, f"StandIn{script.title()}-{style}.ttf")] = \
+            (f"noto/NotoSans{stem}-{style}.ttf", f"noto/NotoSans-{style}.ttf", f"Stand-in {script.title()}")
+    STAND_INS[script] = (os.path.join(MADE_FONTS, f"StandIn{script.title()}-Regular.ttf"), MADE_PACKAGES)
+SHAPED = tuple(script.upper() + " " for script in NOTO)
+# The Latin letters, punctuation and spaces a dialog's texts may take from Noto Sans
+LATIN_RANGES = [(0x20, 0x24f), (0x2000, 0x206f), (0x20a0, 0x20bf)]
 # A script whose stand-in lacks some of its letters (the ones Urdu adds to
 # Arabic's) takes a fuller one; both draw Latin letters, as a dialog's font must
 # for Wine's base units.
@@ -135,13 +157,14 @@ class Measure:
     def run(self, face, text):
         """Wine adds up each character's whole-pixel advance, as Windows does, a
         mark's too (most fonts give theirs none; Tamil's give the virama and
-        some vowel signs one). Devanagari it measures so, unshaped, but
-        draws shaped, as Windows measures and draws it: a vowel sign before its
-        consonant can make that wider, so the wider of the two counts."""
+        some vowel signs one). The scripts of the made stand-ins it measures
+        so, unshaped, but draws shaped, as Windows measures and draws them: a
+        vowel sign before its consonant can make that wider, so the wider of
+        the two counts."""
         if face is None:
             return sum(self.fnt[self.code(c)] for c in text)
         width = sum(face.advance(c) for c in text if unicodedata.category(c) != "Cf")
-        if any(unicodedata.name(c, "").startswith("DEVANAGARI") for c in text):
+        if any(unicodedata.name(c, "").startswith(SHAPED) for c in text):
             return max(width, face.shaped(text, self.em))
         return width
 
@@ -191,8 +214,10 @@ def bold_of(spec):
     DejaVuSans.ttf); None where Wine makes the face itself bolder."""
     path, package = spec
     bold = path[:-len(TAHOMA)] + TAHOMA_BOLD if path.endswith(TAHOMA) else path.replace(".ttf", "-Bold.ttf")
+    if path.endswith("-Regular.ttf"):
+        bold = path[:-len("-Regular.ttf")] + "-Bold.ttf"
     full = bold if os.path.isabs(bold) else os.path.join(DEBIAN_FONTS, bold)
-    return (bold, package) if bold != path and os.path.isfile(full) else None
+    return (bold, package) if bold != path and (os.path.isfile(full) or full in _recipes) else None
 
 
 def caption_face(codepage, script):
@@ -239,12 +264,17 @@ def caption_width(text, codepage, script, dpi=96):
 
 
 _loaded = {}
+made = set()            # the made stand-ins a text was measured in, which the build watches
 
 
 def truetype(path, package, size=em(96)):
     """A TrueType font with an em of `size` pixels; each is read once, when a text first needs it."""
     path = path if os.path.isabs(path) else os.path.join(DEBIAN_FONTS, path)
     if (path, size) not in _loaded:
+        if path in _recipes:
+            if not os.path.isfile(path) or os.path.getmtime(path) < os.path.getmtime(__file__):
+                made_font(path)
+            made.add(path)
         if not os.path.isfile(path):
             raise FontError(f"no font {path}: apt-get install {package}")
         _loaded[path, size] = TrueType(path, size)
@@ -319,3 +349,52 @@ class TrueType:
         if size not in self.shapers:
             self.shapers[size] = ImageFont.truetype(self.path, size=size)
         return round(self.shapers[size].getlength(text))
+
+
+def made_font(path):
+    """A stand-in made of a script's Noto face and Noto Sans' Latin letters,
+    under a family name of its own, which does not begin as the script's
+    face's does (Wine, given one that does, draws no caption). The script's
+    glyphs keep their hinting; the Latin ones go without theirs, whose
+    programs cannot join the script face's. The same sources make the same
+    bytes: the merge's dates are the script face's."""
+    try:
+        from fontTools import merge, subset
+        from fontTools.ttLib import TTFont
+    except ImportError:
+        raise FontError(f"making {os.path.basename(path)} needs fontTools: apt-get install python3-fonttools")
+    sources = [os.path.join(DEBIAN_FONTS, p) for p in _recipes[path][:2]]
+    for source in sources:
+        if not os.path.isfile(source):
+            raise FontError(f"no font {source}: apt-get install {MADE_PACKAGES}")
+    parts, temporary = [], f"{path}.{os.getpid()}"
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    for source, unicodes in zip(sources, (None, [c for low, high in LATIN_RANGES for c in range(low, high + 1)])):
+        options = subset.Options()
+        options.hinting, options.layout_features, options.name_IDs, options.notdef_outline = not unicodes, ["*"], \
+            ["*"], True
+        options.glyph_names, options.recalc_timestamp = True, False
+        font = TTFont(source, recalcTimestamp=False)
+        subsetter = subset.Subsetter(options)
+        subsetter.populate(unicodes=unicodes if unicodes else font.getBestCmap().keys())
+        subsetter.subset(font)
+        part = f"{temporary}.{len(parts)}"
+        font.save(part)
+        parts.append(part)
+    font = merge.Merger().merge(parts)
+    font.recalcTimestamp = False
+    font["head"].created = font["head"].modified = TTFont(sources[0])["head"].modified
+    names = font["name"]
+    family, style = _recipes[path][2], names.getDebugName(2)
+    for record in list(names.names):
+        if record.nameID in (1, 2, 3, 4, 6, 16, 17, 21, 22):
+            names.removeNames(nameID=record.nameID)
+    names.setName(family, 1, 3, 1, 0x409)
+    names.setName(style, 2, 3, 1, 0x409)
+    names.setName(f"{family} {style}", 4, 3, 1, 0x409)
+    names.setName(f"{family} {style}", 3, 3, 1, 0x409)
+    names.setName(f"{family}-{style}".replace(" ", ""), 6, 3, 1, 0x409)
+    font.save(temporary, reorderTables=True)
+    for part in parts:
+        os.remove(part)
+    os.replace(temporary, path)

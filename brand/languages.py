@@ -10,7 +10,9 @@ UTF8 = 65001
 BITMAP_CODEPAGES = (1252, 1250, 1251, 1253, 1254, 1257, 932, 936, 949, 950)
 # Greek is among them: Wine's MS Sans Serif for code page 1253 misplaces its
 # accents (on α and ε, not on ή and ύ), and its Tahoma has none.
-SCRIPTS = ("THAI", "HEBREW", "ARABIC", "DEVANAGARI", "TAMIL", "GREEK")
+SCRIPTS = ("THAI", "HEBREW", "ARABIC", "DEVANAGARI", "TAMIL", "GREEK", "BENGALI", "GUJARATI", "GURMUKHI",
+           "KANNADA", "MALAYALAM", "ORIYA", "SINHALA", "TELUGU", "KHMER", "LAO", "MYANMAR", "GEORGIAN", "ARMENIAN",
+           "ETHIOPIC")
 # The East Asian code pages, whose dialogs Wine draws through fonts linked by the code page.
 EAST_ASIAN = {932: "japanese", 936: "chinese", 949: "korean", 950: "chinese"}
 # Language tags, one for each display language of Windows: the name, the

@@ -215,6 +215,28 @@ static void sort_glyphs(HDC dc, const WCHAR *text, bool prefix, WCHAR (*found)[6
     }
 }
 
+/* How dark a text is drawn: black on white as its control draws it, smoothed
+ * or not, the pixels it inks at all and those under half of white. A face
+ * whose strokes Wine draws thinner than a pixel leaves them gray. */
+static void contrast(HFONT font, int i, const WCHAR *text, const RECT *size, UINT prefix)
+{
+    Shot alone;
+    RECT rc = { 0, 0, size->right + 8, size->bottom + 8 };
+
+    take(&alone, rc.right, rc.bottom);
+    SelectObject(alone.dc, font);
+    PatBlt(alone.dc, 0, 0, rc.right, rc.bottom, WHITENESS);
+    DrawTextW(alone.dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX | prefix);
+    GdiFlush();
+    for (int y = 0; y < alone.h; y++)
+        for (int x = 0; x < alone.w; x++)
+        {
+            result.ink[i][0] += (alone.px[y * alone.w + x] & 0xffffff) != 0xffffff;
+            result.ink[i][1] += ink(&alone, x, y);
+        }
+    drop(&alone);
+}
+
 /* A text's width as DrawText lays it out on one line, and which of its characters are drawn amiss. */
 static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
 {
@@ -224,6 +246,7 @@ static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
     SetRectEmpty(&rc);
     DrawTextW(dc, text, -1, &rc, DT_CALCRECT | DT_SINGLELINE | prefix);
     result.extent[i] = rc.right;
+    contrast(font, i, text, &rc, prefix);
     sort_glyphs(dc, text, !prefix, result.glyphs[i]);
     SelectObject(dc, old);
 }

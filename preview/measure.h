@@ -24,6 +24,7 @@ struct Measure
     WCHAR glyphs[TEXTS][KINDS][64]; /* ... and the characters of each kind its font draws amiss */
     int accel[TEXTS][4];        /* a label's Alt-key underline and its letter as drawn, from and to, in
                                    pixels from the label's left; all 0 where it has none or it is unknown */
+    int ink[TEXTS][2];          /* ... the pixels it inks drawn alone, and of those the dark ones */
     int dpi;                    /* the screen's */
     LOGFONTW font;              /* the dialog's */
 };

@@ -373,6 +373,20 @@ static void check_underline(int i, const Measure *m)
             record.shown->text[i], a[0], a[1], a[2], a[3]), problems++;
 }
 
+/* Whether a text is drawn dark enough to read: Windows' dialog faces, and
+ * every stand-in the kit draws a script in, leave more than a quarter of the
+ * pixels they ink dark (the Latin ones all of them); a face whose strokes
+ * are thinner than a pixel leaves them gray, and the text faint. */
+static void check_contrast(int i, const Measure *m)
+{
+    int inked = m->ink[i][0], dark = m->ink[i][1];
+
+    if (inked >= 20 && dark * 4 < inked)
+        say(L"%hs [%hs]: drawn faint: %d of the %d pixels it inks are dark, fewer than a quarter, where Windows' "
+            L"faces leave most of them dark; its font draws strokes thinner than a pixel\n", text_names[i], label,
+            dark, inked), problems++;
+}
+
 static int check(const char *shot)
 {
     const Dialog *d = record.shown;
@@ -388,6 +402,7 @@ static int check(const char *shot)
         {
             check_text(dlg, i, &m, d->spare);
             check_underline(i, &m);
+            check_contrast(i, &m);
         }
     else
         problems++;

@@ -4,12 +4,19 @@
 #   preview.sh BUILD_DIR NAME            every dialog must be shown, fit and be saved
 #   preview.sh BUILD_DIR NAME MESSAGE    the preview must fail and say MESSAGE
 #   preview.sh BUILD_DIR NAME --note NOTE   ... must pass, and say NOTE
+# STAND_IN names a face the record's stand-ins are replaced with.
 export LAUNCHER_BUILD=$1
 NAME=$2
 OUT=$1/previews/$NAME${PREVIEW_LANGUAGES:+-languages}${PREVIEW_LOOK:+-$PREVIEW_LOOK}
 NOTE=""
 [ "$3" != --note ] || { NOTE=$4; set -- "$1" "$2"; }
 fail() { echo "preview.sh: Test failed: $*"; exit 1; }
+# STAND_IN: a copy of the record whose stand-in faces are that face instead, as a fault planted in the kit
+if [ -n "$STAND_IN" ]; then
+    sed "s/^\(stand_in\|caption_face\)\t[^-].*/\1\t$STAND_IN/" "$1/bin/$NAME.record.txt" \
+        > "$1/bin/$NAME-stand-in.record.txt" || fail "cannot copy the record of $NAME"
+    NAME=$NAME-stand-in
+fi
 
 log=$(bash "$(dirname "$0")/../preview/preview" "$NAME" shots "$OUT" 2>&1)
 rc=$?

@@ -35,14 +35,16 @@ as_root() {
 }
 
 # What a launcher's build needs, Debian's packages: the cross compiler, CMake,
-# and for the brand kit Pillow, the fonts it sizes the dialogs in and Unicode's
-# data it reads a name's characters by. No Wine.
+# and for the brand kit Pillow, the fonts it sizes the dialogs in (fontTools
+# makes some of them of two) and Unicode's data it reads a name's characters
+# by. No Wine.
 BUILD_PACKAGES="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build python3-pil fonts-wine
-                fonts-dejavu-core fonts-tlwg-loma-ttf fonts-lohit-deva fonts-meera-inimai fonts-freefont-ttf
-                fonts-vlgothic fonts-wqy-microhei
+                fonts-dejavu-core fonts-tlwg-loma-ttf fonts-freefont-ttf fonts-vlgothic fonts-wqy-microhei
+                fonts-noto-core fonts-noto-ui-core python3-fonttools
                 unicode-data python3-confusable-homoglyphs shared-mime-info"
-# ... and what the preview, the tests and signing add.
-RUN_PACKAGES="wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick locales osslsigncode openssl"
+# ... and what the preview, the tests and signing add (the tests a faint face too).
+RUN_PACKAGES="wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick locales osslsigncode openssl
+              fonts-lohit-deva"
 
 # Installs whatever of the tool chain and test runtime is missing.
 setup() {
