@@ -48,6 +48,23 @@ LANGUAGES = {
     "zh-CN": ("Chinese (Simplified)", 0x04, 0x02, "zh_CN", 936),
     "zh-TW": ("Chinese (Traditional)", 0x04, 0x01, "zh_TW", 950),
 }
+# ... and the languages Windows 10 and 11 add by a language pack over one of
+# those (a Local Experience Pack), which the resource loader picks by their
+# LANGIDs as it does the others'. Persian and Urdu have Arabic's code page;
+# the rest none, as Hindi: a classic launcher's dialog in one of them is
+# previewed, as Hindi's is, in UTF-8.
+LANGUAGE_PACKS = {
+    "fa": ("Persian", 0x29, 0, "fa_IR", 1256), "ur": ("Urdu", 0x20, 0, "ur_PK", 1256),
+    "bn": ("Bengali", 0x45, 0, "bn_IN", 0), "gu": ("Gujarati", 0x47, 0, "gu_IN", 0),
+    "pa": ("Punjabi", 0x46, 0, "pa_IN", 0), "ta": ("Tamil", 0x49, 0, "ta_IN", 0),
+    "te": ("Telugu", 0x4a, 0, "te_IN", 0), "kn": ("Kannada", 0x4b, 0, "kn_IN", 0),
+    "ml": ("Malayalam", 0x4c, 0, "ml_IN", 0), "mr": ("Marathi", 0x4e, 0, "mr_IN", 0),
+    "ne": ("Nepali", 0x61, 0, "ne_NP", 0), "or": ("Odia", 0x48, 0, "or_IN", 0),
+    "si": ("Sinhala", 0x5b, 0, "si_LK", 0), "km": ("Khmer", 0x53, 0, "km_KH", 0),
+    "lo": ("Lao", 0x54, 0, "lo_LA", 0), "ka": ("Georgian", 0x37, 0, "ka_GE", 0),
+    "hy": ("Armenian", 0x2b, 0, "hy_AM", 0), "am": ("Amharic", 0x5e, 0, "am_ET", 0),
+}
+LANGUAGES.update(LANGUAGE_PACKS)
 # Windows' ANSI code pages, in the order the preview tries them, each with a
 # language of it whose locale Wine takes the code page from.
 CODEPAGE_LANGUAGES = {1252: "en-US", 1250: "pl", 1251: "ru", 1253: "el", 1254: "tr", 1257: "lt", 1255: "he",
@@ -55,7 +72,7 @@ CODEPAGE_LANGUAGES = {1252: "en-US", 1250: "pl", 1251: "ru", 1253: "el", 1254: "
 CODEPAGES = {cp: LANGUAGES[tag][3] for cp, tag in CODEPAGE_LANGUAGES.items()}
 assert all(LANGUAGES[tag][4] == cp for cp, tag in CODEPAGE_LANGUAGES.items())
 # Languages written right to left: Windows mirrors their dialogs.
-RIGHT_TO_LEFT = ("ar", "he")
+RIGHT_TO_LEFT = ("ar", "he", "fa", "ur")
 
 
 def language_tag(text):
@@ -66,13 +83,10 @@ def language_tag(text):
 # Languages with a tag of their own that the table leaves out, so that a
 # publisher who writes one is told what it is rather than that it is unknown.
 OTHER_LANGUAGES = {
-    "af": "Afrikaans", "am": "Amharic", "az": "Azerbaijani", "be": "Belarusian", "bn": "Bengali",
-    "bs": "Bosnian", "ca": "Catalan", "cy": "Welsh", "eu": "Basque", "fa": "Persian", "fil": "Filipino",
-    "ga": "Irish", "gl": "Galician", "gu": "Gujarati", "hy": "Armenian", "id": "Indonesian", "is": "Icelandic",
-    "ka": "Georgian", "kk": "Kazakh", "km": "Khmer", "kn": "Kannada", "lo": "Lao", "mk": "Macedonian",
-    "ml": "Malayalam", "mn": "Mongolian", "mr": "Marathi", "ms": "Malay", "mt": "Maltese", "my": "Burmese",
-    "ne": "Nepali", "pa": "Punjabi", "si": "Sinhala", "sq": "Albanian", "sw": "Swahili", "ta": "Tamil",
-    "te": "Telugu", "tl": "Tagalog", "ur": "Urdu", "uz": "Uzbek", "zu": "Zulu",
+    "af": "Afrikaans", "az": "Azerbaijani", "be": "Belarusian", "bs": "Bosnian", "ca": "Catalan", "cy": "Welsh",
+    "eu": "Basque", "fil": "Filipino", "ga": "Irish", "gl": "Galician", "id": "Indonesian", "is": "Icelandic",
+    "kk": "Kazakh", "mk": "Macedonian", "mn": "Mongolian", "ms": "Malay", "mt": "Maltese", "my": "Burmese",
+    "sq": "Albanian", "sw": "Swahili", "tl": "Tagalog", "uz": "Uzbek", "zu": "Zulu",
 }
 
 
@@ -162,6 +176,10 @@ LANGUAGE_SCRIPTS = {
     "bg": ("CYRILLIC",), "ru": ("CYRILLIC",), "uk": ("CYRILLIC",),
     "ja": ("HIRAGANA", "KATAKANA", "CJK UNIFIED IDEOGRAPH"), "ko": ("HANGUL",),
     "zh-CN": ("CJK UNIFIED IDEOGRAPH",), "zh-TW": ("CJK UNIFIED IDEOGRAPH", "BOPOMOFO"),
+    "fa": ("ARABIC",), "ur": ("ARABIC",), "bn": ("BENGALI",), "gu": ("GUJARATI",), "pa": ("GURMUKHI",),
+    "ta": ("TAMIL",), "te": ("TELUGU",), "kn": ("KANNADA",), "ml": ("MALAYALAM",), "mr": ("DEVANAGARI",),
+    "ne": ("DEVANAGARI",), "or": ("ORIYA",), "si": ("SINHALA",), "km": ("KHMER",), "lo": ("LAO",),
+    "ka": ("GEORGIAN",), "hy": ("ARMENIAN",), "am": ("ETHIOPIC",),
 }
 
 

@@ -168,8 +168,10 @@ BAD = [
     ("icon whose only frame lies", {"icon": "lying1.ico"}, None, ":7: icon: the 32x32 frame"),
     ("language tag written with _", None, TOP + b"language = en-US\n[pt_BR]\nline1 = Jogar\n",
      ":8: [pt_BR]: unknown language tag (did you mean pt-BR?)"),
-    ("language the kit does not build", {"language": "bn"}, None, "(Bengali, a language the kit builds no dialog of "
+    ("language the kit does not build", {"language": "sw"}, None, "(Swahili, a language the kit builds no dialog of "
      "its own for: a brand without sections, written in it, builds the one dialog every player sees)"),
+    ("language pack's dialog in English", {"language": "bn"}, None, ":7: language: none of the Bengali dialog's texts "
+     "holds a Bengali letter"),
     ("label with a lone &", {"play": "Sun & Sea"}, None, ":7: play: an & underlines the letter after it, and none "
      "follows: write Sun && Sea to show the &"),
     # names that show as another: direction controls and invisible characters
@@ -605,8 +607,9 @@ def test_language_table():
     with open("/usr/share/i18n/SUPPORTED", encoding="utf-8") as f:
         supported = f.read().splitlines()
     for tag, (_, primary, sub, place, cp) in LANGUAGES.items():
+        # Python's table writes Khmer's kh_KH, where Windows' is km-KH
         windows = {lcid & 0x3ff: loc for lcid, loc in locale.windows_locale.items()
-                   if lcid & 0x3ff == primary and loc.split("_")[0] == place.split("_")[0]}
+                   if lcid & 0x3ff == primary and loc.replace("kh_", "km_").split("_")[0] == place.split("_")[0]}
         langid = sub << 10 | primary
         if sub:
             ok(locale.windows_locale.get(langid) == place, f"{tag}: 0x{langid:04X} is Windows' "
@@ -688,6 +691,31 @@ def test_sections():
     res = run(brand_file("langs.brand", raw=TOP + b"language = de\n[fr]\n"), "langs")
     ok(res.returncode == 0 and "warning:" in res.stderr and "en-US" in res.stderr,
        f"no en-US: exit {res.returncode}, {res.stderr.strip()!r}, expected a warning")
+
+
+# A language Windows adds by a language pack, as a section beside en-US: its
+# LANGID, locale, code page (UTF-8 where it has none), script and layout
+LANGUAGE_PACKS = [
+    ("bn", "আপনি কি খেলতে চান", "0x45, 0x00", "bn_IN.UTF-8", "65001", "bengali", "ltr"),
+    ("ur", "کیا آپ کھیلنا چاہتے ہیں", "0x20, 0x00", "ur_PK.UTF-8", "65001", "urdu", "rtl"),
+    # Persian's code page is Arabic's, which holds its letters but its own yeh
+    ("fa", "شروع کن", "0x29, 0x00", "fa_IR.UTF-8", "1256", "arabic", "rtl"),
+    ("fa", "آیا می‌خواهید", "0x29, 0x00", "fa_IR.UTF-8", "65001", "arabic", "rtl"),
+    ("ka", "გსურთ თამაში", "0x37, 0x00", "ka_GE.UTF-8", "65001", "georgian", "ltr"),
+    ("km", "តើអ្នកចង់លេង", "0x53, 0x00", "km_KH.UTF-8", "65001", "khmer", "ltr"),
+]
+
+
+def test_language_packs():
+    for tag, line1, *expected in LANGUAGE_PACKS:
+        raw = TOP + f"language = en-US\n[{tag}]\nline1 = {line1}\nline2 = {line1}\n".encode()
+        if not built(brand_file("pack.brand", raw=raw), "pack", what=tag):
+            continue
+        with open(os.path.join(WORK, "pack", "dialogs.rc"), encoding="utf-8") as f:
+            ids = [line.split(None, 2)[2] for line in f if line.startswith("#define DLG_LANGUAGE")]
+        d = record("pack")["dialogs"][1]
+        got = [ids[1]] + [d[k] for k in ("locale", "codepage", "script", "layout")]
+        ok(got == expected, f"[{tag}] beside en-US: {got}, expected {expected}")
 
 
 # texts, and the widths in dialog units they give line 1, line 2, the buttons,

@@ -5,7 +5,9 @@ from languages import LANGUAGE_SCRIPTS
 
 WORDS = {"ARABIC": "العب", "HEBREW": "שחק", "GREEK": "Παίξτε", "THAI": "เล่น", "DEVANAGARI": "खेलें",
          "CYRILLIC": "Играть", "HIRAGANA": "あそぶ", "HANGUL": "놀다", "CJK UNIFIED IDEOGRAPH": "游戏",
-         "LATIN": "Spielen"}
+         "LATIN": "Spielen", "BENGALI": "খেলুন", "GUJARATI": "રમો", "GURMUKHI": "ਖੇਡੋ", "TAMIL": "விளையாடு",
+         "TELUGU": "ఆడండి", "KANNADA": "ಆಡಿ", "MALAYALAM": "കളിക്കുക", "ORIYA": "ଖେଳନ୍ତୁ", "SINHALA": "ක්‍රීඩා",
+         "KHMER": "លេង", "LAO": "ຫຼິ້ນ", "GEORGIAN": "თამაში", "ARMENIAN": "Խաղալ", "ETHIOPIC": "ተጫወት"}
 
 
 def sections(tags, line1=None):
