@@ -129,6 +129,7 @@ class Measure:
         else:
             self.fnt = fnt_widths(os.path.join(WINE_FONTS, SANS_SERIF.get(codepage, SANS_SERIF[1252])), CELL)
         # what the dialog's font lacks comes from the fonts Wine links to it
+        self.own = self.faces[:1]
         self.faces += linked(codepage)
 
     def font(self, c):
@@ -163,7 +164,9 @@ class Measure:
         the two counts."""
         if face is None:
             return sum(self.fnt[self.code(c)] for c in text)
-        width = sum(face.advance(c) for c in text if unicodedata.category(c) != "Cf")
+        wide = face.wide_advance(self.em) if self.own and face is truetype(*self.own[0], self.em) else None
+        width = sum(wide if wide and face.advance(c) > wide // 2 else face.advance(c)
+                    for c in text if unicodedata.category(c) != "Cf")
         if any(unicodedata.name(c, "").startswith(SHAPED) for c in text):
             return max(width, face.shaped(text, self.em))
         return width
@@ -251,12 +254,16 @@ def caption_width(text, codepage, script, dpi=96):
     faces = [(bold_of(regular), 0)] if bold and bold_of(regular) else [(regular, int(bold))]
     faces += [(spec, int(bold)) for spec in linked(codepage)]
     size, total = (CAPTION_HEIGHT * dpi + 48) // 96, 0
+    wide = truetype(*faces[0][0], size).wide_advance(size)
     for c in text:
         invisible = unicodedata.category(c) == "Cf"
         for spec, synthetic in faces:
             face = truetype(*spec, size)
             if face.has(c):
-                total += (0 if invisible else face.advance(c)) + synthetic
+                advance = face.advance(c)
+                if wide and spec is faces[0][0] and advance > wide // 2:
+                    advance = wide
+                total += (0 if invisible else advance) + synthetic
                 break
         else:
             total += 0 if invisible else face.advance(c) + synthetic
@@ -321,6 +328,19 @@ class TrueType:
 
     def family(self):
         return ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.family_name.decode()
+
+    def wide_advance(self, size):
+        """Where the face is monospaced by its PANOSE (VL Gothic), the advance
+        Wine gives its glyphs wider than the average as the dialog's own face:
+        twice the average width, rounded (12 pixels at 11, where the glyph's
+        own is 11); else None. As a font linked to another, it gives them
+        their own."""
+        table, length = ctypes.create_string_buffer(36), ctypes.c_ulong(36)
+        if self._ft.FT_Load_Sfnt_Table(self.face, int.from_bytes(b"OS/2", "big"), 0, table, ctypes.byref(length)) \
+                or table.raw[35] != 9:
+            return None
+        upem = ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.units_per_EM
+        return 2 * ((struct.unpack_from(">h", table.raw, 2)[0] * size * 2 + upem) // (2 * upem))
 
     def height(self, size):
         """The font's height in pixels, as Wine works it out: its ascent and its

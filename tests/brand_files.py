@@ -724,6 +724,8 @@ def test_language_packs():
 GROWTH = [
     ({}, None),
     ({"cancel": "キャンセル", "language": "ja", "line1": "山", "caption": "山"}, (None, None, 46, 232, 166)),
+    # ... in UTF-8 (é), in VL Gothic as the dialog's own font, whose full-width letters Wine draws wider
+    ({"cancel": "キャンセル", "language": "ja", "line1": "山", "caption": "Jeux d'été - 山"}, (None, None, 54, 248, 174)),
     ({"line2": "сыграть в Большие Вершины Толвара?"}, (None, 135, None, 245, 185)),
     ({"line1": "هل ترغب في اللعب", "caption": "قمم"}, (74, None, None, None, None)),
     ({"line1": "Czy chcesz zagrać w", "style": "modern"}, (74, None, None, None, None)),
