@@ -30,11 +30,10 @@ STAND_INS = {"thai": ("tlwg/Loma.ttf", "fonts-tlwg-loma-ttf"),
              "hebrew": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "greek": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
              "arabic": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
-             "latin": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core"),
-             "urdu": ("freefont/FreeSerif.ttf", "fonts-freefont-ttf")}
-# Windows 10 and 11 draw the scripts of India and Sri Lanka in Nirmala UI, and
+             "latin": ("dejavu/DejaVuSans.ttf", "fonts-dejavu-core")}
+# Windows 10 and 11 draw the scripts of India and Sri Lanka in Nirmala UI,
 # Khmer, Lao, Myanmar, Georgian, Armenian and Ethiopic in faces of their own,
-# each holding Latin letters too. Debian's Noto faces for them, made for
+# and Urdu's letters in Segoe UI, each holding Latin letters too. Debian's Noto faces for them, made for
 # interfaces (the UI ones, with Windows' tight line height), hold no Latin
 # letters, which a dialog's font needs for its base units: so the stand-in is
 # made from the script's face and Noto Sans' Latin ones (made_font), into the
@@ -42,7 +41,8 @@ STAND_INS = {"thai": ("tlwg/Loma.ttf", "fonts-tlwg-loma-ttf"),
 NOTO = {"devanagari": "DevanagariUI", "bengali": "BengaliUI", "gujarati": "GujaratiUI",
         "gurmukhi": "GurmukhiUI", "kannada": "KannadaUI", "malayalam": "MalayalamUI", "oriya": "OriyaUI",
         "sinhala": "SinhalaUI", "tamil": "TamilUI", "telugu": "TeluguUI", "khmer": "KhmerUI", "lao": "LaoUI",
-        "myanmar": "MyanmarUI", "georgian": "Georgian", "armenian": "Armenian", "ethiopic": "Ethiopic"}
+        "myanmar": "MyanmarUI", "georgian": "Georgian", "armenian": "Armenian", "ethiopic": "Ethiopic",
+        "urdu": "ArabicUI"}
 MADE_FONTS = os.path.join(os.path.abspath(os.environ.get("LAUNCHER_BUILD") or
                                           os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build")),
                           "fonts")
@@ -53,7 +53,7 @@ for script, stem in NOTO.items():
         _recipes[os.path.join(MADE_FONTS, f"StandIn{script.title()}-{style}.ttf")] = \
             (f"noto/NotoSans{stem}-{style}.ttf", f"noto/NotoSans-{style}.ttf", f"Stand-in {script.title()}")
     STAND_INS[script] = (os.path.join(MADE_FONTS, f"StandIn{script.title()}-Regular.ttf"), MADE_PACKAGES)
-SHAPED = tuple(script.upper() + " " for script in NOTO)
+SHAPED = tuple(script.upper() + " " for script in NOTO if script != "urdu")
 # The Latin letters, punctuation and spaces a dialog's texts may take from Noto Sans
 LATIN_RANGES = [(0x20, 0x24f), (0x2000, 0x206f), (0x20a0, 0x20bf)]
 # A script whose stand-in lacks some of its letters (the ones Urdu adds to

@@ -39,7 +39,7 @@ as_root() {
 # makes some of them of two) and Unicode's data it reads a name's characters
 # by. No Wine.
 BUILD_PACKAGES="g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build python3-pil fonts-wine
-                fonts-dejavu-core fonts-tlwg-loma-ttf fonts-freefont-ttf fonts-vlgothic fonts-wqy-microhei
+                fonts-dejavu-core fonts-tlwg-loma-ttf fonts-vlgothic fonts-wqy-microhei
                 fonts-noto-core fonts-noto-ui-core python3-fonttools
                 unicode-data python3-confusable-homoglyphs shared-mime-info"
 # ... and what the preview, the tests and signing add (the tests a faint face too).
