@@ -4,18 +4,21 @@
 #   preview.sh BUILD_DIR NAME            every dialog must be shown, fit and be saved
 #   preview.sh BUILD_DIR NAME MESSAGE    the preview must fail and say MESSAGE
 #   preview.sh BUILD_DIR NAME --note NOTE   ... must pass, and say NOTE
-# STAND_IN names a face the record's stand-ins are replaced with.
+# STAND_IN names a face the record's stand-ins are replaced with; CAPTION_BOLD
+# yes or no, whether its captions are bold.
 export LAUNCHER_BUILD=$1
 NAME=$2
 OUT=$1/previews/$NAME${PREVIEW_LANGUAGES:+-languages}${PREVIEW_LOOK:+-$PREVIEW_LOOK}
 NOTE=""
 [ "$3" != --note ] || { NOTE=$4; set -- "$1" "$2"; }
 fail() { echo "preview.sh: Test failed: $*"; exit 1; }
-# STAND_IN: a copy of the record whose stand-in faces are that face instead, as a fault planted in the kit
-if [ -n "$STAND_IN" ]; then
-    sed "s/^\(stand_in\|caption_face\)\t[^-].*/\1\t$STAND_IN/" "$1/bin/$NAME.record.txt" \
-        > "$1/bin/$NAME-stand-in.record.txt" || fail "cannot copy the record of $NAME"
-    NAME=$NAME-stand-in
+# STAND_IN, CAPTION_BOLD: a copy of the record whose stand-in faces are that
+# face instead, or whose captions are bold or not, as a fault planted in the kit
+if [ -n "$STAND_IN$CAPTION_BOLD" ]; then
+    sed "${STAND_IN:+s/^\(stand_in\|caption_face\)\t[^-].*/\1\t$STAND_IN/;}
+         ${CAPTION_BOLD:+s/^caption_bold\t.*/caption_bold\t$CAPTION_BOLD/}" "$1/bin/$NAME.record.txt" \
+        > "$1/bin/$NAME-planted.record.txt" || fail "cannot copy the record of $NAME"
+    NAME=$NAME-planted
 fi
 
 log=$(bash "$(dirname "$0")/../preview/preview" "$NAME" shots "$OUT" 2>&1)

@@ -51,8 +51,8 @@ wine_fonts() {
 # an East Asian language's dialog font (VL Gothic or WenQuanYi stand in,
 # tools/prefix.reg), or - for Tahoma (as "MS Shell Dlg", bold 8 pt). Windows
 # draws the East Asian ones at 8 pt from their own bitmaps, crisp and black;
-# Wine would smooth the stand-ins to gray, faint, so an East Asian dialog (one
-# whose caption is regular, CAPTION_BOLD no) is drawn unsmoothed.
+# Wine would smooth the stand-ins to gray, faint, so a dialog whose caption is
+# in an East Asian face (or its stand-in) is drawn unsmoothed.
 # With them the screen's DPI, as Windows' display scaling sets it (96 is 100 %,
 # 144 is 150 %): all in one import, and none where the prefix has them already,
 # as a preview's dialogs in one script mostly do.
@@ -60,7 +60,7 @@ dialog_settings() {  # dialog_settings STAND_IN CAPTION_FACE STYLE CAPTION_BOLD 
     local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption=${2#-} settings=$WINEPREFIX/dialog-settings
     local font="MS Sans Serif" other=Tahoma files="ss*.fon ms_sans_serif.ttf"
     unset FONTCONFIG_FILE
-    [ "$4" != no ] || unsmoothed_fonts      # an East Asian dialog, whose caption is regular
+    case $caption in "VL Gothic"|"WenQuanYi Micro Hei"|"MS UI Gothic"|SimSun|Gulim|PMingLiU) unsmoothed_fonts ;; esac
     [ "$3" = modern ] && font=Tahoma other="MS Sans Serif" files="tahoma*.ttf"
     wine_fonts      # what another dialog took out, back first
     if [ -n "$face" ]; then (cd "$fonts" && rm -f $files) || die "could not set the dialog font"; fi
