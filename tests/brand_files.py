@@ -718,35 +718,36 @@ def test_language_packs():
         ok(got == expected, f"[{tag}] beside en-US: {got}, expected {expected}")
 
 
-# texts, and the widths in dialog units they give line 1, line 2, the buttons,
-# the dialog and Cancel's place, each None where it stays the standard one's;
+# texts, and how far they grow the standard template's line 1, line 2, the
+# buttons, the dialog and Cancel's place, in dialog units, each None where it
+# stays the standard one's (so that a changed standard template changes no row);
 # None for the standard template, unchanged
 GROWTH = [
     ({}, None),
-    ({"cancel": "キャンセル", "language": "ja", "line1": "山", "caption": "山"}, (None, None, 46, 232, 166)),
+    ({"cancel": "キャンセル", "language": "ja", "line1": "山", "caption": "山"}, (None, None, +6, +12, +6)),
     # ... in UTF-8 (é), in VL Gothic as the dialog's own font, whose full-width letters Wine draws wider
-    ({"cancel": "キャンセル", "language": "ja", "line1": "山", "caption": "Jeux d'été - 山"}, (None, None, 54, 248, 174)),
-    ({"line2": "сыграть в Большие Вершины Толвара?"}, (None, 135, None, 245, 185)),
-    ({"line1": "هل ترغب في اللعب", "caption": "قمم"}, (74, None, None, None, None)),
-    ({"line1": "Czy chcesz zagrać w", "style": "modern"}, (74, None, None, None, None)),
-    ({"play": "Spiel starten", "cancel": "Nicht jetzt"}, (None, None, 48, 236, 168)),
+    ({"cancel": "キャンセル", "language": "ja", "line1": "山", "caption": "Jeux d'été - 山"}, (None, None, +14, +28, +14)),
+    ({"line2": "сыграть в Большие Вершины Толвара?"}, (None, +25, None, +25, +25)),
+    ({"line1": "هل ترغب في اللعب", "caption": "قمم"}, (+14, None, None, None, None)),
+    ({"line1": "Czy chcesz zagrać w", "style": "modern"}, (+14, None, None, None, None)),
+    ({"play": "Spiel starten", "cancel": "Nicht jetzt"}, (None, None, +8, +16, +8)),
     # a caption longer than the title bar: the dialog grows for it, and Cancel stays at the question's right edge
-    ({"caption": "Quendle Arts - Tolvar Grand Peaks, the Complete Northern Edition"}, (None, None, None, 271, 211)),
+    ({"caption": "Quendle Arts - Tolvar Grand Peaks, the Complete Northern Edition"}, (None, None, None, +51, +51)),
     # ... further with an icon, which the title bar shows beside it
     ({"caption": "Quendle Arts - Tolvar Grand Peaks, the Complete Northern Edition", "icon": "pic.png"},
-     (None, None, None, 283, 223)),
+     (None, None, None, +63, +63)),
     # a label that fits but leaves its focus rectangle no room beside it
-    ({"cancel": "Abbrechen", "language": "de", "line1": "Möchten Sie"}, (None, None, 44, 228, 164)),
+    ({"cancel": "Abbrechen", "language": "de", "line1": "Möchten Sie"}, (None, None, +4, +8, +4)),
     # Greek in a modern dialog, which Wine's Tahoma lacks, is drawn in a stand-in, with room spare
     ({"language": "el", "style": "modern", "line1": "Θέλετε να παίξετε", "play": "Έναρξη παιχνιδιού"},
-     (68, None, 75, 290, 195)),
+     (+8, None, +35, +70, +35)),
     # Devanagari at 100 % and 150 %: measured unshaped as Wine measures it, a line of conjuncts
     # wider so; drawn shaped, a label whose vowel signs come first wider so; a caption in the
     # stand-in's bold
     ({"language": "hi", "style": "modern", "line1": "क्या आप खेलना चाहते हैं", "play": "खेल शुरू करें",
-      "caption": "लंबी चोटी"}, (75, None, 47, 234, 167)),
-    ({"language": "hi", "style": "modern", "line1": "क्या आप स्टारवे ट्रेकर्स का"}, (87, None, None, None, None)),
-    ({"language": "hi", "caption": "क्ष" * 39}, (None, None, None, 477, 417)),
+      "caption": "लंबी चोटी"}, (+15, None, +7, +14, +7)),
+    ({"language": "hi", "style": "modern", "line1": "क्या आप स्टारवे ट्रेकर्स का"}, (+27, None, None, None, None)),
+    ({"language": "hi", "caption": "क्ष" * 39}, (None, None, None, +257, +257)),
 ]
 
 
@@ -756,7 +757,7 @@ def test_growth():
     standard = (brand.LINE1_WIDTH, brand.LINE2_WIDTH, brand.BUTTON_WIDTH, brand.DIALOG_WIDTH,
                 brand.STANDARD["CANCEL_RECT"][0])
     for lines, grown in GROWTH:
-        expected = grown and tuple(s if g is None else g for s, g in zip(standard, grown))
+        expected = grown and tuple(s if g is None else s + g for s, g in zip(standard, grown))
         if not built(brand_file("grow.brand", lines), "grow", what=str(lines)):
             continue
         with open(os.path.join(WORK, "grow", "dialogs.rc"), encoding="utf-8") as f:
