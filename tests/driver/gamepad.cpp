@@ -59,28 +59,24 @@ static const struct
       { XINPUT_GAMEPAD_A }, false, false },
 };
 
-static void test_pad(int i)
+/* A DLL of XInput's name in the game's folder, which must never be loaded:
+ * the stand-in, which leaves a marker beside itself where it is. */
+static void plant_xinput(const char *folder, char *marker)
 {
-    char folder[MAX_PATH], exe[MAX_PATH], stand_in[MAX_PATH], planted[MAX_PATH], marker[MAX_PATH];
-    HWND dlg, other = NULL;
-    Launcher l;
-    int slot = cases[i].slot;
+    char stand_in[MAX_PATH], planted[MAX_PATH];
 
-    /* A DLL of XInput's name in the game's folder must never be loaded. */
-    game_folder(folder, "gamepad", brand.exe, true);
     path_join(stand_in, bindir, "xinput1_4.dll");
     path_join(planted, folder, "xinput1_4.dll");
     CopyFileA(stand_in, planted, FALSE);
     path_join(marker, folder, PAD_MARKER);
-    path_join(exe, folder, brand.exe);
-    memset(pads, 0, sizeof(*pads));
-    if (cases[i].held && !cases[i].connects_held)
-        pad(slot, cases[i].held);
-    if (cases[i].where == COMES_BACK)
-        pad(slot, 0);       /* connected all along: only the return to the front makes a baseline */
-    if (!(dlg = launch(&l, exe, folder)))
-        return;
-    if (cases[i].where != FRONT)
+}
+
+/* The dialog at the front, or behind a window of ours as the case has it: that window, else NULL. */
+static HWND put_dialog(HWND dlg, int where)
+{
+    HWND other = NULL;
+
+    if (where != FRONT)
     {
         other = CreateWindowA("STATIC", "another window", WS_POPUP | WS_VISIBLE, 0, 0, 200, 50, NULL, NULL, NULL, NULL);
         SetForegroundWindow(other);
@@ -89,7 +85,15 @@ static void test_pad(int i)
     else
         SetForegroundWindow(dlg);
     Sleep(300);
-    ok(wait_exit(&l, 0) == STILL_ACTIVE, "%s: the launcher ended before any press\n", cases[i].what);
+    return other;
+}
+
+/* The case's presses, each from a released pad; where the dialog comes back
+ * to the front, it does so while the button is held. */
+static void press_buttons(int i, HWND dlg)
+{
+    int slot = cases[i].slot;
+
     if (cases[i].connects_held)
     {
         pad(slot, cases[i].held);
@@ -107,6 +111,28 @@ static void test_pad(int i)
             }
             pad(slot, 0);
         }
+}
+
+static void test_pad(int i)
+{
+    char folder[MAX_PATH], exe[MAX_PATH], marker[MAX_PATH];
+    HWND dlg, other;
+    Launcher l;
+    int slot = cases[i].slot;
+
+    game_folder(folder, "gamepad", brand.exe, true);
+    plant_xinput(folder, marker);
+    path_join(exe, folder, brand.exe);
+    memset(pads, 0, sizeof(*pads));
+    if (cases[i].held && !cases[i].connects_held)
+        pad(slot, cases[i].held);
+    if (cases[i].where == COMES_BACK)
+        pad(slot, 0);       /* connected all along: only the return to the front makes a baseline */
+    if (!(dlg = launch(&l, exe, folder)))
+        return;
+    other = put_dialog(dlg, cases[i].where);
+    ok(wait_exit(&l, 0) == STILL_ACTIVE, "%s: the launcher ended before any press\n", cases[i].what);
+    press_buttons(i, dlg);
     if (cases[i].closes)
         ok(wait_exit(&l, EXIT_TIMEOUT) == 0, "%s: the launcher did not end with exit code 0\n", cases[i].what);
     else
