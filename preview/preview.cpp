@@ -75,7 +75,7 @@ static void say(const WCHAR *fmt, ...)
  * whatever the dialog's caption came out as. */
 static HWND find_dialog(void)
 {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < DIALOG_TIMEOUT; Sleep(50))
+    for (DWORD start = GetTickCount(); GetTickCount() - start < DIALOG_TIMEOUT; Sleep(10))
     {
         HWND marker = FindWindowA(record.cls, NULL), dlg;
         DWORD pid;
@@ -328,8 +328,11 @@ static bool save_shot(HWND dlg, const char *path)
      * same on the screen twice, 50 ms apart, is the dialog drawn whole */
     for (int tries = 0; tries < 40; tries++)
     {
-        BitBlt(before.dc, 0, 0, shot.w, shot.h, shot.dc, 0, 0, SRCCOPY);
-        Sleep(50);
+        if (tries)
+        {
+            BitBlt(before.dc, 0, 0, shot.w, shot.h, shot.dc, 0, 0, SRCCOPY);
+            Sleep(50);
+        }
         BitBlt(shot.dc, 0, 0, shot.w, shot.h, screen, rc.left, rc.top, SRCCOPY);
         GdiFlush();
         if (tries && !memcmp(before.px, shot.px, shot.w * shot.h * 4))
