@@ -15,6 +15,7 @@ Writes into OUT_DIR:
 and prints the picture's and the icon's paths, so that the build can watch them.
 A brand file that will not do is refused with a message naming its file, line
 and key; what builds but deserves a look is printed as a warning."""
+import dataclasses
 import functools
 import os
 import sys
@@ -48,7 +49,30 @@ def tolvar_base():
     top, sections = parse(TOLVAR)
     values = dict(DEFAULTS, **{k: v for k, (v, _) in top.items()})
     (d,) = dialogs(printable(TOLVAR), top, sections)
-    return template_size(d), len(values["class"]), len(values["game"])
+    return template_size(d.texts), len(values["class"]), len(values["game"])
+
+
+@dataclasses.dataclass
+class Dialog:
+    """One language's launch dialog: what dialogs() reads of it from the brand
+    file, and what read_brand() then finds for it (its stand-in, its layout,
+    its marks). The build record's dialog fields are written from it."""
+    tag: str                # its language's tag, "-" in a brand without sections
+    id: tuple               # the template's LANGID: primary language, sublanguage
+    locale: str             # the locale the preview shows it under
+    codepage: int           # the ANSI code page Wine passes its texts through (UTF8: none holds them)
+    script: str             # the script a stand-in draws (fonts.STAND_INS), "-" for none
+    rtl: bool               # mirrored
+    where: dict             # each text's place in the brand file, for messages
+    texts: dict             # each of TEXTS, as the template holds it
+    product: str = None     # the file properties' product name in its language
+    spare: int = 0          # percent of each control a stand-in's text leaves spare
+    rects: dict = None      # its grown layout's rectangles, None for the standard one
+    bases: dict = dataclasses.field(default_factory=dict)      # its base units at each DPI
+    stand_in: str = "-"     # the stand-in's face, the caption's, and whether that is bold
+    caption_face: str = "-"
+    caption_bold: str = "yes"
+    unturned: list = dataclasses.field(default_factory=list)   # texts Wine cannot read right to left
 
 
 def dialogs(path, top, sections):
@@ -100,10 +124,9 @@ def dialogs(path, top, sections):
         if letters == "-" and tag and cp == UTF8 and LANGUAGES[tag][4] in EAST_ASIAN:
             letters = EAST_ASIAN[LANGUAGES[tag][4]]
         place, at, modifier = locale.partition("@")
-        out.append({"tag": tag or "-", "id": language_id, "locale": place + ".UTF-8" + at + modifier, "codepage": cp,
-                    "script": letters, "rtl": right_to_left(tag, texts), "where": where,
-                    "product": product, **texts})
-    if len(out) > 1 and "en-US" not in [d["tag"] for d in out]:
+        out.append(Dialog(tag=tag or "-", id=language_id, locale=place + ".UTF-8" + at + modifier, codepage=cp,
+                          script=letters, rtl=right_to_left(tag, texts), where=where, texts=texts, product=product))
+    if len(out) > 1 and "en-US" not in [d.tag for d in out]:
         warn(f"{path}: no [en-US] section: where a player's language is not among the brand's, "
              "Windows shows the first of its dialogs, not an English one")
     return out
@@ -162,15 +185,15 @@ def layout(d, style, icon):
     wider label needs) and the dialog grow, nothing else moves; the dialog
     grows for its caption too, which the title bar shows beside the close
     button (and the icon)."""
-    spare = d["spare"]
+    spare = d.spare
     widths = {"line1": LINE1_WIDTH, "line2": LINE2_WIDTH, "play": BUTTON_WIDTH, "cancel": BUTTON_WIDTH}
     dialog, bases, titles = DIALOG_WIDTH, {}, {}
     for dpi in SCALES[style]:
-        measure = fonts.Measure(d["codepage"], d["script"], style, dpi)
+        measure = fonts.Measure(d.codepage, d.script, style, dpi)
         bases[dpi] = measure.base_units()
         base, scaled = bases[dpi][0], lambda px: (px * dpi + 48) // 96
 
-        measured = {key: measure.width(d[key]) for key in widths}      # once: growing measures nothing again
+        measured = {key: measure.width(d.texts[key]) for key in widths}      # once: growing measures nothing again
 
         def fits(key, units, kept=0):
             edges = scaled(BUTTON_EDGES) if key in ("play", "cancel") else 0
@@ -187,7 +210,7 @@ def layout(d, style, icon):
                 units += 1
             widths[key] = units
 
-        titles[dpi] = fonts.caption_width(d["caption"], d["codepage"], d["script"], dpi)
+        titles[dpi] = fonts.caption_width(d.texts["caption"], d.codepage, d.script, dpi)
         beside = scaled(CAPTION_BUTTON) + (scaled(ICON) if icon else 0)
         while titles[dpi] > (in_pixels(dialog, base) - beside) * (100 - spare) // 100:
             dialog += 1
@@ -204,7 +227,7 @@ def layout(d, style, icon):
         key = max(("line1", "line2", label, "caption"), key=lambda k: {"line1": line1, "line2": line2,
                   label: 2 * button + BUTTON_GAP, "caption": dialog - CONTENT_X - DIALOG_MARGIN}[k])
         said = f"the caption is {titles[96]:,} pixels wide in the title bar's font; " if key == "caption" else ""
-        raise BrandError(f"{d['where'][key]}: {said}the dialog would be {pixels:,} pixels wide to hold it, more "
+        raise BrandError(f"{d.where[key]}: {said}the dialog would be {pixels:,} pixels wide to hold it, more "
                          f"than a screen {MIN_SCREEN} pixels wide has: shorten it")
     # the widths and Cancel's place change; every other figure is the standard one's
     grown = {"DLG_RECT": (None, None, width, None), "PLAY_RECT": (None, None, button, None),
@@ -217,12 +240,12 @@ def check_drawn(d, style):
     """A letter that no font the preview has draws, Wine shows as a box; the
     kit has stand-ins for the scripts Windows' dialogs are written in, not for
     every script Unicode holds."""
-    measure = fonts.Measure(d["codepage"], d["script"], style)
+    measure = fonts.Measure(d.codepage, d.script, style)
     for key in TEXTS:
-        undrawn = measure.undrawn(d[key])
+        undrawn = measure.undrawn(d.texts[key])
         if undrawn:
             script = script_name(undrawn[0]).replace("_", " ")
-            raise BrandError(f"{d['where'][key]}: {char_names(undrawn[:1])}, of Unicode's {script} script, is "
+            raise BrandError(f"{d.where[key]}: {char_names(undrawn[:1])}, of Unicode's {script} script, is "
                              "drawn by no font of the preview (the kit draws Latin, Greek, Cyrillic, Armenian, "
                              "Georgian, Hebrew, Arabic, Ethiopic, the scripts of India and Sri Lanka, Thai, Lao, "
                              "Khmer, Myanmar, Chinese, Japanese and Korean): write the text in one of those, or "
@@ -263,8 +286,8 @@ def version_strings(values, d):
     Microsoft's VERSIONINFO calls required is there: the product, where the
     brand names none, is the caption, as the title bar names the game."""
     exe = values["exe"]
-    strings = {"CompanyName": values["publisher"], "FileDescription": d["product"] or d["caption"],
-               "ProductName": d["product"] or d["caption"], "LegalCopyright": values.get("copyright"),
+    strings = {"CompanyName": values["publisher"], "FileDescription": d.product or d.texts["caption"],
+               "ProductName": d.product or d.texts["caption"], "LegalCopyright": values.get("copyright"),
                "OriginalFilename": exe, "InternalName": exe[:-4],
                "FileVersion": values["version"], "ProductVersion": values["version"]}
     return {k: v for k, v in strings.items() if v}
@@ -285,8 +308,8 @@ def version_resource(values, d):
     the one of the player's language, as it does the dialog, and each holds
     its language's strings alone, which its Translation names."""
     numbers = ",".join(map(str, values.get("version_numbers", (0, 0, 0, 0))))
-    language = d["id"][1] << 10 | d["id"][0]
-    lines = [f"LANGUAGE 0x{d['id'][0]:02x}, 0x{d['id'][1]:02x}",
+    language = d.id[1] << 10 | d.id[0]
+    lines = [f"LANGUAGE 0x{d.id[0]:02x}, 0x{d.id[1]:02x}",
              "VS_VERSION_INFO VERSIONINFO",
              f"FILEVERSION {numbers}", f"PRODUCTVERSION {numbers}",
              "FILEFLAGSMASK VS_FFI_FILEFLAGSMASK", "FILEFLAGS 0", "FILEOS VOS_NT_WINDOWS32",
@@ -303,7 +326,7 @@ def extra_size(values, languages, icon_size, picture_size=0):
     longer class and game, and a modern launcher's manifest, larger picture and
     code, or a classic one's manifest, in whole 512-byte blocks of the file."""
     base_template, base_class, base_game = tolvar_base()
-    grown = sum(template_size(d) for d in languages) - base_template
+    grown = sum(template_size(d.texts) for d in languages) - base_template
     grown += len(values["class"]) - base_class + len(values["game"]) - base_game
     grown += len(manifest(values) or "")
     if values["style"] == "modern":
@@ -408,15 +431,15 @@ def write_record(path, values, languages, icon_size, extra, transparent):
     lines += [f"{k}\t{record[k]}" for k in RECORD_FIELDS]
     lines += [f"argument\t{a}" for a in values["argv"]]
     for d in languages:
-        lines.append(f"dialog\t{d['tag']}")
-        width, height = (d["rects"] or STANDARD)["DLG_RECT"][2:]
+        lines.append(f"dialog\t{d.tag}")
+        width, height = (d.rects or STANDARD)["DLG_RECT"][2:]
         # as the dialog manager maps dialog units to pixels, at each scale
-        pixels = " ".join(f"{in_pixels(width, x)}x{in_pixels(height, y, 8)}" for x, y in d["bases"].values())
+        pixels = " ".join(f"{in_pixels(width, x)}x{in_pixels(height, y, 8)}" for x, y in d.bases.values())
         strings = version_strings(values, d) if has_properties(values) else {}
-        d = dict(d, layout="rtl" if d["rtl"] else "ltr", width=width, pixels=pixels, label_room=BUTTON_ROOM,
-                 description=strings.get("FileDescription", ""), product=strings.get("ProductName", ""),
-                 unturned=" ".join(d.get("unturned", [])))
-        lines += [f"{k}\t{d[k]}" for k in DIALOG_FIELDS]
+        fields = dict(dataclasses.asdict(d), **d.texts, layout="rtl" if d.rtl else "ltr", width=width, pixels=pixels,
+                      label_room=BUTTON_ROOM, description=strings.get("FileDescription", ""),
+                      product=strings.get("ProductName", ""), unturned=" ".join(d.unturned))
+        lines += [f"{k}\t{fields[k]}" for k in DIALOG_FIELDS]
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
 
@@ -469,28 +492,28 @@ def read_brand(path):
     languages = dialogs(shown, top, sections)
     try:
         for d in languages:
-            d["script"] = fonts.fuller(d["script"], "".join(d[k] for k in TEXTS))
+            d.script = fonts.fuller(d.script, "".join(d.texts.values()))
             check_drawn(d, values["style"])
-            d["spare"] = spare_percent(d["script"])
-            d["rects"], d["bases"] = layout(d, values["style"], "icon" in values)
-            d["stand_in"] = fonts.stand_in_face(d["script"])
-            d["caption_face"] = fonts.caption_face(d["codepage"], d["script"])
-            d["caption_bold"] = "yes" if fonts.caption_bold(d["codepage"], d["script"]) else "no"
+            d.spare = spare_percent(d.script)
+            d.rects, d.bases = layout(d, values["style"], "icon" in values)
+            d.stand_in = fonts.stand_in_face(d.script)
+            d.caption_face = fonts.caption_face(d.codepage, d.script)
+            d.caption_bold = "yes" if fonts.caption_bold(d.codepage, d.script) else "no"
     except fonts.FontError as e:
         raise BrandError(f"{shown}: cannot measure the texts: {e}")
-    for d in (d for d in languages if d["rtl"]):
-        marked = {k: read_right_to_left(d[k], values["style"] == "modern" or d["codepage"] == UTF8) for k in TEXTS}
-        left = d["unturned"] = [k for k in TEXTS if marked[k] is None]
+    for d in (d for d in languages if d.rtl):
+        marked = {k: read_right_to_left(d.texts[k], values["style"] == "modern" or d.codepage == UTF8) for k in TEXTS}
+        left = d.unturned = [k for k in TEXTS if marked[k] is None]
         if left:
-            warn(f"{d['where'][left[0]]}{' (and ' + ', '.join(left[1:]) + ')' if left[1:] else ''}: Wine, and so "
+            warn(f"{d.where[left[0]]}{' (and ' + ', '.join(left[1:]) + ')' if left[1:] else ''}: Wine, and so "
                  "Proton, draws a line with Latin letters left to right in a classic launcher, though Windows "
                  "reads it right to left; the modern style reads it right to left under Wine too")
-        d.update({k: marked[k] or d[k] for k in TEXTS})
+        d.texts.update({k: marked[k] or d.texts[k] for k in TEXTS})
         for k in TEXTS:
-            if utf16_units(d[k]) > MAX_TEXT:
-                raise BrandError(f"{d['where'][k]}: with the invisible marks that make Wine read it right to left "
-                                 f"too, the text has {utf16_units(d[k])} UTF-16 units; each text may have at most "
-                                 f"{MAX_TEXT}: shorten it by {utf16_units(d[k]) - MAX_TEXT}")
+            if utf16_units(d.texts[k]) > MAX_TEXT:
+                raise BrandError(f"{d.where[k]}: with the invisible marks that make Wine read it right to left "
+                                 f"too, the text has {utf16_units(d.texts[k])} UTF-16 units; each text may have at "
+                                 f"most {MAX_TEXT}: shorten it by {utf16_units(d.texts[k]) - MAX_TEXT}")
     return values, where, languages
 
 
@@ -559,22 +582,22 @@ def dialogs_rc(languages, note):
     rc = [f"/* {note}", " * The launch dialog in each of the brand's languages. */"]
     for d in languages:
         rc.append("")
-        rc.append(f"#define DLG_LANGUAGE    0x{d['id'][0]:02x}, 0x{d['id'][1]:02x}")
-        if d["rtl"]:
+        rc.append(f"#define DLG_LANGUAGE    0x{d.id[0]:02x}, 0x{d.id[1]:02x}")
+        if d.rtl:
             # Mirrored, which makes the reading order right to left too: in a
             # mirrored window Windows reverses WS_EX_RTLREADING. The texts and
             # buttons are mirrored as the dialog; the picture is not, so that
             # it is shown as drawn.
             rc.append("#define DLG_EXSTYLE     WS_EX_LAYOUTRTL | WS_EX_NOINHERITLAYOUT")
             rc.append("#define DLG_TEXTSTYLE   WS_EX_LAYOUTRTL")
-        rc += [f"#define DLG_{k.upper():11} {literal(d[k])}" for k in TEXTS]
-        if d["rects"]:
+        rc += [f"#define DLG_{k.upper():11} {literal(d.texts[k])}" for k in TEXTS]
+        if d.rects:
             # grown for its texts: the standard layout is back after it
-            rc += [f"#undef {k}\n#define {k:15} {', '.join(map(str, r))}" for k, r in d["rects"].items()]
+            rc += [f"#undef {k}\n#define {k:15} {', '.join(map(str, r))}" for k, r in d.rects.items()]
         rc.append('#include "dialog.rc"')
         rc += [f"#undef DLG_{k.upper()}" for k in ("language", "exstyle", "textstyle") + TEXTS]
-        if d["rects"]:
-            rc += [f"#undef {k}" for k in d["rects"]] + ['#include "resource.h"']
+        if d.rects:
+            rc += [f"#undef {k}" for k in d.rects] + ['#include "resource.h"']
     return "\n".join(rc) + "\n"
 
 

@@ -16,6 +16,21 @@ DEFAULTS = {"play": "Play", "cancel": "Cancel", "game": "GAME.BAT", "style": "cl
 PROPERTIES = ("publisher", "product", "version", "copyright", "website")
 KEYS = REQUIRED + ("play", "cancel", "language", "icon", "game", "style", "gamepad") + PROPERTIES
 STYLES = ("classic", "modern")
+# A language's texts. Those of the dialog (TEXTS) get, by being here, what
+# every dialog text gets: a section's own or the top's (brand.dialogs), NFC,
+# the code page that holds them or UTF-8 (languages.codepage), a stand-in that
+# draws them (check_drawn), their width in the layout (brand.layout), the
+# marks that make Wine read them right to left (read_right_to_left), at most
+# MAX_TEXT UTF-16 units, a DLG_ macro for res/dialog.rc (dialogs_rc) and a
+# line of the build record. To add one, besides its key here:
+#   res/resource.h: its control's id; res/dialog.rc: its control, at DLG_KEY;
+#   brand.layout: its room, where it may grow; harness/record.h: its index,
+#   name, id and record_fields[] row (CAPTION...CANCEL, text_names, text_ids),
+#   which the preview and the driver go through; preview/preview.cpp: where
+#   it is drawn (check_text's where[]); FORMAT.md and docs/publishing.md: the
+#   key; tests/brand_files.py: a row of GOOD, and a growth row if it may grow.
+# A text shown elsewhere than the dialog (product, in Explorer's Details) is a
+# section's key alone: it gets NFC and check_property, not the dialog's rules.
 TEXTS = ("caption", "line1", "line2", "play", "cancel")     # the dialog's texts
 SECTION_KEYS = TEXTS + ("product",)                         # what a language section may set
 # Windows takes a 32-bit program whose name holds one of these for an
