@@ -164,9 +164,8 @@ class Measure:
         the two counts."""
         if face is None:
             return sum(self.fnt[self.code(c)] for c in text)
-        wide = face.wide_advance(self.em) if self.own and face is truetype(*self.own[0], self.em) else None
-        width = sum(wide if wide and face.advance(c) > wide // 2 else face.advance(c)
-                    for c in text if unicodedata.category(c) != "Cf")
+        own = self.own and face is truetype(*self.own[0], self.em)
+        width = sum(face.own_advance(c) if own else face.advance(c) for c in text if unicodedata.category(c) != "Cf")
         if any(unicodedata.name(c, "").startswith(SHAPED) for c in text):
             return max(width, face.shaped(text, self.em))
         return width
@@ -216,9 +215,12 @@ def bold_of(spec):
     """A face's bold one, where its font has one (DejaVuSans-Bold.ttf beside
     DejaVuSans.ttf); None where Wine makes the face itself bolder."""
     path, package = spec
-    bold = path[:-len(TAHOMA)] + TAHOMA_BOLD if path.endswith(TAHOMA) else path.replace(".ttf", "-Bold.ttf")
-    if path.endswith("-Regular.ttf"):
+    if path.endswith(TAHOMA):
+        bold = path[:-len(TAHOMA)] + TAHOMA_BOLD
+    elif path.endswith("-Regular.ttf"):
         bold = path[:-len("-Regular.ttf")] + "-Bold.ttf"
+    else:
+        bold = path.replace(".ttf", "-Bold.ttf")
     full = bold if os.path.isabs(bold) else os.path.join(DEBIAN_FONTS, bold)
     return (bold, package) if bold != path and (os.path.isfile(full) or full in _recipes) else None
 
@@ -254,15 +256,12 @@ def caption_width(text, codepage, script, dpi=96):
     faces = [(bold_of(regular), 0)] if bold and bold_of(regular) else [(regular, int(bold))]
     faces += [(spec, int(bold)) for spec in linked(codepage)]
     size, total = (CAPTION_HEIGHT * dpi + 48) // 96, 0
-    wide = truetype(*faces[0][0], size).wide_advance(size)
     for c in text:
         invisible = unicodedata.category(c) == "Cf"
         for spec, synthetic in faces:
             face = truetype(*spec, size)
             if face.has(c):
-                advance = face.advance(c)
-                if wide and spec is faces[0][0] and advance > wide // 2:
-                    advance = wide
+                advance = face.own_advance(c) if spec is faces[0][0] else face.advance(c)
                 total += (0 if invisible else advance) + synthetic
                 break
         else:
@@ -320,7 +319,8 @@ class TrueType:
             TrueType._library = ctypes.c_void_p()
             if TrueType._ft.FT_Init_FreeType(ctypes.byref(TrueType._library)):
                 raise FontError("FreeType does not start")
-        self.path, self.face, self.cache, self.shapers = path, ctypes.c_void_p(), {}, {}
+        self.path, self.size, self.face, self.cache, self.shapers = path, size, ctypes.c_void_p(), {}, {}
+        self.wide = None        # own_advance's, once read
         if self._ft.FT_New_Face(self._library, path.encode(), 0, ctypes.byref(self.face)) or \
                 self._ft.FT_Set_Pixel_Sizes(self.face, 0, size):
             raise FontError(f"FreeType cannot read {path}")
@@ -329,26 +329,30 @@ class TrueType:
     def family(self):
         return ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.family_name.decode()
 
-    def wide_advance(self, size):
-        """Where the face is monospaced by its PANOSE (VL Gothic), the advance
-        Wine gives its glyphs wider than the average as the dialog's own face:
-        twice the average width, rounded (12 pixels at 11, where the glyph's
-        own is 11); else None. As a font linked to another, it gives them
-        their own."""
-        table, length = ctypes.create_string_buffer(36), ctypes.c_ulong(36)
-        if self._ft.FT_Load_Sfnt_Table(self.face, int.from_bytes(b"OS/2", "big"), 0, table, ctypes.byref(length)) \
-                or table.raw[35] != 9:
-            return None
-        upem = ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.units_per_EM
-        return 2 * ((struct.unpack_from(">h", table.raw, 2)[0] * size * 2 + upem) // (2 * upem))
+    def os2(self):
+        """The font's OS/2 table, up to its Windows ascent and descent."""
+        table, length = ctypes.create_string_buffer(78), ctypes.c_ulong(78)
+        if self._ft.FT_Load_Sfnt_Table(self.face, int.from_bytes(b"OS/2", "big"), 0, table, ctypes.byref(length)):
+            raise FontError(f"{self.path} has no OS/2 table")
+        return table.raw
+
+    def own_advance(self, c):
+        """c's advance where the face is the dialog's own: where it is
+        monospaced by its PANOSE (VL Gothic), Wine draws a glyph wider than
+        the average twice the average width, rounded (12 pixels at 11, where
+        the glyph's own is 11); as a font linked to another, its own."""
+        if self.wide is None:
+            table = self.os2()
+            upem = ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.units_per_EM
+            average = struct.unpack_from(">h", table, 2)[0]
+            self.wide = 2 * ((average * self.size * 2 + upem) // (2 * upem)) if table[35] == 9 else 0
+        advance = self.advance(c)
+        return self.wide if self.wide and advance > self.wide // 2 else advance
 
     def height(self, size):
         """The font's height in pixels, as Wine works it out: its ascent and its
         descent for Windows (the OS/2 table), each scaled and rounded."""
-        table, length = ctypes.create_string_buffer(78), ctypes.c_ulong(78)
-        if self._ft.FT_Load_Sfnt_Table(self.face, int.from_bytes(b"OS/2", "big"), 0, table, ctypes.byref(length)):
-            raise FontError(f"{self.path} has no OS/2 table")
-        ascent, descent = struct.unpack_from(">HH", table.raw, 74)
+        ascent, descent = struct.unpack_from(">HH", self.os2(), 74)
         upem = ctypes.cast(self.face, ctypes.POINTER(_Face)).contents.units_per_EM
         scale = ((size * 64 << 16) + upem // 2) // upem
         return sum((((m * scale + 0x8000) >> 16) + 32) >> 6 for m in (ascent, descent))

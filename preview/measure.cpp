@@ -215,6 +215,15 @@ static void sort_glyphs(HDC dc, const WCHAR *text, bool prefix, WCHAR (*found)[6
     }
 }
 
+/* A text drawn black on white in a bitmap of its control's size, mirrored as a button is. */
+static void blank(Shot *c, HFONT font, int w, int h, bool mirrored)
+{
+    take(c, w, h);
+    SelectObject(c->dc, font);
+    PatBlt(c->dc, 0, 0, w, h, WHITENESS);
+    SetLayout(c->dc, mirrored ? LAYOUT_RTL : 0);
+}
+
 /* How dark a text is drawn: black on white as its control draws it, smoothed
  * or not, the pixels it inks at all and those under half of white. A face
  * whose strokes Wine draws thinner than a pixel leaves them gray. */
@@ -223,9 +232,7 @@ static void contrast(HFONT font, int i, const WCHAR *text, const RECT *size, UIN
     Shot alone;
     RECT rc = { 0, 0, size->right + 8, size->bottom + 8 };
 
-    take(&alone, rc.right, rc.bottom);
-    SelectObject(alone.dc, font);
-    PatBlt(alone.dc, 0, 0, rc.right, rc.bottom, WHITENESS);
+    blank(&alone, font, rc.right, rc.bottom, false);
     DrawTextW(alone.dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX | prefix);
     GdiFlush();
     for (int y = 0; y < alone.h; y++)
@@ -249,15 +256,6 @@ static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
     contrast(font, i, text, &rc, prefix);
     sort_glyphs(dc, text, !prefix, result.glyphs[i]);
     SelectObject(dc, old);
-}
-
-/* A label drawn black on white in a bitmap of its button's size, mirrored as the button is. */
-static void blank(Shot *c, HFONT font, int w, int h, bool mirrored)
-{
-    take(c, w, h);
-    SelectObject(c->dc, font);
-    PatBlt(c->dc, 0, 0, w, h, WHITENESS);
-    SetLayout(c->dc, mirrored ? LAYOUT_RTL : 0);
 }
 
 /* Whether a column of it has ink. */

@@ -60,7 +60,8 @@ dialog_settings() {  # dialog_settings STAND_IN CAPTION_FACE STYLE CAPTION_BOLD 
     local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption=${2#-} settings=$WINEPREFIX/dialog-settings
     local font="MS Sans Serif" other=Tahoma files="ss*.fon ms_sans_serif.ttf"
     unset FONTCONFIG_FILE
-    case $caption in "VL Gothic"|"WenQuanYi Micro Hei"|"MS UI Gothic"|SimSun|Gulim|PMingLiU) unsmoothed_fonts ;; esac
+    # the East Asian faces are those prefix.reg replaces, and their stand-ins
+    [ -z "$caption" ] || ! grep -qF "\"$caption\"" "$ROOT/tools/prefix.reg" || unsmoothed_fonts
     [ "$3" = modern ] && font=Tahoma other="MS Sans Serif" files="tahoma*.ttf"
     wine_fonts      # what another dialog took out, back first
     if [ -n "$face" ]; then (cd "$fonts" && rm -f $files) || die "could not set the dialog font"; fi
