@@ -119,10 +119,18 @@ def codepage(texts):
     return UTF8
 
 
+# The spaces of typography (U+2000 to U+200A, U+202F, U+205F), which Windows
+# draws in any dialog through font linking and Wine's MS Sans Serif and Tahoma
+# lack: as a plain space each, for the code page of the letters around them.
+LINKED_SPACES = dict.fromkeys([*range(0x2000, 0x200B), 0x202F, 0x205F], " ")
+
+
 def script(texts):
     """The script whose letters the texts hold but Wine's MS Sans Serif cannot
     draw in any code page, where Windows draws them in a font of that script:
-    one of SCRIPTS, "latin" for letters such as Vietnamese ones, "-" for none."""
+    one of SCRIPTS, "latin" for letters such as Vietnamese ones and for a space
+    of typography among letters of a code page Wine's face draws, "-" for none."""
+    texts = list(texts)
     for c in "".join(texts):
         if unicodedata.category(c) == "Cf":
             continue            # an invisible mark, such as U+061C ARABIC LETTER MARK, is no letter
@@ -132,7 +140,9 @@ def script(texts):
                 return word.lower()
         if name.startswith(("LATIN ", "COMBINING ")) and not any(can_encode(c, cp) for cp in BITMAP_CODEPAGES):
             return "latin"
-    return "-"
+    plain = [t.translate(LINKED_SPACES) for t in texts]
+    cp = codepage(plain)
+    return "latin" if plain != texts and cp in BITMAP_CODEPAGES and cp not in EAST_ASIAN else "-"
 
 
 RLE, PDF, RLM = "\u202b", "\u202c", "\u200f"

@@ -214,14 +214,20 @@ static bool question_mark_leftmost(HWND ctl, const LOGFONTW *lf, WCHAR mark)
 }
 
 /* The spaces of typography (U+2000 to U+200A, U+202F, U+205F), which
- * Windows draws in any dialog through font linking and Wine's dialog fonts
- * lack: what to write instead, said for each that no font drew. */
-static void say_spaces(int text, const WCHAR *missing)
+ * Windows draws in any dialog through font linking: the kit has a dialog
+ * holding one drawn in a stand-in that has them, as Wine's own MS Sans Serif
+ * and Tahoma do not. Where no font drew one, what to write instead; where the
+ * stand-in did, that Wine's own faces may show a box. Each space once. */
+static void say_spaces(int text, const WCHAR *written, const WCHAR *missing)
 {
-    for (const WCHAR *c = missing; *c; c++)
-        if ((*c >= 0x2000 && *c <= 0x200a) || *c == 0x202f || *c == 0x205f)
-            say(L"%hs [%hs]: for U+%04X, a space that Windows draws through font linking and Wine does not, write "
-                L"U+00A0 NO-BREAK SPACE, which every dialog font draws\n", text_names[text], label, *c);
+    for (const WCHAR *c = written; *c; c++)
+        if (((*c >= 0x2000 && *c <= 0x200a) || *c == 0x202f || *c == 0x205f) && !wcschr(c + 1, *c))
+            say(wcschr(missing, *c)
+                ? L"%hs [%hs]: for U+%04X, a space that Windows draws through font linking and Wine does not, "
+                  L"write U+00A0 NO-BREAK SPACE, which every dialog font draws\n"
+                : L"%hs [%hs]: note: U+%04X, which Windows draws through font linking, is drawn in the kit's "
+                  L"stand-in; Wine's own MS Sans Serif and Tahoma lack it, so under Wine and Proton it may show as "
+                  L"a box: U+00A0 NO-BREAK SPACE shows everywhere\n", text_names[text], label, *c);
 }
 
 /* Whether the dialog is drawn in Windows 10 and 11's colours, as players see
@@ -300,7 +306,7 @@ static void check_text(HWND dlg, int i, const Measure *m, int margin)
         if (m->glyphs[i][k][0])
             say(drawn_amiss[k], text_names[i], label, m->glyphs[i][k], code_points(m->glyphs[i][k], points)),
                 problems += k != OUTLINE;
-    say_spaces(i, m->glyphs[i][MISSING]);
+    say_spaces(i, record.shown->text[i], m->glyphs[i][MISSING]);
     if (m->extent[i] > m->room[i] * (100 - margin) / 100)
         say(L"%hs [%hs]: %d px in a %d px %hs%ls; the rest is cut\n", text_names[i], label, m->extent[i],
             m->room[i], where[i], margin ? L", less what a stand-in font keeps spare" : L""), problems++;

@@ -587,6 +587,12 @@ CODEPAGES = [
     ({"line1": "Ցանկանում եք խաղալ"}, "65001", "en_US.UTF-8", "armenian", "ltr"),
     ({"line1": "መጫወት ይፈልጋሉ"}, "65001", "en_US.UTF-8", "ethiopic", "ltr"),
     ({"caption": "Хотите שלום"}, "65001", "en_US.UTF-8", "hebrew", "ltr"),
+    # a space of typography, drawn in Windows' dialogs through font linking, among letters Wine's face draws:
+    # the Latin stand-in, which has it; among East Asian ones, the face Wine links first, which names it
+    ({"line2": "au Sommet\u202f?"}, "65001", "en_US.UTF-8", "latin", "ltr"),
+    ({"line2": "Хотите\u2009сыграть?"}, "65001", "en_US.UTF-8", "latin", "ltr"),
+    ({"line1": "北岳の\u202f冒険"}, "65001", "en_US.UTF-8", "-", "ltr"),
+    ({"line1": "คุณต้องการ\u202f?"}, "65001", "en_US.UTF-8", "thai", "ltr"),
 ]
 
 
