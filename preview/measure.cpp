@@ -391,6 +391,9 @@ static void measure_dialog(HWND dlg)
     ReleaseDC(dlg, dc);
     result.done = 1;
     save_beside(&result, MEASURE_FILE, &result, sizeof(result));
+    /* Wine puts what a thread drew on the screen as the thread next waits
+     * for a message: now, for the screenshot that follows */
+    MsgWaitForMultipleObjects(0, NULL, FALSE, 0, QS_ALLINPUT);
 }
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK MeasureHook(int code, WPARAM wparam, LPARAM lparam)

@@ -330,14 +330,14 @@ static bool save_shot(HWND dlg, const char *path)
     GetWindowRect(dlg, &rc);
     take(&shot, rc.right - rc.left, rc.bottom - rc.top);
     take(&before, shot.w, shot.h);
-    /* Wine puts what the launcher drew on the screen as it next waits: the
-     * same on the screen twice, 50 ms apart, is the dialog drawn whole */
-    for (int tries = 0; tries < 40; tries++)
+    /* the measuring DLL has had Wine put the dialog on the screen; the same
+     * there twice, 20 ms apart, is the dialog drawn whole */
+    for (int tries = 0; tries < 100; tries++)
     {
         if (tries)
         {
             BitBlt(before.dc, 0, 0, shot.w, shot.h, shot.dc, 0, 0, SRCCOPY);
-            Sleep(50);
+            Sleep(20);
         }
         BitBlt(shot.dc, 0, 0, shot.w, shot.h, screen, rc.left, rc.top, SRCCOPY);
         GdiFlush();
@@ -359,11 +359,18 @@ static bool save_shot(HWND dlg, const char *path)
     return saved;
 }
 
+/* Brings the dialog to the front, as a click on it would, for the keys that follow. */
+static void bring_to_front(HWND dlg)
+{
+    SetForegroundWindow(dlg);
+    for (int tries = 0; tries < 100 && GetForegroundWindow() != dlg; tries++)
+        Sleep(5);
+}
+
 /* Closes the dialog as a person would: Esc. */
 static void press_escape(HWND dlg)
 {
-    SetForegroundWindow(dlg);
-    Sleep(50);
+    bring_to_front(dlg);
     keybd_event(VK_ESCAPE, 0, 0, 0);
     keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
 }
@@ -481,8 +488,7 @@ static int play(HWND dlg)
 {
     HANDLE launcher = launcher_of(dlg);
 
-    SetForegroundWindow(dlg);
-    Sleep(50);
+    bring_to_front(dlg);
     keybd_event(VK_RETURN, 0, 0, 0);
     keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
     if (launcher && WaitForSingleObject(launcher, EXIT_TIMEOUT) == WAIT_OBJECT_0)

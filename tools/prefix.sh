@@ -20,6 +20,7 @@ wine_prefix() {
         die "could not import tools/prefix.reg into the Wine prefix"
     wineserver -w
     rm -f "$WINEPREFIX/dialog-settings.reg"
+    DIALOG_SETTINGS=""
     dialog_settings - - classic yes 96
     map_build_drive
     wine_xinput
@@ -59,6 +60,8 @@ wine_fonts() {
 dialog_settings() {  # dialog_settings STAND_IN CAPTION_FACE STYLE CAPTION_BOLD DPI, the faces each a face or -
     local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption=${2#-} settings=$WINEPREFIX/dialog-settings
     local font="MS Sans Serif" other=Tahoma files="ss*.fon ms_sans_serif.ttf"
+    [ "$WINEPREFIX $*" != "$DIALOG_SETTINGS" ] || return 0     # as the last dialog's
+    DIALOG_SETTINGS=""
     unset FONTCONFIG_FILE
     # the East Asian faces are those prefix.reg replaces, and their stand-ins
     [ -z "$caption" ] || ! grep -qF "\"$caption\"" "$ROOT/tools/prefix.reg" || unsmoothed_fonts
@@ -73,9 +76,11 @@ dialog_settings() {  # dialog_settings STAND_IN CAPTION_FACE STYLE CAPTION_BOLD 
         printf '\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics]\r\n"CaptionFont"=hex:%s\r\n' \
             "$(caption_font "${caption:-MS Shell Dlg}" "${4:-yes}")"
     } > "$settings.new" || die "could not write $settings.new"
-    cmp -s "$settings.new" "$settings.reg" && return
-    (cd "$WINEPREFIX" && wine reg import dialog-settings.new >/dev/null 2>&1) || die "could not set the dialog's fonts"
-    mv "$settings.new" "$settings.reg"
+    if ! cmp -s "$settings.new" "$settings.reg"; then
+        (cd "$WINEPREFIX" && wine reg import dialog-settings.new >/dev/null 2>&1) || die "could not set the dialog's fonts"
+        mv "$settings.new" "$settings.reg"
+    fi
+    DIALOG_SETTINGS="$WINEPREFIX $*"
 }
 
 # Wine smooths the fonts it finds through fontconfig as fontconfig says: here, not at all.
