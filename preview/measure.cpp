@@ -348,6 +348,51 @@ static void underline(HWND ctl, HFONT font, int i)
     drop(&without);
 }
 
+/* Whether the leftmost glyph a line shows on the screen is its question mark:
+ * the mark drawn alone in the line's font, found at the line's leftmost ink,
+ * whatever the letter beside it reaches under it (Urdu's ں does). A line of a
+ * right-to-left dialog that ends in one shows it there, as Windows reads it. */
+static bool question_mark_leftmost(HWND ctl, const LOGFONTW *lf, WCHAR mark)
+{
+    HDC screen = GetDC(NULL);
+    HFONT font = CreateFontIndirectW(lf);
+    Shot line, alone;
+    RECT rc;
+    int left = -1, mark_left = -1, inked = 0, best = 0;
+
+    GetWindowRect(ctl, &rc);
+    take(&line, rc.right - rc.left, rc.bottom - rc.top);
+    BitBlt(line.dc, 0, 0, line.w, line.h, screen, rc.left, rc.top, SRCCOPY);
+    ReleaseDC(NULL, screen);
+    take(&alone, line.w, line.h);
+    PatBlt(alone.dc, 0, 0, alone.w, alone.h, WHITENESS);
+    SelectObject(alone.dc, font);
+    TextOutW(alone.dc, 0, 0, &mark, 1);
+    for (int x = 0; x < line.w && (left < 0 || mark_left < 0); x++)
+        for (int y = 0; y < line.h; y++)
+        {
+            left = left < 0 && ink(&line, x, y) ? x : left;
+            mark_left = mark_left < 0 && ink(&alone, x, y) ? x : mark_left;
+        }
+    for (int y = 0; y < alone.h; y++)
+        for (int x = mark_left; x < alone.w; x++)
+            inked += ink(&alone, x, y);
+    /* most of the mark's ink lies on the line's at some height: its edges may smooth otherwise */
+    for (int dy = -line.h; left >= 0 && inked && dy < line.h; dy++)
+    {
+        int found = 0;
+
+        for (int y = 0; y < alone.h; y++)
+            for (int x = mark_left; x < alone.w; x++)
+                found += ink(&alone, x, y) && ink(&line, x - mark_left + left, y + dy);
+        best = found > best ? found : best;
+    }
+    drop(&line);
+    drop(&alone);
+    DeleteObject(font);
+    return inked && best * 10 >= inked * 9;
+}
+
 /* Whether each text fits where Wine draws it: the caption in the title bar
  * beside the close button (and the icon, if there is one), the question's
  * lines in their controls, which wrap a longer line out of sight, and the
@@ -389,11 +434,25 @@ static void measure_dialog(HWND dlg)
     }
     result.dpi = GetDeviceCaps(dc, LOGPIXELSX);
     ReleaseDC(dlg, dc);
+    result.acp = GetACP();
+    result.caption_height = GetSystemMetrics(SM_CYCAPTION);
+    result.metrics[0] = button_edges(), result.metrics[1] = caption_beside(false);
+    result.metrics[2] = caption_beside(true);
+    /* Wine puts what a thread drew on the screen as the thread next waits
+     * for a message: now, for the lines read from the screen below and the
+     * screenshot that follows */
+    MsgWaitForMultipleObjects(0, NULL, FALSE, 0, QS_ALLINPUT);
+    for (int i = LINE1; i <= LINE2; i++)
+    {
+        HWND ctl = GetDlgItem(dlg, text_ids[i]);
+        int n = GetWindowTextW(ctl, text, 256);
+
+        n -= n && text[n - 1] == 0x202c;        /* the end of a right-to-left embedding */
+        if (n && (text[n - 1] == '?' || text[n - 1] == 0x061f))
+            result.mark_leftmost[i] = question_mark_leftmost(ctl, &result.font, text[n - 1]) ? 1 : -1;
+    }
     result.done = 1;
     save_beside(&result, MEASURE_FILE, &result, sizeof(result));
-    /* Wine puts what a thread drew on the screen as the thread next waits
-     * for a message: now, for the screenshot that follows */
-    MsgWaitForMultipleObjects(0, NULL, FALSE, 0, QS_ALLINPUT);
 }
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK MeasureHook(int code, WPARAM wparam, LPARAM lparam)

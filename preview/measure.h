@@ -27,6 +27,13 @@ struct Measure
     int ink[TEXTS][2];          /* ... the pixels it inks drawn alone, and of those the dark ones */
     int dpi;                    /* the screen's */
     LOGFONTW font;              /* the dialog's */
+    /* what the preview's program, started once for every dialog, cannot see
+     * from its own process: the launcher's code page, metrics at its DPI */
+    UINT acp;
+    int caption_height;         /* the title bar's */
+    int metrics[3];             /* a button's edges; beside the caption without an icon, and with one */
+    int mark_leftmost[TEXTS];   /* a line ending in a question mark: 1 where that is its leftmost glyph
+                                   on the screen, -1 where not; else 0 */
 };
 
 #endif

@@ -5,10 +5,11 @@
  * turned into "?", and room for it all; and whether it is mirrored as Windows
  * mirrors a language written right to left.
  *
- *   preview <record>[:<tag>] [<shot.bmp>]
- *                              checks the launcher's dialog and prints where it
- *                              is on the screen: "geometry WxH+X+Y"; with a
- *                              file, saves the dialog there and closes it
+ *   preview serve <record>     checks each dialog named on standard input,
+ *                              "TAG" or "TAG SHOT", and prints where it is on
+ *                              the screen: "geometry WxH+X+Y"; with a file,
+ *                              saves the dialog there and closes it; then
+ *                              "end" and the dialog's exit code
  *   preview play <record>      presses Play, as a person would: Enter, and
  *                              waits for the launcher to end
  *   preview pad <record> A|B   answers it with a controller, through the
@@ -168,51 +169,6 @@ static const char *layout_fault(HWND dlg, bool rtl)
     return NULL;
 }
 
-/* Whether the leftmost glyph a line shows on the screen is its question mark:
- * the mark drawn alone in the line's font, found at the line's leftmost ink,
- * whatever the letter beside it reaches under it (Urdu's ں does). A line of a
- * right-to-left dialog that ends in one shows it there, as Windows reads it. */
-static bool question_mark_leftmost(HWND ctl, const LOGFONTW *lf, WCHAR mark)
-{
-    HDC screen = GetDC(NULL);
-    HFONT font = CreateFontIndirectW(lf);
-    Shot line, alone;
-    RECT rc;
-    int left = -1, mark_left = -1, inked = 0, best = 0;
-
-    GetWindowRect(ctl, &rc);
-    take(&line, rc.right - rc.left, rc.bottom - rc.top);
-    BitBlt(line.dc, 0, 0, line.w, line.h, screen, rc.left, rc.top, SRCCOPY);
-    ReleaseDC(NULL, screen);
-    take(&alone, line.w, line.h);
-    PatBlt(alone.dc, 0, 0, alone.w, alone.h, WHITENESS);
-    SelectObject(alone.dc, font);
-    TextOutW(alone.dc, 0, 0, &mark, 1);
-    for (int x = 0; x < line.w && (left < 0 || mark_left < 0); x++)
-        for (int y = 0; y < line.h; y++)
-        {
-            left = left < 0 && ink(&line, x, y) ? x : left;
-            mark_left = mark_left < 0 && ink(&alone, x, y) ? x : mark_left;
-        }
-    for (int y = 0; y < alone.h; y++)
-        for (int x = mark_left; x < alone.w; x++)
-            inked += ink(&alone, x, y);
-    /* most of the mark's ink lies on the line's at some height: its edges may smooth otherwise */
-    for (int dy = -line.h; left >= 0 && inked && dy < line.h; dy++)
-    {
-        int found = 0;
-
-        for (int y = 0; y < alone.h; y++)
-            for (int x = mark_left; x < alone.w; x++)
-                found += ink(&alone, x, y) && ink(&line, x - mark_left + left, y + dy);
-        best = found > best ? found : best;
-    }
-    drop(&line);
-    drop(&alone);
-    DeleteObject(font);
-    return inked && best * 10 >= inked * 9;
-}
-
 /* The spaces of typography (U+2000 to U+200A, U+202F, U+205F), which
  * Windows draws in any dialog through font linking: the kit has a dialog
  * holding one drawn in a stand-in that has them, as Wine's own MS Sans Serif
@@ -234,7 +190,7 @@ static void say_spaces(int text, const WCHAR *written, const WCHAR *missing)
  * it there, unless the preview was asked for Wine's own (PREVIEW_LOOK=wine): a
  * face of RGB 240, and a white title bar, sampled at its top, above the
  * caption's letters. */
-static void check_look(HWND dlg)
+static void check_look(HWND dlg, const Measure *m)
 {
     char look[16] = "";
     POINT client = { 2, 2 };   /* inside the client area, mirrored or not */
@@ -249,7 +205,7 @@ static void check_look(HWND dlg)
     ClientToScreen(dlg, &client);
     screen = GetDC(NULL);
     face = GetPixel(screen, client.x, client.y);
-    title = GetPixel(screen, (rc.left + rc.right) / 2, client.y - GetSystemMetrics(SM_CYCAPTION));
+    title = GetPixel(screen, (rc.left + rc.right) / 2, client.y - m->caption_height);
     ReleaseDC(NULL, screen);
     if (face != RGB(240, 240, 240) || title != RGB(255, 255, 255))
         say(L"look [%hs]: a face of RGB %d %d %d and a title bar of RGB %d %d %d, where Windows 10 and 11 draw "
@@ -300,7 +256,7 @@ static void check_text(HWND dlg, int i, const Measure *m, int margin)
         GetWindowTextW(dlg, shown, TEXT_BUFFER);
     question_marks(record.shown->text[i], shown, lost);
     if (lost[0])
-        say(L"%hs [%hs]: \"%ls\" came out as \"?\" under code page %u\n", text_names[i], label, lost, GetACP()),
+        say(L"%hs [%hs]: \"%ls\" came out as \"?\" under code page %u\n", text_names[i], label, lost, m->acp),
             problems++;
     for (int k = 0; k < KINDS; k++)
         if (m->glyphs[i][k][0])
@@ -331,13 +287,13 @@ static bool save_shot(HWND dlg, const char *path)
     take(&shot, rc.right - rc.left, rc.bottom - rc.top);
     take(&before, shot.w, shot.h);
     /* the measuring DLL has had Wine put the dialog on the screen; the same
-     * there twice, 20 ms apart, is the dialog drawn whole */
-    for (int tries = 0; tries < 100; tries++)
+     * there twice, 10 ms apart, is the dialog drawn whole */
+    for (int tries = 0; tries < 200; tries++)
     {
         if (tries)
         {
             BitBlt(before.dc, 0, 0, shot.w, shot.h, shot.dc, 0, 0, SRCCOPY);
-            Sleep(20);
+            Sleep(10);
         }
         BitBlt(shot.dc, 0, 0, shot.w, shot.h, screen, rc.left, rc.top, SRCCOPY);
         GdiFlush();
@@ -425,20 +381,18 @@ static int check(const char *shot)
     if ((fault = layout_fault(dlg, d->rtl)))
         say(L"layout [%hs]: %hs\n", label, fault), problems++;
     check_size(dlg, m.dpi);
-    check_look(dlg);
-    if (m.dpi == 96 && (record.metrics[0] != button_edges() || record.metrics[1] != caption_beside(false) ||
-                        record.metrics[2] != caption_beside(true)))
+    check_look(dlg, &m);
+    if (m.dpi == 96 && memcmp(record.metrics, m.metrics, sizeof(m.metrics)))
         say(L"the build laid the dialog out for a button's edges of %d px and %d or %d px beside the caption; "
-            L"Wine's are %d, %d and %d\n", record.metrics[0], record.metrics[1], record.metrics[2], button_edges(),
-            caption_beside(false), caption_beside(true)), problems++;
+            L"Wine's are %d, %d and %d\n", record.metrics[0], record.metrics[1], record.metrics[2], m.metrics[0],
+            m.metrics[1], m.metrics[2]), problems++;
     for (int i = LINE1; d->rtl && i <= LINE2; i++)
     {
         const WCHAR *text = d->text[i];
         int n = lstrlenW(text);
 
         n -= n && text[n - 1] == 0x202c;        /* the end of a right-to-left embedding */
-        if (n && (text[n - 1] == '?' || text[n - 1] == 0x061f) &&
-            !question_mark_leftmost(GetDlgItem(dlg, text_ids[i]), &m.font, text[n - 1]))
+        if (n && (text[n - 1] == '?' || text[n - 1] == 0x061f) && m.mark_leftmost[i] != 1)
             say(L"%hs [%hs]: its question mark is not its leftmost glyph; the line is not read right to left\n",
                 text_names[i], label), problems++;
     }
@@ -497,43 +451,59 @@ static int play(HWND dlg)
     return 1;
 }
 
+/* Checks each dialog the preview script names on standard input, a line
+ * each, "TAG" or "TAG SHOT", and ends each report with "end" and its exit
+ * code: one process for every dialog, as starting one costs as much as the
+ * check. The record is read again for each, as the launcher was built. */
+static int serve(const char *path)
+{
+    char line[MAX_PATH + 64];
+
+    say(L"ready\n");
+    while (fgets(line, sizeof(line), stdin))
+    {
+        char *tag = strtok(line, " \r\n"), *shot = strtok(NULL, "\r\n");
+        int rc = 2;
+
+        problems = 0;
+        if (!tag || !load_record(&record, path, tag))
+            say(L"cannot read the build record %hs for the dialog %hs\n", path, tag ? tag : "");
+        else
+        {
+            label = record.shown->tag;
+            rc = check(shot);
+        }
+        say(L"end %d\n", rc);
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
-    char path[MAX_PATH], name[MAX_PATH], *tag, *slash;
-    bool playing = argc == 3 && !strcmp(argv[1], "play");
+    char path[MAX_PATH], *slash;
+    bool serving = argc == 3 && !strcmp(argv[1], "serve"), playing = argc == 3 && !strcmp(argv[1], "play");
     bool pad_button = argc == 4 && !strcmp(argv[1], "pad") && (!strcmp(argv[3], "A") || !strcmp(argv[3], "B"));
 
+    if (!serving && !playing && !pad_button)
+    {
+        printf("usage: preview serve <record> | preview play <record> | preview pad <record> A|B\n");
+        return 2;
+    }
     GetModuleFileNameA(NULL, bindir, sizeof(bindir));
     if ((slash = strrchr(bindir, '\\')))
         *slash = 0;
-    bool checking = (argc == 2 || argc == 3) && !playing;
-
-    if (!checking && !playing && !pad_button)
+    snprintf(path, sizeof(path), "%s\\%s", bindir, argv[2]);
+    if (serving)
+        return serve(path);
+    if (!load_record(&record, path, NULL))
     {
-        printf("usage: preview <record>[:<tag>] [<shot.bmp>] | preview play <record> | preview pad <record> A|B\n");
-        return 2;
-    }
-    lstrcpynA(name, argv[checking ? 1 : pad_button ? 2 : argc - 1], sizeof(name));
-    if ((tag = strchr(name, ':')))
-        *tag++ = 0;
-    snprintf(path, sizeof(path), "%s\\%s", bindir, name);
-    if (!load_record(&record, path, tag))
-    {
-        printf("cannot read the build record %s%s%s\n", path, tag ? " for the dialog " : "", tag ? tag : "");
+        printf("cannot read the build record %s\n", path);
         return 2;
     }
     label = record.shown->tag;
-    if (playing)
-    {
-        HWND dlg = find_dialog();
+    HWND dlg = find_dialog();
 
-        return dlg ? play(dlg) : 1;
-    }
-    if (pad_button)
-    {
-        HWND dlg = find_dialog();
-
-        return dlg ? pad(dlg, argv[3][0] == 'A' ? XINPUT_GAMEPAD_A : XINPUT_GAMEPAD_B) : 1;
-    }
-    return check(argc == 3 ? argv[2] : NULL);
+    if (!dlg)
+        return 1;
+    return playing ? play(dlg) : pad(dlg, argv[3][0] == 'A' ? XINPUT_GAMEPAD_A : XINPUT_GAMEPAD_B);
 }
