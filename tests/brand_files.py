@@ -824,9 +824,12 @@ def test_pictures():
                 ok(corner == rgb.getpixel((89, 89)) == colour[:3],
                    f"{picture}: corners {corner} and {rgb.getpixel((89, 89))}, expected {colour[:3]} to the edges")
 
-    # A picture wider than its square keeps its shape: a round disc in a 160x100 picture comes out
-    # round, its sides cut off, in either style
-    from PIL import ImageChops, ImageDraw, ImageFilter
+
+
+def test_picture_shape():
+    """A picture wider than its square keeps its shape: a round disc in a 160x100 picture comes out
+    round, its sides cut off, in either style."""
+    from PIL import ImageChops, ImageDraw
     wide = Image.new("RGB", (160, 100), (255, 255, 255))
     ImageDraw.Draw(wide).ellipse((40, 10, 120, 90), fill=(255, 0, 0))
     wide.save(os.path.join(WORK, "disc.png"))
@@ -838,8 +841,12 @@ def test_pictures():
                f"a round disc in a 160x100 picture, {style}: drawn {box[2] - box[0]}x{box[3] - box[1]}, "
                "expected as wide as high")
 
-    # A modern picture's half-transparent pixels are stored premultiplied, as GdiAlphaBlend takes
-    # them: the launcher's blend onto the face then gives the colour over the face by its alpha
+
+
+def test_picture_alpha():
+    """A modern picture's half-transparent pixels are stored premultiplied, as GdiAlphaBlend takes
+    them: the launcher's blend onto the face then gives the colour over the face by its alpha."""
+    from PIL import ImageDraw
     soft = Image.new("RGBA", (180, 180), (0, 0, 0, 0))
     ImageDraw.Draw(soft).rectangle((0, 0, 179, 89), fill=(255, 128, 0, 64))
     ImageDraw.Draw(soft).rectangle((0, 90, 179, 179), fill=(255, 128, 0, 192))
@@ -854,8 +861,12 @@ def test_pictures():
             ok(a == alpha and all(abs(x - y) <= 1 for x, y in zip(blended, wanted)),
                f"alpha {alpha}: stored {(r, g, b, a)}, blended onto the face {blended}, expected {wanted}")
 
-    # A red disc whose edge fades out is drawn in red and the face colour alone: no ring of
-    # dithered specks where its edge was blended onto the face
+
+
+def test_picture_soft_edge():
+    """A red disc whose edge fades out is drawn in red and the face colour alone: no ring of
+    dithered specks where its edge was blended onto the face."""
+    from PIL import ImageDraw, ImageFilter
     alpha = Image.new("L", (90, 90), 0)
     ImageDraw.Draw(alpha).ellipse((10, 10, 80, 80), fill=255)
     Image.merge("RGBA", [Image.new("L", (90, 90), 255), Image.new("L", (90, 90), 0), Image.new("L", (90, 90), 0),
@@ -864,8 +875,12 @@ def test_pictures():
         colours = sorted(c for _, c in bitmap("pic")[1].convert("RGB").getcolors())
         ok(colours == [(192, 192, 192), (255, 0, 0)], f"a red disc with a soft edge built in {colours}")
 
-    # The tests' own brands' picture, wider than high and with a sky to its edges, fills the
-    # square in either style: no side is a band of the background.
+
+
+def test_tests_picture():
+    """The tests' own brands' picture, wider than high and with a sky to its edges, fills the
+    square in either style: no side is a band of the background."""
+    gray = (192, 192, 192)
     subprocess.run([sys.executable, os.path.join(SOURCE, "tests", "picture.py"), os.path.join(WORK, "yamabiko.png")],
                    check=True)
     for style in ("classic", "modern"):
@@ -890,8 +905,9 @@ def rgb16_png(side, colour, key, interlace):
             + hostile.png_chunk(b"IEND", b""))
 
 
-def test_picture_kinds():
-    """Pictures of every kind come out as they look, the same each time; the default one unchanged."""
+def test_picture_keys():
+    """A PNG made transparent by its tRNS chunk is transparent where its pixels are that colour, to every
+    bit of their depth, and nowhere else."""
     gray = (192, 192, 192)
     # A 16-bit gray PNG made transparent by its tRNS chunk stays transparent.
     with open(os.path.join(WORK, "gray16.png"), "wb") as f:
@@ -929,6 +945,10 @@ def test_picture_kinds():
            f"colour: top {top}, bottom {bottom} (a step from the key), middle {middle}; expected the top alone "
            "transparent")
 
+
+
+def test_picture_kinds():
+    """Pictures of every kind come out as they look, the same each time; the default one unchanged."""
     # A JPEG whose EXIF says the camera was turned (orientation 6: a quarter turn clockwise) is built turned:
     # its left half, red, comes out on top.
     turned = Image.new("RGB", (200, 100), (0, 0, 255))
@@ -1260,6 +1280,11 @@ test_icons()
 test_icon_frames()
 test_modern()
 test_pictures()
+test_picture_shape()
+test_picture_alpha()
+test_picture_soft_edge()
+test_tests_picture()
+test_picture_keys()
 test_picture_kinds()
 test_more_brands()
 test_budget()

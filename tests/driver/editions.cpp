@@ -127,6 +127,78 @@ static bool runs_as_invoker(const WCHAR *path)
     return found;
 }
 
+/* The fixed part: an application for 32-bit Windows, of the brand's version
+ * with 0 for the numbers it leaves out. */
+static void check_fixed(BYTE *data)
+{
+    int numbers[4] = { 0, 0, 0, 0 };
+    VS_FIXEDFILEINFO *fixed;
+    UINT len;
+
+    if (!ok(VerQueryValueW(data, L"\\", (void **)&fixed, &len) && len == sizeof(*fixed), "no fixed part\n"))
+        return;
+    sscanf(brand.version, "%d.%d.%d.%d", &numbers[0], &numbers[1], &numbers[2], &numbers[3]);
+    ok(fixed->dwSignature == VS_FFI_SIGNATURE && fixed->dwFileType == VFT_APP &&
+       fixed->dwFileOS == VOS_NT_WINDOWS32, "the fixed part says signature %lx, type %lu, OS %lx, expected "
+       "an application for 32-bit Windows\n", fixed->dwSignature, fixed->dwFileType, fixed->dwFileOS);
+    ok(fixed->dwFileVersionMS == (DWORD)MAKELONG(numbers[1], numbers[0]) &&
+       fixed->dwFileVersionLS == (DWORD)MAKELONG(numbers[3], numbers[2]) &&
+       fixed->dwProductVersionMS == fixed->dwFileVersionMS && fixed->dwProductVersionLS == fixed->dwFileVersionLS,
+       "the fixed version is %u.%u.%u.%u, expected %s as %d.%d.%d.%d\n", HIWORD(fixed->dwFileVersionMS),
+       LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS),
+       brand.version, numbers[0], numbers[1], numbers[2], numbers[3]);
+}
+
+/* The strings, in the one block Translation names: of the language Windows
+ * gives the dialog's tag, every one Microsoft calls required, as the build
+ * record gives them. */
+static void check_strings(BYTE *data, const WCHAR *exe)
+{
+    WCHAR query[64], internal[MAX_PATH], version[32], tag[16], *got;
+    WORD *language;
+    LANGID want = 0;
+    UINT len;
+
+    lstrcpyW(internal, exe);
+    internal[lstrlenW(internal) - 4] = 0;
+    MultiByteToWideChar(CP_ACP, 0, brand.version, -1, version, 32);
+    if (!ok(VerQueryValueW(data, L"\\VarFileInfo\\Translation", (void **)&language, &len) && len == 4,
+            "no Translation, or more than one (%u bytes)\n", len))
+        return;
+    const struct
+    {
+        const WCHAR *name, *expected;
+    } strings[] = {
+        { L"CompanyName", brand.publisher }, { L"FileDescription", brand.shown->description },
+        { L"ProductName", brand.shown->product }, { L"LegalCopyright", brand.copyright },
+        { L"OriginalFilename", exe }, { L"InternalName", internal }, { L"FileVersion", version },
+        { L"ProductVersion", version },
+    };
+
+    /* the language Windows itself gives the dialog's tag; none for a brand without sections */
+    MultiByteToWideChar(CP_ACP, 0, brand.shown->tag, -1, tag, 16);
+    if (lstrcmpW(tag, L"-"))
+        want = LANGIDFROMLCID(LocaleNameToLCID(tag, LOCALE_ALLOW_NEUTRAL_NAMES));
+    ok(language[0] == want, "the version resource's language is %04x, expected %04x, Windows' for %ls\n",
+       language[0], want, tag);
+    /* the strings are the record's (below), whose description is the product, as Task Manager names it */
+    ok(!lstrcmpW(brand.shown->description, brand.shown->product), "FileDescription \"%ls\" and ProductName "
+       "\"%ls\": Task Manager names the program by its product\n", brand.shown->description,
+       brand.shown->product);
+    for (const auto &st : strings)
+    {
+        bool there;
+
+        swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", language[0], language[1], st.name);
+        there = VerQueryValueW(data, query, (void **)&got, &len);
+        /* only the copyright is not required, and is there only where the brand gives one */
+        if (!st.expected[0] && !lstrcmpW(st.name, L"LegalCopyright"))
+            ok(!there, "%ls: \"%ls\", expected none\n", st.name, got);
+        else if (ok(there, "%ls: not in the block %04x%04x\n", st.name, language[0], language[1]))
+            ok(!lstrcmpW(got, st.expected), "%ls: \"%ls\", expected \"%ls\"\n", st.name, got, st.expected);
+    }
+}
+
 /* What Windows shows of the file, read as Explorer reads it
  * (GetFileVersionInfoW, VerQueryValueW): the version resource of the
  * locale's language, every string Microsoft calls required in the block its
@@ -135,78 +207,22 @@ static bool runs_as_invoker(const WCHAR *path)
  * detection reads those strings, so the launcher runs as its caller. */
 SCENARIO(properties)
 {
-    WCHAR path[MAX_PATH], query[64], exe[MAX_PATH], internal[MAX_PATH], version[32], *got;
-    int numbers[4] = { 0, 0, 0, 0 };
-    VS_FIXEDFILEINFO *fixed;
-    WORD *language;
+    WCHAR path[MAX_PATH], exe[MAX_PATH];
     char file[MAX_PATH];
-    UINT len;
     BYTE *data;
     DWORD size;
 
     path_join(file, bindir, brand.exe);
     MultiByteToWideChar(CP_ACP, 0, file, -1, path, MAX_PATH);
     MultiByteToWideChar(CP_ACP, 0, brand.exe, -1, exe, MAX_PATH);
-    lstrcpyW(internal, exe);
-    internal[lstrlenW(internal) - 4] = 0;
-    MultiByteToWideChar(CP_ACP, 0, brand.version, -1, version, 32);
     ok(runs_as_invoker(path), "%s has no manifest that asks to run as its caller\n", file);
     size = GetFileVersionInfoSizeW(path, NULL);
     if (!ok(size > 0, "%s has no version resource, error %lu\n", file, GetLastError()))
         return;
     data = (BYTE *)malloc(size);
     ok(GetFileVersionInfoW(path, 0, size, data), "GetFileVersionInfoW failed, error %lu\n", GetLastError());
-    if (ok(VerQueryValueW(data, L"\\", (void **)&fixed, &len) && len == sizeof(*fixed), "no fixed part\n"))
-    {
-        sscanf(brand.version, "%d.%d.%d.%d", &numbers[0], &numbers[1], &numbers[2], &numbers[3]);
-        ok(fixed->dwSignature == VS_FFI_SIGNATURE && fixed->dwFileType == VFT_APP &&
-           fixed->dwFileOS == VOS_NT_WINDOWS32, "the fixed part says signature %lx, type %lu, OS %lx, expected "
-           "an application for 32-bit Windows\n", fixed->dwSignature, fixed->dwFileType, fixed->dwFileOS);
-        ok(fixed->dwFileVersionMS == (DWORD)MAKELONG(numbers[1], numbers[0]) &&
-           fixed->dwFileVersionLS == (DWORD)MAKELONG(numbers[3], numbers[2]) &&
-           fixed->dwProductVersionMS == fixed->dwFileVersionMS && fixed->dwProductVersionLS == fixed->dwFileVersionLS,
-           "the fixed version is %u.%u.%u.%u, expected %s as %d.%d.%d.%d\n", HIWORD(fixed->dwFileVersionMS),
-           LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS),
-           brand.version, numbers[0], numbers[1], numbers[2], numbers[3]);
-    }
-    if (ok(VerQueryValueW(data, L"\\VarFileInfo\\Translation", (void **)&language, &len) && len == 4,
-           "no Translation, or more than one (%u bytes)\n", len))
-    {
-        const struct
-        {
-            const WCHAR *name, *expected;
-        } strings[] = {
-            { L"CompanyName", brand.publisher }, { L"FileDescription", brand.shown->description },
-            { L"ProductName", brand.shown->product }, { L"LegalCopyright", brand.copyright },
-            { L"OriginalFilename", exe }, { L"InternalName", internal }, { L"FileVersion", version },
-            { L"ProductVersion", version },
-        };
-        WCHAR tag[16];
-        LANGID want = 0;
-
-        /* the language Windows itself gives the dialog's tag; none for a brand without sections */
-        MultiByteToWideChar(CP_ACP, 0, brand.shown->tag, -1, tag, 16);
-        if (lstrcmpW(tag, L"-"))
-            want = LANGIDFROMLCID(LocaleNameToLCID(tag, LOCALE_ALLOW_NEUTRAL_NAMES));
-        ok(language[0] == want, "the version resource's language is %04x, expected %04x, Windows' for %ls\n",
-           language[0], want, tag);
-        /* the strings are the record's (below), whose description is the product, as Task Manager names it */
-        ok(!lstrcmpW(brand.shown->description, brand.shown->product), "FileDescription \"%ls\" and ProductName "
-           "\"%ls\": Task Manager names the program by its product\n", brand.shown->description,
-           brand.shown->product);
-        for (const auto &st : strings)
-        {
-            bool there;
-
-            swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", language[0], language[1], st.name);
-            there = VerQueryValueW(data, query, (void **)&got, &len);
-            /* only the copyright is not required, and is there only where the brand gives one */
-            if (!st.expected[0] && !lstrcmpW(st.name, L"LegalCopyright"))
-                ok(!there, "%ls: \"%ls\", expected none\n", st.name, got);
-            else if (ok(there, "%ls: not in the block %04x%04x\n", st.name, language[0], language[1]))
-                ok(!lstrcmpW(got, st.expected), "%ls: \"%ls\", expected \"%ls\"\n", st.name, got, st.expected);
-        }
-    }
+    check_fixed(data);
+    check_strings(data, exe);
     free(data);
 }
 
@@ -246,6 +262,35 @@ SCENARIO(console_game)
     finish(&l);
 }
 
+/* The message of a game that could not start: under the dialog's caption,
+ * the program and Windows' reason for error (or, for 0, the probe's reason
+ * with typed inserts), every insert the program; closed by Enter. */
+static void check_message(HWND box, const char *what, DWORD error, const WCHAR *program)
+{
+    WCHAR text[1024], caption[TEXT_BUFFER], reason[512];
+    DWORD_PTR inserts[99];
+
+    for (auto &insert : inserts)
+        insert = (DWORD_PTR)program;
+    GetWindowTextW(box, caption, TEXT_BUFFER);
+    ok(!lstrcmpW(caption, brand.shown->text[CAPTION]), "%s: the message's caption is \"%ls\", expected "
+       "the dialog's, \"%ls\"\n", what, caption, brand.shown->text[CAPTION]);
+    box_text(box, text, 1024);
+    if (error)
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, NULL, error, 0, reason, 512,
+                       (va_list *)inserts);
+    else
+        swprintf(reason, 512, L"Cannot start %ls (%ls), %ls.", program, program, program);
+    reason[wcscspn(reason, L"\r\n")] = 0;
+    ok(wcsstr(text, program) && reason[0] && wcsstr(text, reason) && !wcschr(text, '%'),
+       "%s: the message says \"%ls\", expected the program, %ls, and Windows' reason, \"%ls\", with no "
+       "%% insert\n", what, text, program, reason);
+    key(box, VK_RETURN);
+    for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < EXIT_TIMEOUT;)
+        Sleep(50);
+    ok(!IsWindow(box), "%s: Enter did not close the message\n", what);
+}
+
 /* Play when the game cannot be started: a message box over the dialog, under
  * its caption, names the program and gives Windows' own reason, with the
  * program where the reason names a file ("%1 is not a valid Win32
@@ -265,15 +310,12 @@ SCENARIO(failed_start)
         { "a reason with typed inserts", NULL, 0 },
     };
     char folder[MAX_PATH], exe[MAX_PATH], game[MAX_PATH], on_path[MAX_PATH], path[4096];
-    WCHAR text[1024], caption[TEXT_BUFFER], reason[512], program[MAX_PATH];
-    DWORD_PTR inserts[99];
+    WCHAR program[MAX_PATH];
     ProbeResult res;
     Launcher l;
     HWND dlg, box;
 
     MultiByteToWideChar(CP_ACP, 0, brand.program, -1, program, MAX_PATH);
-    for (auto &insert : inserts)
-        insert = (DWORD_PTR)program;
     work_folder(on_path, "failed-start-path");
     put_game(on_path, &brand);
     lstrcpyA(path, on_path);
@@ -299,25 +341,7 @@ SCENARIO(failed_start)
                                 HOOK_TIMEOUT, NULL);
         key(dlg, VK_RETURN);
         if (ok((box = wait_box(dlg)) != NULL, "%s: no message over the dialog after Play\n", c.what))
-        {
-            GetWindowTextW(box, caption, TEXT_BUFFER);
-            ok(!lstrcmpW(caption, brand.shown->text[CAPTION]), "%s: the message's caption is \"%ls\", expected "
-               "the dialog's, \"%ls\"\n", c.what, caption, brand.shown->text[CAPTION]);
-            box_text(box, text, 1024);
-            if (c.error)
-                FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, NULL, c.error, 0, reason,
-                               512, (va_list *)inserts);
-            else
-                swprintf(reason, 512, L"Cannot start %ls (%ls), %ls.", program, program, program);
-            reason[wcscspn(reason, L"\r\n")] = 0;
-            ok(wcsstr(text, program) && reason[0] && wcsstr(text, reason) && !wcschr(text, '%'),
-               "%s: the message says \"%ls\", expected the program, %ls, and Windows' reason, \"%ls\", with no "
-               "%% insert\n", c.what, text, program, reason);
-            key(box, VK_RETURN);
-            for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < EXIT_TIMEOUT;)
-                Sleep(50);
-            ok(!IsWindow(box), "%s: Enter did not close the message\n", c.what);
-        }
+            check_message(box, c.what, c.error, program);
         ok(IsWindow(dlg) && IsWindowVisible(dlg), "%s: the dialog closed, expected it to stay after the message\n",
            c.what);
         answer(&l, dlg, VK_ESCAPE, "Cancel after the message");
@@ -329,6 +353,34 @@ SCENARIO(failed_start)
            brand.shown->rtl ? " read right to left (MB_RTLREADING)" : " read left to right");
         finish(&l);
     }
+}
+
+/* How the launcher asked the shell for rights: once, after one CreateProcessA,
+ * with the verb "runas", the program, its arguments and the game's folder,
+ * the dialog as the prompt's owner, COM as the dialog's thread has it, and
+ * SHELL32 loaded from the system folder only then. */
+static void check_shell_call(const char *what, const ProbeResult *res, HWND dlg, const char *folder)
+{
+    char asked[4 * MAX_PATH + 20], expected[4 * MAX_PATH + 20];
+    WCHAR system[MAX_PATH], wow64[MAX_PATH] = L"-";
+
+    GetSystemDirectoryW(system, MAX_PATH);
+    GetSystemWow64DirectoryW(wow64, MAX_PATH);
+    ok(res->create_calls == 1 && res->shell_calls == 1, "%s: %d CreateProcessA and %d ShellExecuteExW calls, "
+       "expected one of each\n", what, res->create_calls, res->shell_calls);
+    /* the verb, the program, its arguments and its folder, a line each */
+    snprintf(asked, sizeof(asked), "%ls\n%ls\n%ls\n%ls", res->shell_verb, res->shell_file, res->shell_params,
+             res->shell_dir);
+    snprintf(expected, sizeof(expected), "runas\n%s\n%s\n%s", brand.program, brand.arguments, folder);
+    ok(!lstrcmpiA(asked, expected), "%s: the shell was asked \"%s\", expected \"%s\"\n", what, asked, expected);
+    ok(res->shell_owner == dlg, "%s: the consent prompt's owner was %p, expected the dialog, %p\n", what,
+       res->shell_owner, dlg);
+    ok(res->shell_com == S_FALSE, "%s: COM on the dialog's thread at the shell call: CoInitializeEx gave %lx, "
+       "expected S_FALSE (set up single-threaded already)\n", what, res->shell_com);
+    ok(!res->shell_was_loaded, "%s: SHELL32 was loaded before Play, expected it only for the prompt\n", what);
+    ok((!_wcsnicmp(res->shell_module, system, wcslen(system)) && res->shell_module[wcslen(system)] == '\\') ||
+       (!_wcsnicmp(res->shell_module, wow64, wcslen(wow64)) && res->shell_module[wcslen(wow64)] == '\\'),
+       "%s: SHELL32 came from \"%ls\", expected the system folder %ls\n", what, res->shell_module, system);
 }
 
 /* A game that needs administrator rights, which Wine never asks for: the
@@ -346,16 +398,12 @@ SCENARIO(elevation)
         { "consent given", ELEVATION_CONSENT },
         { "the prompt declined", ELEVATION_DECLINED },
     };
-    char folder[MAX_PATH], exe[MAX_PATH], loaded[MAX_PATH], asked[4 * MAX_PATH + 20], expected[4 * MAX_PATH + 20];
-    char *got;
-    WCHAR system[MAX_PATH], wow64[MAX_PATH] = L"-";
+    char folder[MAX_PATH], exe[MAX_PATH], loaded[MAX_PATH], *got;
     ProbeResult res;
     Launcher l;
     HWND dlg;
     DWORD code;
 
-    GetSystemDirectoryW(system, MAX_PATH);
-    GetSystemWow64DirectoryW(wow64, MAX_PATH);
     for (const auto &c : cases)
     {
         game_folder(folder, "elevation", brand.exe, true);
@@ -390,21 +438,7 @@ SCENARIO(elevation)
             check_nothing_ran(&l, folder);
         }
         probe_final(&res);
-        ok(res.create_calls == 1 && res.shell_calls == 1, "%s: %d CreateProcessA and %d ShellExecuteExW calls, "
-           "expected one of each\n", c.what, res.create_calls, res.shell_calls);
-        /* the verb, the program, its arguments and its folder, a line each */
-        snprintf(asked, sizeof(asked), "%ls\n%ls\n%ls\n%ls", res.shell_verb, res.shell_file, res.shell_params,
-                 res.shell_dir);
-        snprintf(expected, sizeof(expected), "runas\n%s\n%s\n%s", brand.program, brand.arguments, folder);
-        ok(!lstrcmpiA(asked, expected), "%s: the shell was asked \"%s\", expected \"%s\"\n", c.what, asked, expected);
-        ok(res.shell_owner == dlg, "%s: the consent prompt's owner was %p, expected the dialog, %p\n", c.what,
-           res.shell_owner, dlg);
-        ok(res.shell_com == S_FALSE, "%s: COM on the dialog's thread at the shell call: CoInitializeEx gave %lx, "
-           "expected S_FALSE (set up single-threaded already)\n", c.what, res.shell_com);
-        ok(!res.shell_was_loaded, "%s: SHELL32 was loaded before Play, expected it only for the prompt\n", c.what);
-        ok((!_wcsnicmp(res.shell_module, system, wcslen(system)) && res.shell_module[wcslen(system)] == '\\') ||
-           (!_wcsnicmp(res.shell_module, wow64, wcslen(wow64)) && res.shell_module[wcslen(wow64)] == '\\'),
-           "%s: SHELL32 came from \"%ls\", expected the system folder %ls\n", c.what, res.shell_module, system);
+        check_shell_call(c.what, &res, dlg, folder);
         finish(&l);
     }
 }
