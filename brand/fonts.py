@@ -415,7 +415,11 @@ def made_font(path):
             names.removeNames(nameID=record.nameID)
     names.setName(family, 1, 3, 1, 0x409)
     names.setName(style, 2, 3, 1, 0x409)
-    names.setName(f"{family} {style}", 4, 3, 1, 0x409)
+    # A regular face's full name is its family's, as in Windows' own faces:
+    # Wine names the title bar's font by the full name of the face it finds,
+    # and one naming the regular face alone would keep it from the bold face,
+    # which it would then make of the regular by widening every glyph.
+    names.setName(family if style == "Regular" else f"{family} {style}", 4, 3, 1, 0x409)
     names.setName(f"{family} {style}", 3, 3, 1, 0x409)
     names.setName(f"{family}-{style}".replace(" ", ""), 6, 3, 1, 0x409)
     font.save(temporary, reorderTables=True)

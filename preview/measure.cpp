@@ -245,6 +245,38 @@ static void contrast(HFONT font, int i, const WCHAR *text, const RECT *size, UIN
 }
 
 /* A text's width as DrawText lays it out on one line, and which of its characters are drawn amiss. */
+/* The marks that sit on their letters in the face as it is, but take a pixel
+ * of their own as the text is drawn: Wine draws a face bolder than its own by
+ * widening every glyph, a mark's too, so a gap opens after each (the font
+ * selected into the DC; the first 15). */
+static void widened_marks(HDC dc, HFONT font, const WCHAR *text, WCHAR *out)
+{
+    LOGFONTW lf;
+    HFONT own;
+    int n = 0;
+
+    out[0] = 0;
+    GetObjectW(font, sizeof(lf), &lf);
+    if (lf.lfWeight <= FW_NORMAL)
+        return;
+    lf.lfWeight = FW_NORMAL;
+    own = CreateFontIndirectW(&lf);
+    for (const WCHAR *c = text; *c && n < 15; c++)
+    {
+        ABC drawn = {}, plain = {};
+        bool measured = GetCharABCWidthsW(dc, *c, *c, &drawn);
+        HGDIOBJ old = SelectObject(dc, own);
+
+        measured = GetCharABCWidthsW(dc, *c, *c, &plain) && measured;
+        SelectObject(dc, old);
+        if (measured && !wcschr(out, *c) && plain.abcA + (int)plain.abcB + plain.abcC == 0 &&
+            drawn.abcA + (int)drawn.abcB + drawn.abcC > 0 && !(*c >= 0x200b && *c <= 0x200f) &&
+            !(*c >= 0x202a && *c <= 0x202e) && *c != 0x061c)
+            out[n++] = *c, out[n] = 0;
+    }
+    DeleteObject(own);
+}
+
 static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
 {
     HGDIOBJ old = SelectObject(dc, font);
@@ -255,6 +287,7 @@ static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
     result.extent[i] = rc.right;
     contrast(font, i, text, &rc, prefix);
     sort_glyphs(dc, text, !prefix, result.glyphs[i]);
+    widened_marks(dc, font, text, result.widened[i]);
     SelectObject(dc, old);
 }
 

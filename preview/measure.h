@@ -25,6 +25,7 @@ struct Measure
     int accel[TEXTS][4];        /* a label's Alt-key underline and its letter as drawn, from and to, in
                                    pixels from the label's left; all 0 where it has none or it is unknown */
     int ink[TEXTS][2];          /* ... the pixels it inks drawn alone, and of those the dark ones */
+    WCHAR widened[TEXTS][16];   /* ... its marks that sit on their letters but take a pixel as drawn */
     int dpi;                    /* the screen's */
     LOGFONTW font;              /* the dialog's */
     /* what the preview's program, started once for every dialog, cannot see
