@@ -1,6 +1,6 @@
 # The shell's reader of a build record (FORMAT.md), which brand.py writes;
 # sourced by the preview and the tests: one launcher-wide field, or each value
-# of one given once for each value, one field of a dialog, or the dialogs, a
+# of one given once for each value, one field of every dialog, or the dialogs, a
 # line each, its fields apart by tabs, as a face's name holds spaces: tag,
 # locale, code page, the face that stands in for the dialog's font (or -), the
 # caption's face and whether it is bold.
@@ -17,6 +17,6 @@ record_dialogs() {  # record_dialogs RECORD
         $1 == "stand_in" { face = $2 } $1 == "caption_face" { caption = $2 } $1 == "caption_bold" { bold = $2 }
         END { if (tag != "") print tag, locale, cp, face, caption, bold }' "$1"
 }
-record_dialog_field() {  # record_dialog_field RECORD TAG FIELD
-    awk -F'\t' -v t="$2" -v f="$3" '$1 == "dialog" { tag = $2 } tag == t && $1 == f { print $2; exit }' "$1"
+record_dialog_values() {  # record_dialog_values RECORD FIELD: each dialog's tag and its value, apart by a tab
+    awk -F'\t' -v OFS='\t' -v f="$2" '$1 == "dialog" { tag = $2 } tag != "" && $1 == f { print tag, $2 }' "$1"
 }

@@ -244,7 +244,6 @@ static void contrast(HFONT font, int i, const WCHAR *text, const RECT *size, UIN
     drop(&alone);
 }
 
-/* A text's width as DrawText lays it out on one line, and which of its characters are drawn amiss. */
 /* The marks that sit on their letters in the face as it is, but take a pixel
  * of their own as the text is drawn: Wine draws a face bolder than its own by
  * widening every glyph, a mark's too, so a gap opens after each (the font
@@ -277,6 +276,7 @@ static void widened_marks(HDC dc, HFONT font, const WCHAR *text, WCHAR *out)
     DeleteObject(own);
 }
 
+/* A text's width as DrawText lays it out on one line, and which of its characters are drawn amiss. */
 static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
 {
     HGDIOBJ old = SelectObject(dc, font);

@@ -36,10 +36,9 @@ wine_fonts() {
         [ -f "$fonts/${file##*/}" ] || cp -p "$file" "$fonts"/ || die "could not copy Wine's fonts"
     done
     # and the stand-ins the brand kit made (brand/fonts.py), as it last made them
-    for file in "$BUILD"/fonts/*.ttf; do
-        [ -f "$file" ] || continue
-        cmp -s "$file" "$fonts/${file##*/}" || cp -p "$file" "$fonts"/ || die "could not copy $file"
-    done
+    if compgen -G "$BUILD/fonts/*.ttf" >/dev/null; then
+        cp -pu "$BUILD"/fonts/*.ttf "$fonts"/ || die "could not copy the stand-in fonts of $BUILD/fonts"
+    fi
 }
 
 # The fonts a dialog is drawn in. Wine's MS Sans Serif draws Thai, Hebrew and
@@ -60,7 +59,8 @@ wine_fonts() {
 dialog_settings() {  # dialog_settings STAND_IN CAPTION_FACE STYLE CAPTION_BOLD DPI, the faces each a face or -
     local fonts=$WINEPREFIX/drive_c/windows/Fonts face=${1#-} caption=${2#-} settings=$WINEPREFIX/dialog-settings
     local font="MS Sans Serif" other=Tahoma files="ss*.fon ms_sans_serif.ttf"
-    [ "$WINEPREFIX $*" != "$DIALOG_SETTINGS" ] || return 0     # as the last dialog's
+    # the same as the last call's in this shell: nothing to do, and a dozen processes saved
+    [ "$WINEPREFIX $*" != "$DIALOG_SETTINGS" ] || return 0
     DIALOG_SETTINGS=""
     unset FONTCONFIG_FILE
     # the East Asian faces are those prefix.reg replaces, and their stand-ins
