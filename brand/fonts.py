@@ -53,6 +53,14 @@ for script, stem in NOTO.items():
         _recipes[os.path.join(MADE_FONTS, f"StandIn{script.title()}-{style}.ttf")] = \
             (f"noto/NotoSans{stem}-{style}.ttf", f"noto/NotoSans-{style}.ttf", f"Stand-in {script.title()}")
     STAND_INS[script] = (os.path.join(MADE_FONTS, f"StandIn{script.title()}-Regular.ttf"), MADE_PACKAGES)
+# Latin letters Wine's faces lack, Vietnamese ones above all, in Noto Sans: it
+# sets a tone mark beside a circumflex or breve, as Windows' Tahoma does, where
+# DejaVu Sans stacks the two, and at 8 pt draws Ồ as it draws Ô. Made under a
+# name of its own too, whose regular full name is its family's (made_font).
+for style in ("Regular", "Bold"):
+    _recipes[os.path.join(MADE_FONTS, f"StandInLatin-{style}.ttf")] = \
+        (f"noto/NotoSans-{style}.ttf", None, "Stand-in Latin")
+STAND_INS["latin"] = (os.path.join(MADE_FONTS, "StandInLatin-Regular.ttf"), MADE_PACKAGES)
 SHAPED = tuple(script.upper() + " " for script in NOTO if script != "urdu")
 # The Latin letters, punctuation and spaces a dialog's texts may take from Noto Sans
 LATIN_RANGES = [(0x20, 0x24f), (0x2000, 0x206f), (0x20a0, 0x20bf)]
@@ -376,8 +384,8 @@ class TrueType:
 
 
 def made_font(path):
-    """A stand-in made of a script's Noto face and Noto Sans' Latin letters,
-    under a family name of its own, which does not begin as the script's
+    """A stand-in made of a script's Noto face and Noto Sans' Latin letters
+    (the Latin one of Noto Sans alone), under a family name of its own, which does not begin as the script's
     face's does (Wine, given one that does, draws no caption). The script's
     glyphs keep their hinting; the Latin ones go without theirs, whose
     programs cannot join the script face's. The same sources make the same
@@ -387,7 +395,7 @@ def made_font(path):
         from fontTools.ttLib import TTFont
     except ImportError:
         raise FontError(f"making {os.path.basename(path)} needs fontTools: apt-get install python3-fonttools")
-    sources = [os.path.join(DEBIAN_FONTS, p) for p in _recipes[path][:2]]
+    sources = [os.path.join(DEBIAN_FONTS, p) for p in _recipes[path][:2] if p]
     for source in sources:
         if not os.path.isfile(source):
             raise FontError(f"no font {source}: apt-get install {MADE_PACKAGES}")
@@ -405,7 +413,7 @@ def made_font(path):
         part = f"{temporary}.{len(parts)}"
         font.save(part)
         parts.append(part)
-    font = merge.Merger().merge(parts)
+    font = merge.Merger().merge(parts) if len(parts) > 1 else TTFont(parts[0], recalcTimestamp=False)
     font.recalcTimestamp = False
     font["head"].created = font["head"].modified = TTFont(sources[0])["head"].modified
     names = font["name"]

@@ -276,6 +276,86 @@ static void widened_marks(HDC dc, HFONT font, const WCHAR *text, WCHAR *out)
     DeleteObject(own);
 }
 
+/* Vietnamese letters, a row for each base letter with every mark it takes */
+static const WCHAR *const families[] = {
+    L"a\u00e0\u00e1\u1ea3\u00e3\u1ea1\u0103\u1eb1\u1eaf\u1eb3\u1eb5\u1eb7\u00e2\u1ea7\u1ea5\u1ea9\u1eab\u1ead",
+    L"e\u00e8\u00e9\u1ebb\u1ebd\u1eb9\u00ea\u1ec1\u1ebf\u1ec3\u1ec5\u1ec7",
+    L"i\u00ec\u00ed\u1ec9\u0129\u1ecb",
+    L"o\u00f2\u00f3\u1ecf\u00f5\u1ecd\u00f4\u1ed3\u1ed1\u1ed5\u1ed7\u1ed9\u01a1\u1edd\u1edb\u1edf\u1ee1\u1ee3",
+    L"u\u00f9\u00fa\u1ee7\u0169\u1ee5\u01b0\u1eeb\u1ee9\u1eed\u1eef\u1ef1",
+    L"y\u1ef3\u00fd\u1ef7\u1ef9\u1ef5",
+    L"A\u00c0\u00c1\u1ea2\u00c3\u1ea0\u0102\u1eb0\u1eae\u1eb2\u1eb4\u1eb6\u00c2\u1ea6\u1ea4\u1ea8\u1eaa\u1eac",
+    L"E\u00c8\u00c9\u1eba\u1ebc\u1eb8\u00ca\u1ec0\u1ebe\u1ec2\u1ec4\u1ec6",
+    L"I\u00cc\u00cd\u1ec8\u0128\u1eca",
+    L"O\u00d2\u00d3\u1ece\u00d5\u1ecc\u00d4\u1ed2\u1ed0\u1ed4\u1ed6\u1ed8\u01a0\u1edc\u1eda\u1ede\u1ee0\u1ee2",
+    L"U\u00d9\u00da\u1ee6\u0168\u1ee4\u01af\u1eea\u1ee8\u1eec\u1eee\u1ef0",
+    L"Y\u1ef2\u00dd\u1ef6\u1ef8\u1ef4",
+};
+
+/* A letter drawn alone, black on white. */
+static void drawn_alone(Shot *s, WCHAR c)
+{
+    PatBlt(s->dc, 0, 0, s->w, s->h, WHITENESS);
+    TextOutW(s->dc, s->w / 4, s->h / 4, &c, 1);
+    GdiFlush();
+}
+
+/* How much darker or lighter the most changed pixel of two drawings is, of 255. */
+static int most_changed(const Shot *a, const Shot *b)
+{
+    int most = 0;
+
+    for (int p = 0; p < a->w * a->h; p++)
+        for (int bit = 0; bit < 24; bit += 8)
+        {
+            int d = (int)(a->px[p] >> bit & 255) - (int)(b->px[p] >> bit & 255);
+
+            most = d > most ? d : -d > most ? -d : most;
+        }
+    return most;
+}
+
+/* The letters with marks drawn so like another of their base that a player
+ * cannot tell which is meant: a face that stacks a tone mark on a circumflex may draw the
+ * two in the circumflex's pixels at 8 pt, Ồ as it draws Ô, no pixel of the
+ * two darker by a tenth. Each such letter and the one it shows as, in pairs
+ * (the first 7). */
+static void alike_letters(HFONT font, const WCHAR *text, WCHAR *out)
+{
+    Shot letter, other;
+    LOGFONTW lf;
+    int n = 0, size;
+
+    out[0] = 0;
+    GetObjectW(font, sizeof(lf), &lf);
+    size = 3 * (lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight) + 8;
+    blank(&letter, font, size, size, false);
+    blank(&other, font, size, size, false);
+    for (const WCHAR *c = text; *c && n < 14; c++)
+    {
+        const WCHAR *family = NULL;
+
+        for (size_t f = 0; f < sizeof(families) / sizeof(*families) && !family; f++)
+            family = wcschr(families[f] + 1, *c) ? families[f] : NULL;
+        if (!family || wcschr(out, *c))
+            continue;
+        drawn_alone(&letter, *c);
+        for (const WCHAR *s = family; *s; s++)
+        {
+            if (*s == *c)
+                continue;
+            drawn_alone(&other, *s);
+            if (most_changed(&letter, &other) < 26)
+            {
+                out[n++] = *c, out[n++] = *s, out[n] = 0;
+                break;
+            }
+        }
+    }
+    drop(&letter);
+    drop(&other);
+}
+
 /* A text's width as DrawText lays it out on one line, and which of its characters are drawn amiss. */
 static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
 {
@@ -288,6 +368,7 @@ static void measure(HDC dc, HFONT font, int i, const WCHAR *text, UINT prefix)
     contrast(font, i, text, &rc, prefix);
     sort_glyphs(dc, text, !prefix, result.glyphs[i]);
     widened_marks(dc, font, text, result.widened[i]);
+    alike_letters(font, text, result.alike[i]);
     SelectObject(dc, old);
 }
 

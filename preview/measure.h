@@ -26,6 +26,7 @@ struct Measure
                                    pixels from the label's left; all 0 where it has none or it is unknown */
     int ink[TEXTS][2];          /* ... the pixels it inks drawn alone, and of those the dark ones */
     WCHAR widened[TEXTS][16];   /* ... its marks that sit on their letters but take a pixel as drawn */
+    WCHAR alike[TEXTS][16];     /* ... its letters drawn as another of their base, each beside that one */
     int dpi;                    /* the screen's */
     LOGFONTW font;              /* the dialog's */
     /* what the preview's program, started once for every dialog, cannot see

@@ -372,6 +372,16 @@ static void check_marks(int i, const Measure *m)
             text_names[i], label, m->widened[i], code_points(m->widened[i], points)), problems++;
 }
 
+/* Whether each letter reads as the one written: a letter drawn as another
+ * of its base, a tone mark lost in a circumflex, says something else. */
+static void check_letters(int i, const Measure *m)
+{
+    for (const WCHAR *p = m->alike[i]; p[0] && p[1]; p += 2)
+        say(L"%hs [%hs]: \"%lc\" (U+%04X) is drawn as \"%lc\" (U+%04X) is, no pixel of the two darker by a tenth: "
+            L"its mark cannot be read; Windows' face sets the marks apart\n", text_names[i], label, p[0], p[0], p[1],
+            p[1]), problems++;
+}
+
 static int check(const char *shot)
 {
     const Dialog *d = record.shown;
@@ -389,6 +399,7 @@ static int check(const char *shot)
             check_underline(i, &m);
             check_contrast(i, &m);
             check_marks(i, &m);
+            check_letters(i, &m);
         }
     else
         problems++;
