@@ -347,6 +347,25 @@ def test_facts_held():
     ok(not missing, f"docs/layout.md does not name {missing}")
 
 
+def test_stand_in_names():
+    """The faces the preview draws a caption in, named as Windows' own: a regular face's full name is its family's,
+    as Wine names the title bar's font, and its bold is of that family; else Wine draws the caption in the regular
+    face made bolder, every glyph a pixel wider."""
+    import fonts
+    from fontTools.ttLib import TTFont
+    for script in ("latin", "devanagari", "hebrew"):
+        regular = fonts.STAND_INS[script]
+        bold = fonts.bold_of(regular)
+        names = []
+        for spec in (regular, bold):
+            path = fonts.truetype(*spec).path       # made, where the kit makes it
+            table = TTFont(path)["name"]
+            names.append((table.getDebugName(1), table.getDebugName(4)))
+        ok(names[0][1] == names[0][0] and names[1] == (names[0][0], names[0][0] + " Bold"),
+           f"{script}'s stand-in is named (family, full name) {names[0]}, its bold {names[1]}: expected the "
+           f"regular's full name to be its family's and the bold's that family's, with \" Bold\"")
+
+
 def test_bad_brands():
     for name, lines, raw, where in BAD:
         path = brand_file("bad.brand", lines, raw)
@@ -1291,6 +1310,7 @@ test_budget()
 test_many_chunks()
 test_unreadable()
 test_sameness()
+test_stand_in_names()
 test_configure()
 print(f"brand_files.py: {checks} checks, {failures} failures")
 sys.exit(1 if failures else 0)
