@@ -54,7 +54,7 @@ for script, stem in NOTO.items():
             (f"noto/NotoSans{stem}-{style}.ttf", f"noto/NotoSans-{style}.ttf", f"Stand-in {script.title()}")
     STAND_INS[script] = (os.path.join(MADE_FONTS, f"StandIn{script.title()}-Regular.ttf"), MADE_PACKAGES)
 # Latin letters Wine's faces lack, Vietnamese ones above all, in Noto Sans: it
-# sets a tone mark beside a circumflex or breve, as Windows' Tahoma does, where
+# sets a tone mark beside a circumflex or breve, as Vietnamese type does, where
 # DejaVu Sans stacks the two, and at 8 pt draws Ồ as it draws Ô. Made under a
 # name of its own too, whose regular full name is its family's (made_font).
 for style in ("Regular", "Bold"):
