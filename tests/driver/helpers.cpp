@@ -304,7 +304,18 @@ HWND launch_(const char *file, int line, Launcher *l, const char *exe, const cha
     if (!start_(file, line, l, exe, cwd, false))
         return NULL;
     dlg = wait_dialog(l);
-    if (!ok_(file, line, dlg != NULL, "%s: no dialog within %d ms\n", exe, DIALOG_TIMEOUT))
+    /* a launcher that ends at once found another's window or guard: say whose */
+    if (!dlg && WaitForSingleObject(l->pi.hProcess, 0) == WAIT_OBJECT_0)
+    {
+        int others = 0;
+
+        find_window(0, brand.cls, &others);
+        ok_(file, line, false, "%s: ended with exit code %#lx before it showed a dialog, with %d window(s) of its "
+            "class up\n", exe, wait_exit(l, 0), others);
+    }
+    else
+        ok_(file, line, dlg != NULL, "%s: no dialog within %d ms\n", exe, DIALOG_TIMEOUT);
+    if (!dlg)
         finish(l);
     return dlg;
 }
