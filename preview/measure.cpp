@@ -316,10 +316,10 @@ static int most_changed(const Shot *a, const Shot *b)
 }
 
 /* The letters with marks drawn so like another of their base that a player
- * cannot tell which is meant: a face that stacks a tone mark on a circumflex may draw the
- * two in the circumflex's pixels at 8 pt, Ồ as it draws Ô, no pixel of the
- * two darker by a tenth. Each such letter and the one it shows as, in pairs
- * (the first 7). */
+ * cannot tell which is meant: a face that stacks a tone mark on a circumflex
+ * may draw the two in the circumflex's pixels at 8 pt, Ồ as it draws Ô, no
+ * pixel of the two darker by a tenth. Each such letter and the one it shows
+ * as, in pairs (the first 7). */
 static void alike_letters(HFONT font, const WCHAR *text, WCHAR *out)
 {
     Shot letter, other;
