@@ -385,8 +385,9 @@ class TrueType:
 
 def made_font(path):
     """A stand-in made of a script's Noto face and Noto Sans' Latin letters
-    (the Latin one of Noto Sans alone), under a family name of its own, which does not begin as the script's
-    face's does (Wine, given one that does, draws no caption). The script's
+    (the Latin one of Noto Sans alone), under a family name of its own, which
+    does not begin as the script's face's does (Wine, given one that does,
+    draws no caption). The script's
     glyphs keep their hinting; the Latin ones go without theirs, whose
     programs cannot join the script face's. The same sources make the same
     bytes: the merge's dates are the script face's."""

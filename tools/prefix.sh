@@ -35,10 +35,17 @@ wine_fonts() {
     for file in /usr/share/wine/fonts/*; do
         [ -f "$fonts/${file##*/}" ] || cp -p "$file" "$fonts"/ || die "could not copy Wine's fonts"
     done
-    # and the stand-ins the brand kit made (brand/fonts.py), as it last made them
-    if compgen -G "$BUILD/fonts/*.ttf" >/dev/null; then
-        cp -pu "$BUILD"/fonts/*.ttf "$fonts"/ || die "could not copy the stand-in fonts of $BUILD/fonts"
-    fi
+}
+
+# The stand-ins the brand kit made (brand/fonts.py), as it last made them: once
+# a preview, before its first dialog; a file the prefix has as it is stays, as
+# a running Wine process may have it open.
+stand_in_fonts() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts file
+    for file in "$BUILD"/fonts/*.ttf; do
+        [ -f "$file" ] || continue
+        cmp -s "$file" "$fonts/${file##*/}" || cp -p "$file" "$fonts"/ || die "could not copy $file"
+    done
 }
 
 # The fonts a dialog is drawn in. Wine's MS Sans Serif draws Thai, Hebrew and

@@ -304,7 +304,7 @@ HWND launch_(const char *file, int line, Launcher *l, const char *exe, const cha
     if (!start_(file, line, l, exe, cwd, false))
         return NULL;
     dlg = wait_dialog(l);
-    /* a launcher that ends at once found another's window or guard: say whose */
+    /* a launcher that ends at once found another's window or guard: say so, and whether a window is up */
     if (!dlg && WaitForSingleObject(l->pi.hProcess, 0) == WAIT_OBJECT_0)
     {
         int others = 0;
